@@ -1,0 +1,72 @@
+// The command-line host's building blocks: parsed arguments, the table of
+// commands, and the way a rejected argument is reported.
+#ifndef QUORBEL_CLI_COMMAND_H
+#define QUORBEL_CLI_COMMAND_H
+
+#include <map>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "api.h"
+
+namespace quorbel::cli {
+
+// A command line that cannot be run: the message names the argument.
+struct UsageError : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
+// What each option of a command means, for --help and for error messages.
+struct OptionHelp {
+  const char* name;     // "--prevalence"
+  const char* allowed;  // "a proportion, 0.000001 <= value < 1"
+  bool optional = false;
+};
+
+// The options of one invocation: "--name value" pairs, flags and positionals.
+class Args {
+ public:
+  Args(const std::vector<std::string>& words, const std::vector<OptionHelp>& known);
+  float Float(const char* name) const;
+  float FloatOr(const char* name, float fallback) const;
+  int Int(const char* name) const;
+  int IntOr(const char* name, int fallback) const;
+  bool Has(const char* name) const { return values_.count(name) != 0; }
+  bool json() const { return json_; }
+  const std::vector<std::string>& positional() const { return positional_; }
+
+ private:
+  const std::string& Value(const char* name) const;
+  std::map<std::string, std::string> values_;
+  std::vector<std::string> positional_;
+  bool json_ = false;
+};
+
+// Which argument a result code blames, and what that argument allows.
+struct CodeBlame {
+  QuorbelResult code;
+  const char* argument;
+  const char* allowed;
+};
+
+struct Command {
+  const char* family;   // "sample-size"
+  const char* name;     // "simple-random"
+  const char* summary;  // one line for --help
+  std::vector<OptionHelp> options;
+  std::vector<CodeBlame> blames;
+  // Runs the command; returns the library's result code.
+  QuorbelResult (*run)(const host::Api& api, const Args& args);
+};
+
+// Every command, family by family.
+const std::vector<Command>& Commands();
+void AddPrevalenceCommands(std::vector<Command>& commands);
+
+// Text of a result code, for messages.
+std::string CodeText(QuorbelResult code);
+
+}  // namespace quorbel::cli
+
+#endif

@@ -1,0 +1,95 @@
+// quorbel: the command-line host over the library's exported functions.
+//
+//   quorbel FAMILY COMMAND [--option value ...] [--json]
+//   quorbel --help | quorbel FAMILY COMMAND --help
+//
+// Exit status: 0 on success, 1 when the library rejects an argument (the
+// message names it and shows the result code), 2 for a command line that
+// cannot be run, 3 when the library cannot be loaded.
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "command.h"
+
+using namespace quorbel;
+using namespace quorbel::cli;
+
+namespace {
+
+void PrintOverview() {
+  std::printf("quorbel: sampling-survey statistics for animal populations\n\n"
+              "usage: quorbel FAMILY COMMAND [--option value ...] [--json]\n"
+              "       quorbel FAMILY COMMAND --help\n\n"
+              "commands:\n");
+  for (const Command& command : Commands())
+    std::printf("  %-40s %s\n", (std::string(command.family) + " " + command.name).c_str(),
+                command.summary);
+  std::printf("\n--json prints the results for programs instead of tables for people.\n");
+}
+
+void PrintCommandHelp(const Command& command) {
+  std::printf("quorbel %s %s: %s\n\noptions:\n", command.family, command.name, command.summary);
+  for (const OptionHelp& option : command.options)
+    std::printf("  %-16s %s%s\n", option.name, option.allowed, option.optional ? " (optional)" : "");
+  std::printf("  %-16s %s\n", "--json", "print JSON for programs");
+}
+
+const Command* FindCommand(const char* family, const char* name) {
+  for (const Command& command : Commands())
+    if (std::strcmp(command.family, family) == 0 && std::strcmp(command.name, name) == 0)
+      return &command;
+  return nullptr;
+}
+
+int ReportRejection(const Command& command, QuorbelResult code) {
+  for (const CodeBlame& blame : command.blames) {
+    if (blame.code == code) {
+      std::fprintf(stderr, "quorbel: %s rejected: %s must be %s (result code %s)\n",
+                   blame.argument, blame.argument, blame.allowed, CodeText(code).c_str());
+      return 1;
+    }
+  }
+  std::fprintf(stderr, "quorbel: the library failed (result code %s)\n", CodeText(code).c_str());
+  return 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2 || std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
+    PrintOverview();
+    return argc < 2 ? 2 : 0;
+  }
+  if (argc < 3) {
+    std::fprintf(stderr, "quorbel: '%s' needs a command; see quorbel --help\n", argv[1]);
+    return 2;
+  }
+  const Command* command = FindCommand(argv[1], argv[2]);
+  if (command == nullptr) {
+    std::fprintf(stderr, "quorbel: no command '%s %s'; see quorbel --help\n", argv[1], argv[2]);
+    return 2;
+  }
+  std::vector<std::string> words(argv + 3, argv + argc);
+  for (const std::string& word : words) {
+    if (word == "--help" || word == "-h") {
+      PrintCommandHelp(*command);
+      return 0;
+    }
+  }
+  std::string loadError;
+  const host::Api* api = host::LoadApi(&loadError);
+  if (api == nullptr) {
+    std::fprintf(stderr, "quorbel: %s\n", loadError.c_str());
+    return 3;
+  }
+  try {
+    const Args args(words, command->options);
+    const QuorbelResult code = command->run(*api, args);
+    return code == QUORBEL_OK ? 0 : ReportRejection(*command, code);
+  } catch (const UsageError& error) {
+    std::fprintf(stderr, "quorbel: %s\n", error.what());
+    return 2;
+  }
+}

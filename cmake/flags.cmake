@@ -1,0 +1,29 @@
+# Compiler policy for every Quorbel target, as one interface target.
+#  - Bit-exact floating point: SSE arithmetic on i686 (x87 excess precision
+#    changes last digits), no contraction into fused multiply-adds, no
+#    fast-math, and no SLP vectorisation (GCC 12 has been seen to drop a float
+#    rounding when it packs two held values together).
+#  - Warnings are errors on every toolchain.
+add_library(quorbel_flags INTERFACE)
+target_compile_options(quorbel_flags INTERFACE
+    -ffp-contract=off -fno-fast-math -fno-tree-slp-vectorize
+    -Wall -Wextra -Werror)
+if(CMAKE_SYSTEM_PROCESSOR MATCHES "i.86")
+  target_compile_options(quorbel_flags INTERFACE -msse2 -mfpmath=sse)
+endif()
+if(NOT WIN32)
+  target_compile_options(quorbel_flags INTERFACE -fvisibility=hidden)
+endif()
+if(QUORBEL_SANITIZE)
+  target_compile_options(quorbel_flags INTERFACE
+      -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+  target_link_options(quorbel_flags INTERFACE -fsanitize=address,undefined)
+endif()
+
+# Executables for Windows carry their runtime inside, so that Wine needs no
+# mingw DLL beside them.
+function(quorbel_static_runtime target)
+  if(WIN32)
+    target_link_options(${target} PRIVATE -static -static-libgcc -static-libstdc++)
+  endif()
+endfunction()

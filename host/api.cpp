@@ -1,0 +1,104 @@
+// See api.h.
+#include "api.h"
+
+#include <cstdlib>
+
+#ifdef _WIN32
+#include <windows.h>
+#else
+#include <dlfcn.h>
+#include <unistd.h>
+#endif
+
+namespace quorbel::host {
+namespace {
+
+#ifdef _WIN32
+using Module = HMODULE;
+
+Module OpenLibrary(std::string* error) {
+  Module module = nullptr;
+  if (const wchar_t* path = _wgetenv(L"QUORBEL_LIBRARY"))
+    module = LoadLibraryW(path);
+  else
+    module = LoadLibraryW(L"Quorbel.dll");  // the executable's folder comes first
+  if (module == nullptr) *error = "cannot load Quorbel.dll (error " + std::to_string(GetLastError()) + ")";
+  return module;
+}
+
+void* Resolve(Module module, const char* name) {
+  return reinterpret_cast<void*>(GetProcAddress(module, name));
+}
+#else
+using Module = void*;
+
+std::string BesideExecutable(const char* file) {
+  char path[4096];
+  const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
+  if (length <= 0) return file;
+  std::string dir(path, static_cast<size_t>(length));
+  return dir.substr(0, dir.rfind('/') + 1) + file;
+}
+
+Module OpenLibrary(std::string* error) {
+  const char* override = std::getenv("QUORBEL_LIBRARY");
+  const std::string path = override != nullptr ? override : BesideExecutable("libquorbel.so");
+  Module module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (module == nullptr) *error = std::string("cannot load ") + path + ": " + dlerror();
+  return module;
+}
+
+void* Resolve(Module module, const char* name) { return dlsym(module, name); }
+#endif
+
+Module g_module = nullptr;
+
+template <class Function>
+bool Bind(Function& slot, const char* name, int bytes, std::string* error) {
+  void* address = Resolve(g_module, name);
+  if (address == nullptr) {
+    *error = std::string("the library does not export ") + name;
+    return false;
+  }
+#if defined(_WIN32) && !defined(_WIN64)
+  const std::string decorated = "_" + std::string(name) + "@" + std::to_string(bytes);
+  if (Resolve(g_module, decorated.c_str()) != address) {
+    *error = "the decorated export " + decorated + " does not lead to " + name;
+    return false;
+  }
+#else
+  (void)bytes;
+#endif
+  slot = reinterpret_cast<Function>(address);
+  return true;
+}
+
+bool BindAll(Api& api, std::string* error) {
+#define QUORBEL_EXPORT(name, bytes) \
+  if (!Bind(api.name, #name, bytes, error)) return false;
+#define QUORBEL_EXPORT_DECORATED_ONLY(name, bytes)
+#include "exports.inc"
+#undef QUORBEL_EXPORT
+#undef QUORBEL_EXPORT_DECORATED_ONLY
+  return true;
+}
+
+}  // namespace
+
+const Api* LoadApi(std::string* error) {
+  static Api api;
+  static std::string failure;
+  static const bool loaded = [] {
+    g_module = OpenLibrary(&failure);
+    return g_module != nullptr && BindAll(api, &failure);
+  }();
+  if (!loaded) {
+    if (error != nullptr) *error = failure;
+    return nullptr;
+  }
+  return &api;
+}
+
+void* FindExport(const char* name) { return g_module == nullptr ? nullptr : Resolve(g_module, name); }
+
+}  // namespace quorbel::host

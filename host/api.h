@@ -1,0 +1,33 @@
+// Loads the Quorbel library at run time and resolves every export by its
+// exported name, as a host program does: dlopen/dlsym on Linux,
+// LoadLibraryW/GetProcAddress on Windows. The command-line tool and the tests
+// reach the library only through this table.
+#ifndef QUORBEL_HOST_API_H
+#define QUORBEL_HOST_API_H
+
+#include <string>
+
+#include "quorbel.h"
+
+namespace quorbel::host {
+
+struct Api {
+#define QUORBEL_EXPORT(name, bytes) decltype(&::name) name = nullptr;
+#define QUORBEL_EXPORT_DECORATED_ONLY(name, bytes)
+#include "exports.inc"
+#undef QUORBEL_EXPORT
+#undef QUORBEL_EXPORT_DECORATED_ONLY
+};
+
+// Loads the library once per process: the file named by the environment
+// variable QUORBEL_LIBRARY, else the one beside the executable. On 32-bit
+// Windows it also checks that each decorated name leads to the same function
+// as the plain one. Returns null and a reason in `error` on failure.
+const Api* LoadApi(std::string* error);
+
+// Resolves one exported name in the loaded library, or null.
+void* FindExport(const char* name);
+
+}  // namespace quorbel::host
+
+#endif

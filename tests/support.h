@@ -1,0 +1,55 @@
+// Shared helpers of the test suite: the loaded library and exact comparisons
+// of floats by their bit patterns.
+#ifndef QUORBEL_TESTS_SUPPORT_H
+#define QUORBEL_TESTS_SUPPORT_H
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <cstring>
+
+#include "api.h"
+
+namespace quorbel::test {
+
+// The library under test, loaded by exported name (see main.cpp).
+const host::Api& Lib();
+
+inline uint32_t Bits(float value) {
+  uint32_t bits;
+  std::memcpy(&bits, &value, sizeof bits);
+  return bits;
+}
+
+inline float FromBits(uint32_t bits) {
+  float value;
+  std::memcpy(&value, &bits, sizeof value);
+  return value;
+}
+
+// Exact equality of two floats, reported with both bit patterns.
+inline ::testing::AssertionResult BitsEqual(float expected, float actual) {
+  if (Bits(expected) == Bits(actual)) return ::testing::AssertionSuccess();
+  return ::testing::AssertionFailure() << "expected " << expected << " (0x" << std::hex << Bits(expected)
+                                       << ") but got " << actual << " (0x" << Bits(actual) << ")";
+}
+
+// A byte pattern that results are pre-filled with, to show what was written.
+constexpr unsigned char kPoison = 0xA5;
+
+template <class Record>
+void Poison(Record& record) {
+  std::memset(&record, kPoison, sizeof record);
+}
+
+template <class Record>
+bool IsUntouched(const Record& record) {
+  const unsigned char* bytes = reinterpret_cast<const unsigned char*>(&record);
+  for (size_t i = 0; i < sizeof record; ++i)
+    if (bytes[i] != kPoison) return false;
+  return true;
+}
+
+}  // namespace quorbel::test
+
+#endif
