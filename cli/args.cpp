@@ -1,6 +1,7 @@
 // Parsing of "--name value" options, with messages that name the option.
 #include <cerrno>
 #include <cmath>
+#include <algorithm>
 #include <cstdlib>
 
 #include "command.h"
@@ -42,28 +43,53 @@ Args::Args(const std::vector<std::string>& words, const std::vector<OptionHelp>&
 
 const std::string& Args::Value(const char* name) const { return values_.at(name); }
 
-float Args::Float(const char* name) const {
-  const std::string& text = Value(name);
+float ParseFloat(const std::string& text, const std::string& what) {
   char* end = nullptr;
   errno = 0;
   const float value = std::strtof(text.c_str(), &end);
   if (text.empty() || *end != '\0' || errno == ERANGE || std::isnan(value))
-    throw UsageError(std::string(name) + " '" + text + "' is not a number");
+    throw UsageError(what + " '" + text + "' is not a number");
   return value;
 }
 
-float Args::FloatOr(const char* name, float fallback) const { return Has(name) ? Float(name) : fallback; }
-
-int Args::Int(const char* name) const {
-  const std::string& text = Value(name);
+int ParseInt(const std::string& text, const std::string& what) {
   char* end = nullptr;
   errno = 0;
-  const long value = std::strtol(text.c_str(), &end, 10);
+  const long long value = std::strtoll(text.c_str(), &end, 10);
   if (text.empty() || *end != '\0' || errno == ERANGE || value < INT32_MIN || value > INT32_MAX)
-    throw UsageError(std::string(name) + " '" + text + "' is not a whole number in the 32-bit range");
+    throw UsageError(what + " '" + text + "' is not a whole number in the 32-bit range");
   return static_cast<int>(value);
 }
 
+float Args::Float(const char* name) const { return ParseFloat(Value(name), name); }
+
+float Args::FloatOr(const char* name, float fallback) const { return Has(name) ? Float(name) : fallback; }
+
+int Args::Int(const char* name) const { return ParseInt(Value(name), name); }
+
 int Args::IntOr(const char* name, int fallback) const { return Has(name) ? Int(name) : fallback; }
+
+std::vector<std::vector<std::string>> Args::Records(const char* name, size_t fields) const {
+  std::vector<std::vector<std::string>> records;
+  const std::string& text = Value(name);
+  size_t start = 0;
+  while (start <= text.size()) {
+    const size_t comma = std::min(text.find(',', start), text.size());
+    std::vector<std::string> record;
+    size_t from = start;
+    while (true) {
+      const size_t colon = std::min(text.find(':', from), comma);
+      record.push_back(text.substr(from, colon - from));
+      if (colon == comma) break;
+      from = colon + 1;
+    }
+    if (record.size() != fields)
+      throw UsageError(std::string(name) + " '" + text.substr(start, comma - start) + "' should have " +
+                       std::to_string(fields) + " fields separated by ':'");
+    records.push_back(record);
+    start = comma + 1;
+  }
+  return records;
+}
 
 }  // namespace quorbel::cli

@@ -33,6 +33,8 @@ class Args {
   int Int(const char* name) const;
   int IntOr(const char* name, int fallback) const;
   bool Has(const char* name) const { return values_.count(name) != 0; }
+  // A comma-separated list of colon-separated fields: "1000:0.3,2000:0.1".
+  std::vector<std::vector<std::string>> Records(const char* name, size_t fields) const;
   bool json() const { return json_; }
   const std::vector<std::string>& positional() const { return positional_; }
 
@@ -42,6 +44,10 @@ class Args {
   std::vector<std::string> positional_;
   bool json_ = false;
 };
+
+// Numbers read from text; the message names `what` when the text is not one.
+float ParseFloat(const std::string& text, const std::string& what);
+int ParseInt(const std::string& text, const std::string& what);
 
 // Which argument a result code blames, and what that argument allows.
 struct CodeBlame {

@@ -46,8 +46,8 @@ const Command* FindCommand(const char* family, const char* name) {
 int ReportRejection(const Command& command, QuorbelResult code) {
   for (const CodeBlame& blame : command.blames) {
     if (blame.code == code) {
-      std::fprintf(stderr, "quorbel: %s rejected: %s must be %s (result code %s)\n",
-                   blame.argument, blame.argument, blame.allowed, CodeText(code).c_str());
+      std::fprintf(stderr, "quorbel: %s rejected: it must be %s (result code %s)\n",
+                   blame.argument, blame.allowed, CodeText(code).c_str());
       return 1;
     }
   }

@@ -45,6 +45,128 @@ QuorbelResult RunSimpleRandom(const host::Api& api, const Args& args) {
   return code;
 }
 
+// "--strata" of the stratified commands: 2 to 5 records, absent ones zero.
+template <class Slot, class Parse>
+std::vector<Slot> ReadStrata(const Args& args, size_t fields, Parse parse) {
+  const auto records = args.Records("--strata", fields);
+  if (records.size() < 2 || records.size() > QUORBEL_STRATA)
+    throw UsageError("--strata needs 2 to 5 strata separated by ','");
+  std::vector<Slot> slots(QUORBEL_STRATA, Slot{});
+  for (size_t h = 0; h < records.size(); ++h) slots[h] = parse(records[h], "--strata stratum " + std::to_string(h + 1));
+  return slots;
+}
+
+struct SizedStratum {
+  int size;
+  float prevalence;
+};
+
+QuorbelResult RunStratified(const host::Api& api, const Args& args) {
+  const int confidence = args.Int("--confidence");
+  const float precision = args.Float("--precision");
+  const auto s = ReadStrata<SizedStratum>(args, 2, [](const std::vector<std::string>& f, const std::string& what) {
+    return SizedStratum{ParseInt(f[0], what + " size"), ParseFloat(f[1], what + " prevalence")};
+  });
+  StratifiedSampleSizeResult r;
+  const QuorbelResult code = api.SampleSize_Stratified(confidence, precision, s[0].size, s[0].prevalence, s[1].size,
+                                                       s[1].prevalence, s[2].size, s[2].prevalence, s[3].size,
+                                                       s[3].prevalence, s[4].size, s[4].prevalence, &r);
+  if (code != QUORBEL_OK) return code;
+  if (args.json()) {
+    Json json;
+    json.Begin().Float("overallPrevalence", r.prevalence).BeginArray("strata");
+    for (int h = 0; h < QUORBEL_STRATA && r.stratumSizes[h] > 0; ++h)
+      json.Begin().Int("stratum", h + 1).Int("population", s[h].size).Float("prevalence", s[h].prevalence)
+          .Int("sampleSize", r.stratumSizes[h]).End();
+    json.EndArray().Int("total", r.total).End().Print();
+    return code;
+  }
+  std::printf("Sample size to estimate a prevalence, stratified sampling (Neyman allocation)\n"
+              "relative precision %s, confidence %d %%, overall expected prevalence %s\n\n",
+              FloatText(precision).c_str(), confidence, FloatText(r.prevalence).c_str());
+  std::vector<std::vector<std::string>> rows;
+  for (int h = 0; h < QUORBEL_STRATA && r.stratumSizes[h] > 0; ++h)
+    rows.push_back({std::to_string(h + 1), std::to_string(s[h].size), FloatText(s[h].prevalence),
+                    std::to_string(r.stratumSizes[h])});
+  rows.push_back({"total", "", "", std::to_string(r.total)});
+  PrintTable({"stratum", "population", "prevalence", "sample size"}, rows);
+  return code;
+}
+
+QuorbelResult RunTwoStage(const host::Api& api, const Args& args) {
+  const float prevalence = args.Float("--prevalence");
+  const float precision = args.Float("--precision");
+  const int confidence = args.Int("--confidence");
+  const int m = args.Int("--animals-per-cluster");
+  const int preset = args.IntOr("--preset", 0);
+  const float rho = args.FloatOr("--rho", 0.0f);
+  TwoStageSampleSizeResult r;
+  const QuorbelResult code = api.SampleSize_TwoStages(prevalence, precision, confidence, m, preset, rho, &r);
+  if (code != QUORBEL_OK) return code;
+  if (args.json()) {
+    Json().Begin().Int("clusters", r.clusters).Int("animalsPerCluster", m).Int("animals", r.animals)
+        .Bool("minimumApplied", r.minimumApplied != 0).End().Print();
+    return code;
+  }
+  std::printf("Sample size to estimate a prevalence, two-stage sampling\n"
+              "expected prevalence %s, relative precision %s, confidence %d %%, %d animals per cluster\n\n"
+              "  clusters to sample  %d%s\n  animals in all      %d\n",
+              FloatText(prevalence).c_str(), FloatText(precision).c_str(), confidence, m, r.clusters,
+              r.minimumApplied ? "  (raised to the minimum of 25)" : "", r.animals);
+  return code;
+}
+
+void PrintInterval(const Args& args, const char* title, float estimate, float lower, float upper) {
+  if (args.json()) {
+    Json().Begin().Float("estimate", estimate).Float("lower", lower).Float("upper", upper).End().Print();
+    return;
+  }
+  std::printf("%s\n\n", title);
+  PrintTable({"estimate", "lower limit", "upper limit"}, {{FloatText(estimate), FloatText(lower), FloatText(upper)}});
+}
+
+QuorbelResult RunIntervalSimpleRandom(const host::Api& api, const Args& args) {
+  const int n = args.Int("--sample");
+  const int population = args.Int("--population");
+  const int confidence = args.Int("--confidence");
+  const char* title = "Confidence interval of a prevalence, simple random sampling";
+  if (args.Has("--positives") == args.Has("--proportion"))
+    throw UsageError("give either --proportion or --positives");
+  if (args.Has("--proportion")) {
+    const float p = args.Float("--proportion");
+    IntervalResult r;
+    const QuorbelResult code = api.ConfidenceInterval_SimpleRandom_Proportion(p, n, population, confidence, &r);
+    if (code == QUORBEL_OK) PrintInterval(args, title, p, r.lower, r.upper);
+    return code;
+  }
+  EstimateIntervalResult r;
+  const QuorbelResult code = api.ConfidenceInterval_SimpleRandom_PositiveCases(args.Int("--positives"), n, population,
+                                                                               confidence, &r);
+  if (code == QUORBEL_OK) PrintInterval(args, title, r.estimate, r.lower, r.upper);
+  return code;
+}
+
+struct SampledStratum {
+  int population, sample;
+  float proportion;
+};
+
+QuorbelResult RunIntervalStratified(const host::Api& api, const Args& args) {
+  const int confidence = args.Int("--confidence");
+  const auto s = ReadStrata<SampledStratum>(args, 3, [](const std::vector<std::string>& f, const std::string& what) {
+    return SampledStratum{ParseInt(f[0], what + " population"), ParseInt(f[1], what + " sample"),
+                          ParseFloat(f[2], what + " proportion")};
+  });
+  EstimateIntervalResult r;
+  const QuorbelResult code = api.ConfidenceInterval_Stratified(
+      confidence, s[0].population, s[0].sample, s[0].proportion, s[1].population, s[1].sample, s[1].proportion,
+      s[2].population, s[2].sample, s[2].proportion, s[3].population, s[3].sample, s[3].proportion,
+      s[4].population, s[4].sample, s[4].proportion, &r);
+  if (code == QUORBEL_OK)
+    PrintInterval(args, "Confidence interval of a prevalence, stratified sampling", r.estimate, r.lower, r.upper);
+  return code;
+}
+
 }  // namespace
 
 void AddPrevalenceCommands(std::vector<Command>& commands) {
@@ -57,6 +179,50 @@ void AddPrevalenceCommands(std::vector<Command>& commands) {
         {QUORBEL_E_CONFIDENCE, "--confidence", kConfidence},
         {QUORBEL_E_POPULATION, "--population", "at least 1"}},
        RunSimpleRandom});
+  constexpr const char* kStrata = "2 to 5 strata SIZE:PREVALENCE separated by ',', e.g. 1000:0.3,2000:0.1";
+  commands.push_back(
+      {"sample-size", "stratified", "animals to examine in each stratum (Neyman allocation)",
+       {{"--precision", "relative precision, 0.000001 <= value < 1"}, {"--confidence", kConfidence},
+        {"--strata", kStrata}},
+       {{QUORBEL_E_CONFIDENCE, "--confidence", kConfidence},
+        {QUORBEL_E_PRECISION, "--precision", kProportion},
+        {QUORBEL_E_STRATUM, "--strata",
+         "strata with sizes of at least 1 and prevalences 0.000001 <= p < 1 (0 < p < 1 for strata 3 to 5)"}},
+       RunStratified});
+  commands.push_back(
+      {"sample-size", "two-stage", "clusters and animals to examine in a two-stage survey",
+       {{"--prevalence", kProportion}, {"--precision", "relative precision, 0.000001 <= value < 1"},
+        {"--confidence", kConfidence}, {"--animals-per-cluster", "a whole number, at least 2"},
+        {"--preset", "0 (give --rho), 1 to 4 for design effects 2, 4, 7, 7.5, other: rho 1", true},
+        {"--rho", "intra-cluster correlation, at least 0.000001 when --preset is 0", true}},
+       {{QUORBEL_E_CLUSTER_PREVALENCE, "--prevalence", kProportion},
+        {QUORBEL_E_PRECISION, "--precision", kProportion},
+        {QUORBEL_E_CONFIDENCE, "--confidence", kConfidence},
+        {QUORBEL_E_SAMPLE_TOO_SMALL, "--animals-per-cluster", "at least 2"},
+        {QUORBEL_E_CORRELATION, "--rho", "at least 0.000001 when no --preset is chosen"}},
+       RunTwoStage});
+  commands.push_back(
+      {"interval", "simple-random", "confidence interval of a prevalence after simple random sampling",
+       {{"--proportion", "observed proportion, 0.000001 <= value < 1 (or give --positives)", true},
+        {"--positives", "number of positive animals, 1 to --sample (or give --proportion)", true},
+        {"--sample", "animals examined, at least 2"}, {"--population", "at least 2 and at least --sample"},
+        {"--confidence", kConfidence}},
+       {{QUORBEL_E_OBSERVED_PROPORTION, "--proportion or --positives",
+         "a proportion 0.000001 <= p < 1, or 1 to --sample positives"},
+        {QUORBEL_E_SAMPLE_TOO_SMALL, "--sample or --population", "at least 2"},
+        {QUORBEL_E_CONFIDENCE, "--confidence", kConfidence},
+        {QUORBEL_E_POPULATION_TOO_SMALL, "--population", "at least --sample"}},
+       RunIntervalSimpleRandom});
+  commands.push_back(
+      {"interval", "stratified", "confidence interval of a prevalence after stratified sampling",
+       {{"--confidence", kConfidence},
+        {"--strata", "2 to 5 strata POPULATION:SAMPLE:PROPORTION separated by ','"}},
+       {{QUORBEL_E_CONFIDENCE, "--confidence", kConfidence},
+        {QUORBEL_E_POPULATION_TOO_SMALL, "--strata",
+         "strata with populations of at least 2 and no larger samples than populations"},
+        {QUORBEL_E_SAMPLE_TOO_SMALL, "--strata", "strata 1 and 2 with samples of at least 2"},
+        {QUORBEL_E_OBSERVED_PROPORTION, "--strata", "strata 1 and 2 with proportions 0.000001 <= p < 1"}},
+       RunIntervalStratified});
 }
 
 }  // namespace quorbel::cli

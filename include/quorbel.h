@@ -105,6 +105,55 @@ typedef uint32_t QuorbelResult;
 /* A whole-number size whose real value lies beyond the 32-bit signed range. */
 #define QUORBEL_SIZE_UNBOUNDED            INT32_MAX
 
+/* Compile-time checks of the record layouts, from C and C++ alike. */
+#ifdef __cplusplus
+#  define QUORBEL_LAYOUT(condition, what) static_assert(condition, what)
+#else
+#  define QUORBEL_LAYOUT(condition, what) _Static_assert(condition, what)
+#endif
+
+/* ============================================================ result records
+ * Records the caller supplies and the library fills: 4-byte fields on 4-byte
+ * boundaries; a one-byte flag is followed by padding to the next boundary,
+ * and only the flag byte itself is ever written. */
+
+/* A confidence interval. */
+typedef struct IntervalResult {
+  float lower;
+  float upper;
+} IntervalResult;
+QUORBEL_LAYOUT(sizeof(IntervalResult) == 8, "IntervalResult is 8 bytes");
+
+/* An estimate with its confidence interval. */
+typedef struct EstimateIntervalResult {
+  float estimate;
+  float lower;
+  float upper;
+} EstimateIntervalResult;
+QUORBEL_LAYOUT(sizeof(EstimateIntervalResult) == 12, "EstimateIntervalResult is 12 bytes");
+QUORBEL_LAYOUT(offsetof(EstimateIntervalResult, upper) == 8, "upper limit at offset 8");
+
+/* The stratified sample-size plan. */
+#define QUORBEL_STRATA 5
+typedef struct StratifiedSampleSizeResult {
+  float prevalence;                       /* overall expected prevalence P */
+  int32_t stratumSizes[QUORBEL_STRATA];   /* 0 for an empty slot */
+  int32_t total;                          /* sum of stratumSizes */
+} StratifiedSampleSizeResult;
+QUORBEL_LAYOUT(sizeof(StratifiedSampleSizeResult) == 28, "StratifiedSampleSizeResult is 28 bytes");
+QUORBEL_LAYOUT(offsetof(StratifiedSampleSizeResult, stratumSizes) == 4, "sizes at offset 4");
+QUORBEL_LAYOUT(offsetof(StratifiedSampleSizeResult, total) == 24, "total at offset 24");
+
+/* The two-stage sample-size plan. */
+typedef struct TwoStageSampleSizeResult {
+  int32_t clusters;        /* clusters to sample, at least 25 */
+  int32_t animals;         /* clusters times animals per cluster */
+  uint8_t minimumApplied;  /* 1 when the count was raised to 25; the only byte written at offset 8 */
+  uint8_t padding[3];      /* never written */
+} TwoStageSampleSizeResult;
+QUORBEL_LAYOUT(sizeof(TwoStageSampleSizeResult) == 12, "TwoStageSampleSizeResult is 12 bytes");
+QUORBEL_LAYOUT(offsetof(TwoStageSampleSizeResult, minimumApplied) == 8, "flag at offset 8");
+
 /* ======================================================= prevalence estimation */
 
 /* The fixed population ladder of the sample-size tables. */
@@ -127,6 +176,105 @@ typedef uint32_t QuorbelResult;
 QUORBEL_API QuorbelResult QUORBEL_CALL SampleSize_SimpleRandom(
     float prevalence, float precision, int confidenceLevel, int population,
     int32_t results[QUORBEL_LADDER_RESULTS]);
+
+/* SampleSize_Stratified: animals to sample in each of two to five strata
+ * (Neyman allocation) for a relative precision d of the overall prevalence.
+ * Slots 1 and 2 are always present; slot 3 is present when stratum3Size >= 1,
+ * slot 4 when slot 3 is and stratum4Size >= 1, slot 5 likewise; the first
+ * empty slot ends the list. Checks, in this order:
+ *   confidence level outside 90..99                      -> QUORBEL_E_CONFIDENCE
+ *   precision fails the exclusive proportion check       -> QUORBEL_E_PRECISION
+ *   stratum1Size or stratum2Size below 1                 -> QUORBEL_E_STRATUM
+ *   prevalence1, then prevalence2, fails the exclusive check -> QUORBEL_E_STRATUM
+ *   a present slot 3 to 5 whose prevalence is not strictly between 0 and 1
+ *   (the computation would divide zero by zero or take the root of a
+ *   negative number)                                     -> QUORBEL_E_STRATUM
+ * Held as float: z^2; N (the sum of the present sizes, taken in 64 bits);
+ * the running sum T of N_h p_h (N_2 p_2 first, then N_1 p_1, N_3 p_3, ...);
+ * P = T / N; E = d P; E^2; V = E^2 / z^2; p_h (1 - p_h) and its root S_h;
+ * W_h = S_h N_h; their sum SW (W_2 + W_1 + W_3 + ...); a_h = W_h / SW; N_h^2;
+ * the running sums A of N_h^2 p_h (1 - p_h) / a_h and B of (1 - p_h) N_h p_h;
+ * N^2; n = A / (N^2 V + B). Stratum h gets trunc(n a_h) + 1, an empty slot 0;
+ * the total is their sum (saturating at QUORBEL_SIZE_UNBOUNDED). */
+QUORBEL_API QuorbelResult QUORBEL_CALL SampleSize_Stratified(
+    int confidenceLevel, float precision,
+    int stratum1Size, float prevalence1, int stratum2Size, float prevalence2,
+    int stratum3Size, float prevalence3, int stratum4Size, float prevalence4,
+    int stratum5Size, float prevalence5, StratifiedSampleSizeResult* result);
+
+/* SampleSize_TwoStages: clusters (herds) to draw and animals in all, with m
+ * animals examined per cluster, for a relative precision d of prevalence P.
+ * The design effect is D = 1 + (m - 1) rho. rho is used when it is at least
+ * 0.000001 or at most -0.000001, whatever the preset; otherwise the preset
+ * gives rho = k / (m - 1) with k = 1, 3, 6, 6.5 for presets 1 to 4, and 1.0 for
+ * any other non-zero preset. Checks, in this order:
+ *   prevalence fails the exclusive proportion check   -> QUORBEL_E_CLUSTER_PREVALENCE
+ *   precision fails the exclusive proportion check    -> QUORBEL_E_PRECISION
+ *   confidence level outside 90..99                   -> QUORBEL_E_CONFIDENCE
+ *   animalsPerCluster below 2                         -> QUORBEL_E_SAMPLE_TOO_SMALL
+ *   preset 0 and rho below 0.000001 or NaN            -> QUORBEL_E_CORRELATION
+ * Held as float: the preset rho, D, E = d P, E^2 and z^2. The count is
+ * trunc(P (1 - P) D z^2 / (E^2 m)) + 1; a count of 24 or less becomes 25 with
+ * minimumApplied 1, else minimumApplied is 0. animals = clusters * m,
+ * saturating at QUORBEL_SIZE_UNBOUNDED. Writes clusters, animals and the one
+ * flag byte; the padding after the flag is left as it was. */
+QUORBEL_API QuorbelResult QUORBEL_CALL SampleSize_TwoStages(
+    float prevalence, float precision, int confidenceLevel, int animalsPerCluster,
+    int preset, float rho, TwoStageSampleSizeResult* result);
+
+/* ConfidenceInterval_SimpleRandom_Proportion: Wald interval of an observed
+ * proportion p from a simple random sample of n out of N, with the finite
+ * population correction, not clipped to 0..1. Checks, in this order:
+ *   proportion fails the exclusive proportion check  -> QUORBEL_E_OBSERVED_PROPORTION
+ *   sampleSize below 2, then population below 2      -> QUORBEL_E_SAMPLE_TOO_SMALL
+ *   confidence level outside 90..99                  -> QUORBEL_E_CONFIDENCE
+ *   population smaller than sampleSize               -> QUORBEL_E_POPULATION_TOO_SMALL
+ * Held as float: nf = n, F = 1 - nf / N, R = sqrt(F), and
+ * SE = sqrt(p (1 - p) / nf) * R (the root taken in double). Writes
+ * lower = p - SE z and upper = p + SE z. */
+QUORBEL_API QuorbelResult QUORBEL_CALL ConfidenceInterval_SimpleRandom_Proportion(
+    float proportion, int sampleSize, int population, int confidenceLevel, IntervalResult* result);
+
+/* ConfidenceInterval_SimpleRandom_PositiveCases: as above from a count of
+ * positives x. Checks, in this order:
+ *   positives below 1                                -> QUORBEL_E_OBSERVED_PROPORTION
+ *   sampleSize below 2, then population below 2      -> QUORBEL_E_SAMPLE_TOO_SMALL
+ *   confidence level outside 90..99                  -> QUORBEL_E_CONFIDENCE
+ *   population smaller than sampleSize               -> QUORBEL_E_POPULATION_TOO_SMALL
+ *   positives greater than sampleSize (p above 1 has no real standard
+ *   error)                                           -> QUORBEL_E_OBSERVED_PROPORTION
+ * Held as float: nf = n, p = x / nf, F = 1 - nf / N, R = sqrt(F),
+ * V = p (1 - p) / nf, S = sqrt(V), SE = S R. Writes estimate p, then
+ * lower = p - SE z, then upper = p + SE z. */
+QUORBEL_API QuorbelResult QUORBEL_CALL ConfidenceInterval_SimpleRandom_PositiveCases(
+    int positives, int sampleSize, int population, int confidenceLevel,
+    EstimateIntervalResult* result);
+
+/* ConfidenceInterval_Stratified: the population-weighted prevalence of two to
+ * five strata and its interval, P +- z sqrt(Var) with the classical stratified
+ * variance and finite-population correction. Slots 1 and 2 are always
+ * present; slot 3 is present when N_3 > 1, n_3 > 1 and 0 < p_3 < 1, slot 4
+ * when slot 3 is and the same holds for it, slot 5 likewise; the first absent
+ * slot ends the list. Checks, in this order:
+ *   confidence level outside 90..99                  -> QUORBEL_E_CONFIDENCE
+ *   N_1 below 2, then N_2 below 2                    -> QUORBEL_E_POPULATION_TOO_SMALL
+ *   n_1 below 2, then n_2 below 2                    -> QUORBEL_E_SAMPLE_TOO_SMALL
+ *   p_1, then p_2, fails the exclusive check         -> QUORBEL_E_OBSERVED_PROPORTION
+ *   a present slot (in order) sampled beyond its population, n_h > N_h
+ *   (its variance would be negative)                 -> QUORBEL_E_POPULATION_TOO_SMALL
+ * Held as float: NF_h = N_h and nF_h = n_h; N = NF_2 + NF_1 + NF_3 + ...;
+ * P = (NF_2 p_2 + NF_1 p_1 + ...) / N; v_h = p_h (1 - p_h) / (nF_h - 1)
+ * * (NF_h - nF_h) / NF_h; NF_h^2; the running sum S = NF_2^2 v_2 + NF_1^2 v_1,
+ * then + NF_h^2 v_h for slots 3 to 5; N^2; V = S / N^2; SE = sqrt(V).
+ * Writes estimate P, lower P - SE z, upper P + SE z. */
+QUORBEL_API QuorbelResult QUORBEL_CALL ConfidenceInterval_Stratified(
+    int confidenceLevel,
+    int population1, int sample1, float proportion1,
+    int population2, int sample2, float proportion2,
+    int population3, int sample3, float proportion3,
+    int population4, int sample4, float proportion4,
+    int population5, int sample5, float proportion5,
+    EstimateIntervalResult* result);
 
 #ifdef __cplusplus
 } /* extern "C" */

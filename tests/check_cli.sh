@@ -22,6 +22,15 @@ code=$?
 [ $code -ne 0 ] || fail "a rejected prevalence exited 0"
 grep -q -- "--prevalence" <<<"$message" && grep -q "0x60000001" <<<"$message" || fail "message does not name the argument and code: $message"
 
+strata=$(run sample-size stratified --precision 0.2 --confidence 95 --strata 1000:0.3,2000:0.1 --json | tr -d '\r')
+grep -q '"total": 376' <<<"$strata" || fail "stratified plan: $strata"
+two=$(run sample-size two-stage --prevalence 0.3 --precision 0.5 --confidence 95 --animals-per-cluster 10 --preset 1 --json | tr -d '\r')
+grep -q '"clusters": 25, "animalsPerCluster": 10, "animals": 250, "minimumApplied": true' <<<"$two" || fail "two-stage plan: $two"
+interval=$(run interval simple-random --positives 30 --sample 100 --population 1000 --confidence 95 --json | tr -d '\r')
+grep -q '"lower": 0.21479072, "upper": 0.38520932' <<<"$interval" || fail "interval: $interval"
+run interval stratified --confidence 95 --strata 1000:100:0.3 >/dev/null 2>&1
+[ $? -eq 2 ] || fail "one stratum should be a usage error"
+
 run --help | grep -q "sample-size simple-random" || fail "--help does not list the command"
 [ $status -eq 0 ] && echo "command-line checks passed"
 exit $status
