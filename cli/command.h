@@ -69,6 +69,18 @@ struct Command {
 // Every command, family by family.
 const std::vector<Command>& Commands();
 void AddPrevalenceCommands(std::vector<Command>& commands);
+void AddComparisonCommands(std::vector<Command>& commands);
+
+// The population ladder of the sample-size tables, as the library uses it.
+inline constexpr int kLadder[QUORBEL_LADDER_SIZES] = {50,   100,  150,  200,  300,  400,  500, 750,
+                                                      1000, 1500, 2000, 3500, 5000, 7500, 10000};
+
+// Option texts several commands share.
+inline constexpr const char* kConfidenceText = "a whole percentage, 90 to 99";
+
+// Prints a sample-size table by population: the caller's, the ladder and an
+// infinite population (as a table, or as JSON under --json).
+void PrintLadderTable(const Args& args, int population, int32_t callers, const int32_t* ladder, int32_t infinite);
 
 // Text of a result code, for messages.
 std::string CodeText(QuorbelResult code);

@@ -2,6 +2,7 @@
 #include <cstdio>
 
 #include "command.h"
+#include "output.h"
 
 namespace quorbel::cli {
 
@@ -9,6 +10,7 @@ const std::vector<Command>& Commands() {
   static const std::vector<Command> commands = [] {
     std::vector<Command> all;
     AddPrevalenceCommands(all);
+    AddComparisonCommands(all);
     return all;
   }();
   return commands;
@@ -18,6 +20,22 @@ std::string CodeText(QuorbelResult code) {
   char text[16];
   std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(code));
   return text;
+}
+
+void PrintLadderTable(const Args& args, int population, int32_t callers, const int32_t* ladder, int32_t infinite) {
+  if (args.json()) {
+    Json json;
+    json.Begin().Begin("population").Int("size", population).Int("sampleSize", callers).End().BeginArray("ladder");
+    for (int i = 0; i < QUORBEL_LADDER_SIZES; ++i)
+      json.Begin().Int("population", kLadder[i]).Int("sampleSize", ladder[i]).End();
+    json.EndArray().Int("infinitePopulation", infinite).End().Print();
+    return;
+  }
+  std::vector<std::vector<std::string>> rows;
+  rows.push_back({std::to_string(population) + " (yours)", std::to_string(callers)});
+  for (int i = 0; i < QUORBEL_LADDER_SIZES; ++i) rows.push_back({std::to_string(kLadder[i]), std::to_string(ladder[i])});
+  rows.push_back({"infinite", std::to_string(infinite)});
+  PrintTable({"population", "sample size"}, rows);
 }
 
 }  // namespace quorbel::cli

@@ -9,10 +9,7 @@ namespace {
 
 // Shared option texts.
 constexpr const char* kProportion = "a proportion, 0.000001 <= value < 1";
-constexpr const char* kConfidence = "a whole percentage, 90 to 99";
-
-constexpr int kLadder[QUORBEL_LADDER_SIZES] = {50,   100,  150,  200,  300,  400,  500, 750,
-                                               1000, 1500, 2000, 3500, 5000, 7500, 10000};
+constexpr const char* kConfidence = kConfidenceText;
 
 QuorbelResult RunSimpleRandom(const host::Api& api, const Args& args) {
   const float prevalence = args.Float("--prevalence");
@@ -23,25 +20,11 @@ QuorbelResult RunSimpleRandom(const host::Api& api, const Args& args) {
   const QuorbelResult code = api.SampleSize_SimpleRandom(prevalence, precision, confidence, population, sizes);
   if (code != QUORBEL_OK) return code;
 
-  if (args.json()) {
-    Json json;
-    json.Begin().Float("prevalence", prevalence).Float("precision", precision)
-        .Int("confidence", confidence).Begin("population").Int("size", population)
-        .Int("sampleSize", sizes[0]).End().BeginArray("ladder");
-    for (int i = 0; i < QUORBEL_LADDER_SIZES; ++i)
-      json.Begin().Int("population", kLadder[i]).Int("sampleSize", sizes[i + 1]).End();
-    json.EndArray().Int("infinitePopulation", sizes[QUORBEL_LADDER_RESULTS - 1]).End().Print();
-    return code;
-  }
-  std::printf("Sample size to estimate a prevalence, simple random sampling\n"
-              "expected prevalence %s, relative precision %s, confidence %d %%\n\n",
-              FloatText(prevalence).c_str(), FloatText(precision).c_str(), confidence);
-  std::vector<std::vector<std::string>> rows;
-  rows.push_back({std::to_string(population) + " (yours)", std::to_string(sizes[0])});
-  for (int i = 0; i < QUORBEL_LADDER_SIZES; ++i)
-    rows.push_back({std::to_string(kLadder[i]), std::to_string(sizes[i + 1])});
-  rows.push_back({"infinite", std::to_string(sizes[QUORBEL_LADDER_RESULTS - 1])});
-  PrintTable({"population", "sample size"}, rows);
+  if (!args.json())
+    std::printf("Sample size to estimate a prevalence, simple random sampling\n"
+                "expected prevalence %s, relative precision %s, confidence %d %%\n\n",
+                FloatText(prevalence).c_str(), FloatText(precision).c_str(), confidence);
+  PrintLadderTable(args, population, sizes[0], sizes + 1, sizes[QUORBEL_LADDER_RESULTS - 1]);
   return code;
 }
 

@@ -154,6 +154,48 @@ typedef struct TwoStageSampleSizeResult {
 QUORBEL_LAYOUT(sizeof(TwoStageSampleSizeResult) == 12, "TwoStageSampleSizeResult is 12 bytes");
 QUORBEL_LAYOUT(offsetof(TwoStageSampleSizeResult, minimumApplied) == 8, "flag at offset 8");
 
+/* Sample sizes per group for comparing two proportions. */
+typedef struct ComparisonSampleSizeResult {
+  int32_t twoSided;  /* per group, two-sided test */
+  int32_t oneSided;  /* per group, one-sided test */
+} ComparisonSampleSizeResult;
+QUORBEL_LAYOUT(sizeof(ComparisonSampleSizeResult) == 8, "ComparisonSampleSizeResult is 8 bytes");
+
+/* The difference of two proportions with its 90, 95 and 99 % intervals. Each
+ * significance flag is one byte (1 when the lower limit is above 0); the
+ * three bytes after it are never written. */
+typedef struct ComparisonIntervalResult {
+  float lower90;
+  float upper90;
+  uint8_t significant90;
+  uint8_t padding90[3];
+  float lower95;
+  float upper95;
+  uint8_t significant95;
+  uint8_t padding95[3];
+  float lower99;
+  float upper99;
+  uint8_t significant99;
+  uint8_t padding99[3];
+  float difference;  /* p2 - p1 */
+} ComparisonIntervalResult;
+QUORBEL_LAYOUT(sizeof(ComparisonIntervalResult) == 40, "ComparisonIntervalResult is 40 bytes");
+QUORBEL_LAYOUT(offsetof(ComparisonIntervalResult, significant90) == 8, "90 % flag at offset 8");
+QUORBEL_LAYOUT(offsetof(ComparisonIntervalResult, lower95) == 12, "95 % lower limit at offset 12");
+QUORBEL_LAYOUT(offsetof(ComparisonIntervalResult, significant95) == 20, "95 % flag at offset 20");
+QUORBEL_LAYOUT(offsetof(ComparisonIntervalResult, lower99) == 24, "99 % lower limit at offset 24");
+QUORBEL_LAYOUT(offsetof(ComparisonIntervalResult, significant99) == 32, "99 % flag at offset 32");
+QUORBEL_LAYOUT(offsetof(ComparisonIntervalResult, difference) == 36, "difference at offset 36");
+
+/* The true prevalence behind an imperfect test. */
+typedef struct TruePrevalenceResult {
+  float truePrevalence;  /* not clamped to 0..1 */
+  uint8_t negative;      /* 1 when truePrevalence < 0; the only byte written at offset 4 */
+  uint8_t padding[3];    /* never written */
+} TruePrevalenceResult;
+QUORBEL_LAYOUT(sizeof(TruePrevalenceResult) == 8, "TruePrevalenceResult is 8 bytes");
+QUORBEL_LAYOUT(offsetof(TruePrevalenceResult, negative) == 4, "flag at offset 4");
+
 /* ======================================================= prevalence estimation */
 
 /* The fixed population ladder of the sample-size tables. */
@@ -229,8 +271,8 @@ QUORBEL_API QuorbelResult QUORBEL_CALL SampleSize_TwoStages(
  *   sampleSize below 2, then population below 2      -> QUORBEL_E_SAMPLE_TOO_SMALL
  *   confidence level outside 90..99                  -> QUORBEL_E_CONFIDENCE
  *   population smaller than sampleSize               -> QUORBEL_E_POPULATION_TOO_SMALL
- * Held as float: nf = n, F = 1 - nf / N, R = sqrt(F), and
- * SE = sqrt(p (1 - p) / nf) * R (the root taken in double). Writes
+ * Held as float: nf = n, F = 1 - nf / N (taken as 0 should nf, a float,
+ * round above N), R = sqrt(F), and SE = sqrt(p (1 - p) / nf) * R (the root taken in double). Writes
  * lower = p - SE z and upper = p + SE z. */
 QUORBEL_API QuorbelResult QUORBEL_CALL ConfidenceInterval_SimpleRandom_Proportion(
     float proportion, int sampleSize, int population, int confidenceLevel, IntervalResult* result);
@@ -275,6 +317,87 @@ QUORBEL_API QuorbelResult QUORBEL_CALL ConfidenceInterval_Stratified(
     int population4, int sample4, float proportion4,
     int population5, int sample5, float proportion5,
     EstimateIntervalResult* result);
+
+/* ======================== comparison, true prevalence, estimation of a mean */
+
+/* Comparison_SampleSize: animals per group to detect the difference between
+ * proportions p1 <= p2 (normal approximation with the Fleiss continuity
+ * correction) at a confidence level and power, two-sided and one-sided.
+ * Quantiles, single-precision constants: two-sided 1.645 / 1.96 / 2.576 and
+ * one-sided 1.282 / 1.645 / 2.326 for levels 90 / 91..98 / 99; power 80, 85,
+ * 90, 95 give 0.842, 1.0366, 1.282, 1.645. Checks, in this order:
+ *   p1 fails the inclusive proportion check   -> QUORBEL_E_FIRST_PROPORTION
+ *   p2 fails the inclusive proportion check   -> QUORBEL_E_SECOND_PROPORTION
+ *   confidence level outside 90..99           -> QUORBEL_E_CONFIDENCE
+ *   power not 80, 85, 90 or 95                -> QUORBEL_E_POWER
+ *   p2 smaller than p1                        -> QUORBEL_E_PROPORTION_ORDER
+ * Held as float, in turn: m = (p1 + p2) / 2; e = p1 (1 - p1) + p2 (1 - p2) and
+ * its root; f = (1 - m) 2m and its root; d = p2 - p1; then per quantile z:
+ * a = sqrt(f) z + sqrt(e) zp, a^2, d^2, k = a^2 / d^2, c = 4 / ((p2 - p1) k) + 1
+ * (p2 - p1 in double), sqrt(c), q = sqrt(c) + 1, q^2 and n = k q^2 / 4. Each
+ * size is trunc(n) + 1. Equal proportions need an unbounded sample: both
+ * sizes are QUORBEL_SIZE_UNBOUNDED. */
+QUORBEL_API QuorbelResult QUORBEL_CALL Comparison_SampleSize(
+    float p1, float p2, int confidenceLevel, int power, ComparisonSampleSizeResult* result);
+
+/* Comparison_ConfidenceInterval: the difference d = p2 - p1 of two observed
+ * proportions and its Wald intervals at 90, 95 and 99 %. Checks, in order:
+ *   p1 fails the inclusive proportion check   -> QUORBEL_E_FIRST_PROPORTION
+ *   p2 fails the inclusive proportion check   -> QUORBEL_E_SECOND_PROPORTION
+ *   size1 below 1                             -> QUORBEL_E_FIRST_SAMPLE
+ *   size2 below 1                             -> QUORBEL_E_SECOND_SAMPLE
+ *   p2 smaller than p1                        -> QUORBEL_E_PROPORTION_ORDER
+ * Held as float: d, the sizes, V = p1 (1 - p1) / size1 + p2 (1 - p2) / size2
+ * and SE = sqrt(V). The quantiles 1.645, 1.96 and 2.576 are doubles here.
+ * Writes difference first, then per level lower = d - z SE, upper = d + z SE
+ * and the flag byte (lower > 0). Limits are not clamped. */
+QUORBEL_API QuorbelResult QUORBEL_CALL Comparison_ConfidenceInterval(
+    float p1, int size1, float p2, int size2, ComparisonIntervalResult* result);
+
+/* True_Prevelance (so spelled): Rogan-Gladen true prevalence
+ * TP = (AP + Sp - 1) / (Se + Sp - 1), formed in double and held once.
+ * Checks, in this order:
+ *   apparent prevalence fails the inclusive check   -> QUORBEL_E_TEST_PREVALENCE
+ *   sensitivity fails the inclusive check           -> QUORBEL_E_SENSITIVITY
+ *   specificity fails the inclusive check           -> QUORBEL_E_SPECIFICITY
+ *   Se + Sp = 1 (a test no better than chance, which would divide by zero)
+ *                                                   -> QUORBEL_E_SPECIFICITY
+ * Writes truePrevalence, then the flag byte (1 when negative). An estimate
+ * above 1 is returned as computed and not flagged. */
+QUORBEL_API QuorbelResult QUORBEL_CALL True_Prevelance(
+    float apparentPrevalence, float sensitivity, float specificity, TruePrevalenceResult* result);
+
+/* Estimating_SampleSize: animals to measure to estimate a mean within an
+ * accepted error, for the ladder, an infinite population and the caller's.
+ * Positive-value check: accepted when the value is at least 0.000001.
+ * Checks, in this order:
+ *   accepted error fails the positive-value check        -> QUORBEL_E_ACCEPTED_ERROR
+ *   standard deviation fails the positive-value check    -> QUORBEL_E_STANDARD_DEVIATION
+ *   population below 1                                   -> QUORBEL_E_POPULATION
+ *   confidence level outside 90..99                      -> QUORBEL_E_CONFIDENCE
+ * Held as float: q = sd z / error and n0 = q^2. Rounded half up, not by the
+ * whole-number rule: results[16] (the caller's N, written first) and
+ * results[0..14] (the ladder 50 .. 10000) are floor(n0 / (n0 / M + 1) + 0.5);
+ * results[15] (infinite population) is floor(n0 + 0.5). A size beyond the
+ * 32-bit range, or one from an infinite n0, is QUORBEL_SIZE_UNBOUNDED. */
+QUORBEL_API QuorbelResult QUORBEL_CALL Estimating_SampleSize(
+    float acceptedError, int confidenceLevel, float standardDeviation, int population,
+    int32_t results[QUORBEL_LADDER_RESULTS]);
+
+/* Estimating_ConfidenceInterval: interval of a mean from a simple random
+ * sample, with the finite-population correction. Checks, in this order:
+ *   mean fails the positive-value check                  -> QUORBEL_E_MEAN
+ *   standard deviation fails the positive-value check    -> QUORBEL_E_STANDARD_DEVIATION
+ *   sampleSize below 1                                   -> QUORBEL_E_SAMPLE_TOO_SMALL
+ *   population below 1                                   -> QUORBEL_E_POPULATION
+ *   population smaller than sampleSize                   -> QUORBEL_E_POPULATION_TOO_SMALL
+ *   confidence level outside 90..99                      -> QUORBEL_E_CONFIDENCE
+ * Held as float: nf = n, c = 1 - nf / N (taken as 0 should nf round above N),
+ * sqrt(c), sqrt(nf) and SE = (sd / sqrt(nf)) sqrt(c). Writes
+ * lower = mean - SE z, then upper = mean + SE z. */
+QUORBEL_API QuorbelResult QUORBEL_CALL Estimating_ConfidenceInterval(
+    float mean, float standardDeviation, int sampleSize, int population, int confidenceLevel,
+    IntervalResult* result);
 
 #ifdef __cplusplus
 } /* extern "C" */

@@ -31,6 +31,13 @@ grep -q '"lower": 0.21479072, "upper": 0.38520932' <<<"$interval" || fail "inter
 run interval stratified --confidence 95 --strata 1000:100:0.3 >/dev/null 2>&1
 [ $? -eq 2 ] || fail "one stratum should be a usage error"
 
+compare=$(run compare interval --p1 0.2 --size1 100 --p2 0.35 --size2 120 --json | tr -d '\r')
+grep -q '"confidence": 99, "lower": -0.0023074835, "upper": 0.30230746, "significant": false' <<<"$compare" || fail "comparison interval: $compare"
+mean=$(run mean sample-size --error 2 --sd 10 --confidence 95 --population 1000 --json | tr -d '\r')
+grep -q '"population": {"size": 1000, "sampleSize": 88}' <<<"$mean" && grep -q '"infinitePopulation": 96' <<<"$mean" || fail "mean table: $mean"
+message=$(run compare sample-size --p1 0.2 --p2 0.4 --confidence 95 --power 75 2>&1 >/dev/null | tr -d '\r')
+grep -q -- "--power rejected.*0x60000017" <<<"$message" || fail "power message: $message"
+
 run --help | grep -q "sample-size simple-random" || fail "--help does not list the command"
 [ $status -eq 0 ] && echo "command-line checks passed"
 exit $status

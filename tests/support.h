@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 
 #include "api.h"
@@ -30,8 +31,10 @@ inline float FromBits(uint32_t bits) {
 // Exact equality of two floats, reported with both bit patterns.
 inline ::testing::AssertionResult BitsEqual(float expected, float actual) {
   if (Bits(expected) == Bits(actual)) return ::testing::AssertionSuccess();
-  return ::testing::AssertionFailure() << "expected " << expected << " (0x" << std::hex << Bits(expected)
-                                       << ") but got " << actual << " (0x" << Bits(actual) << ")";
+  char text[128];
+  std::snprintf(text, sizeof text, "expected %.9g (0x%08X) but got %.9g (0x%08X)", expected,
+                static_cast<unsigned>(Bits(expected)), actual, static_cast<unsigned>(Bits(actual)));
+  return ::testing::AssertionFailure() << text;
 }
 
 // A byte pattern that results are pre-filled with, to show what was written.

@@ -10,6 +10,7 @@
 #include <cmath>
 
 #include "frame/rules.h"
+#include "prevalence/finite_population.h"
 
 using namespace quorbel;
 
@@ -26,8 +27,7 @@ ResultCode CheckSampleAndPopulation(int sampleSize, int population, int confiden
 
 // R = sqrt(1 - nf / N), with F and R held.
 float FinitePopulationRoot(float nf, int population) {
-  const float f = Hold(1.0 - static_cast<double>(nf) / population);
-  return Hold(std::sqrt(static_cast<double>(f)));
+  return Hold(std::sqrt(static_cast<double>(UnsampledFraction(nf, population))));
 }
 
 }  // namespace

@@ -8,7 +8,7 @@
 //
 // n stays below M, so a finite entry never exceeds its population.
 #include "frame/rules.h"
-#include "prevalence/population_ladder.h"
+#include "prevalence/finite_population.h"
 
 using namespace quorbel;
 
