@@ -33,6 +33,7 @@ class Args {
   int Int(const char* name) const;
   int IntOr(const char* name, int fallback) const;
   bool Has(const char* name) const { return values_.count(name) != 0; }
+  const std::string& Text(const char* name) const { return Value(name); }
   // A comma-separated list of colon-separated fields: "1000:0.3,2000:0.1".
   std::vector<std::vector<std::string>> Records(const char* name, size_t fields) const;
   bool json() const { return json_; }
@@ -70,6 +71,7 @@ struct Command {
 const std::vector<Command>& Commands();
 void AddPrevalenceCommands(std::vector<Command>& commands);
 void AddComparisonCommands(std::vector<Command>& commands);
+void AddDetectionCommands(std::vector<Command>& commands);
 
 // The population ladder of the sample-size tables, as the library uses it.
 inline constexpr int kLadder[QUORBEL_LADDER_SIZES] = {50,   100,  150,  200,  300,  400,  500, 750,

@@ -11,6 +11,7 @@ const std::vector<Command>& Commands() {
     std::vector<Command> all;
     AddPrevalenceCommands(all);
     AddComparisonCommands(all);
+    AddDetectionCommands(all);
     return all;
   }();
   return commands;

@@ -196,6 +196,46 @@ typedef struct TruePrevalenceResult {
 QUORBEL_LAYOUT(sizeof(TruePrevalenceResult) == 8, "TruePrevalenceResult is 8 bytes");
 QUORBEL_LAYOUT(offsetof(TruePrevalenceResult, negative) == 4, "flag at offset 4");
 
+/* The detection sample size with its reactor cut-off and reference table. */
+#define QUORBEL_REFERENCE_ROWS     8  /* 50, 100, 250, 500, 1000, 2000, 5000, 10000000 animals */
+#define QUORBEL_REFERENCE_COLUMNS  6  /* 10, 5, 2, 1, 0.5, 0.1 % */
+typedef struct DetectionSampleSizeResult {
+  int32_t sampleSize;     /* animals to sample */
+  int32_t reactorCutOff;  /* written only when the cut-off search finds a count */
+  float sensitivity;      /* of the test scheme used */
+  float specificity;      /* of the test scheme used */
+  float referenceTable[QUORBEL_REFERENCE_ROWS * QUORBEL_REFERENCE_COLUMNS]; /* [6 * row + column], whole numbers */
+} DetectionSampleSizeResult;
+QUORBEL_LAYOUT(sizeof(DetectionSampleSizeResult) == 208, "DetectionSampleSizeResult is 208 bytes");
+QUORBEL_LAYOUT(offsetof(DetectionSampleSizeResult, sensitivity) == 8, "sensitivity at offset 8");
+QUORBEL_LAYOUT(offsetof(DetectionSampleSizeResult, referenceTable) == 16, "table at offset 16");
+
+/* The two-stage detection plan. */
+#define QUORBEL_HERD_SIZES 7  /* 50, 100, 250, 500, 750, 1000, 5000 animals */
+typedef struct TwoStageDetectionResult {
+  float sensitivity;           /* of the test scheme used */
+  float specificity;
+  int32_t herdsToSample;
+  int32_t animalsPerHerd;
+  int32_t totalAnimals;        /* herdsToSample * animalsPerHerd */
+  int32_t herdReactorCutOff;   /* written only when its search finds a count */
+  int32_t totalReactorCutOff;  /* written only when its search finds a count */
+  int32_t herdSizeTable[QUORBEL_HERD_SIZES]; /* animals per herd by herd size */
+} TwoStageDetectionResult;
+QUORBEL_LAYOUT(sizeof(TwoStageDetectionResult) == 56, "TwoStageDetectionResult is 56 bytes");
+QUORBEL_LAYOUT(offsetof(TwoStageDetectionResult, herdsToSample) == 8, "herds at offset 8");
+QUORBEL_LAYOUT(offsetof(TwoStageDetectionResult, herdReactorCutOff) == 20, "herd cut-off at offset 20");
+QUORBEL_LAYOUT(offsetof(TwoStageDetectionResult, herdSizeTable) == 28, "table at offset 28");
+
+/* The highest prevalence a negative sample could have missed. */
+typedef struct MaximumPrevalenceResult {
+  int32_t diseasedAnimals;     /* trunc(X) + 1 */
+  float maximumPrevalence;     /* X / N, not limited to 1 */
+  float detectionProbability;  /* at the stated prevalence */
+} MaximumPrevalenceResult;
+QUORBEL_LAYOUT(sizeof(MaximumPrevalenceResult) == 12, "MaximumPrevalenceResult is 12 bytes");
+QUORBEL_LAYOUT(offsetof(MaximumPrevalenceResult, detectionProbability) == 8, "probability at offset 8");
+
 /* ======================================================= prevalence estimation */
 
 /* The fixed population ladder of the sample-size tables. */
@@ -398,6 +438,95 @@ QUORBEL_API QuorbelResult QUORBEL_CALL Estimating_SampleSize(
 QUORBEL_API QuorbelResult QUORBEL_CALL Estimating_ConfidenceInterval(
     float mean, float standardDeviation, int sampleSize, int population, int confidenceLevel,
     IntervalResult* result);
+
+/* ===================================================== detection of disease
+ * In this family a proportion is "given" when it passes the inclusive
+ * proportion check (0.000001 <= v <= 1; a NaN is not given). The confidence
+ * level enters as CL = level / 100 (held), not as a normal quantile. A second
+ * test is in use exactly when sensitivity2 is given; with two tests,
+ * testCombination 2 combines them in parallel (Se = 1 - (1 - Se1)(1 - Se2),
+ * Sp = Sp1 Sp2) and any other non-zero value in series (Se = Se1 Se2,
+ * Sp = 1 - (1 - Sp1)(1 - Sp2)); Se and Sp are held.
+ *
+ * The reactor cut-off: with m disease-free animals in the sample, k is the
+ * first count (k < m) at which the running float sum of the probabilities of
+ * 0..k false-positive reactors reaches 1 - falsePositiveRisk: exact binomial
+ * for m <= 170, Poisson for lambda = m (1 - Sp) <= 30, normal density beyond.
+ * The cut-off written is k - 1 (0 when k is 0); when no k is found the
+ * caller's value is left as it was. */
+
+/* DetectingEvent_SampleSize_SimpleRandom: animals to test so that at least
+ * one reactor is found, with confidence CL, if the disease is present at the
+ * design prevalence. Checks, in this order:
+ *   prevalence not given                              -> QUORBEL_E_TEST_PREVALENCE
+ *   populationSize below 1                            -> QUORBEL_E_POPULATION
+ *   confidence level outside 90..99                   -> QUORBEL_E_CONFIDENCE
+ *   falsePositiveRisk not given                       -> QUORBEL_E_FALSE_POSITIVE_RISK
+ *   sensitivity1 not given                            -> QUORBEL_E_SENSITIVITY
+ *   specificity1 not given                            -> QUORBEL_E_SPECIFICITY
+ *   sensitivity2 not given but specificity2 given     -> QUORBEL_E_SENSITIVITY
+ *   sensitivity2 given but specificity2 not           -> QUORBEL_E_SPECIFICITY
+ *   sensitivity2 given and testCombination 0          -> QUORBEL_E_TEST_COMBINATION
+ * Then, under a guard that turns any exception into QUORBEL_E_GENERAL with
+ * the fields written so far kept, in this order: sensitivity and specificity;
+ * with N = population (float), D = Se N P, q = 1 - CL (held),
+ * r = q^(1 / D held) (held) and n* = (1 - r)(N - (D - 1) / 2) (held), the
+ * cut-off for m = trunc((1 - P) n*) (binomial with the real power Sp^(m-k));
+ * sampleSize = trunc(n*); and the reference table, cell = trunc((1 - r_d)
+ * (P_row - (d - 1) / 2)) with d = (the row's animals times the column's
+ * prevalence) Se and r_d = q^(1 / d held) (held), stored as floats. The table
+ * depends only on Se and the confidence level. */
+QUORBEL_API QuorbelResult QUORBEL_CALL DetectingEvent_SampleSize_SimpleRandom(
+    float prevalence, int populationSize, int confidenceLevel, float sensitivity1, float specificity1,
+    float sensitivity2, float specificity2, DetectionSampleSizeResult* result, float falsePositiveRisk,
+    int testCombination);
+
+/* DetectingEvent_SampleSize_TwoStages: herds to sample, and animals in each,
+ * so that an infected herd is found with confidence CL when the herd
+ * prevalence is herdPrevalence and an infected herd is detected with the herd
+ * sensitivity h = herdSensitivity / 100. Checks, in this order:
+ *   confidence level outside 90..99                   -> QUORBEL_E_CONFIDENCE
+ *   falsePositiveRisk not given                       -> QUORBEL_E_FALSE_POSITIVE_RISK
+ *   herdPrevalence not given                          -> QUORBEL_E_TEST_PREVALENCE
+ *   herdCount below 1                                 -> QUORBEL_E_POPULATION
+ *   withinHerdPrevalence not given                    -> QUORBEL_E_WITHIN_HERD_PREVALENCE
+ *   herdSize below 1, NaN or infinite                 -> QUORBEL_E_HERD_SIZE
+ *   herdSensitivity outside 0..100                    -> QUORBEL_E_HERD_SENSITIVITY
+ *   then the five test checks of the simple random function, in its order.
+ * Then, under the same guard, writes in this order: sensitivity, specificity;
+ * animalsPerHerd = trunc(nA) with D1 = herdSize withinHerdPrevalence Se,
+ * nA = (1 - qh^(1 / D1 held))(herdSize - (D1 - 1) / 2) and qh = 1 - h (each
+ * held); herdsToSample = trunc(nH) with D2 = (h herdPrevalence, held) herds,
+ * nH = (1 - q^(1 / D2 held))(herds - (D2 - 1) / 2), the power being 0 when D2
+ * is 0; totalAnimals = their product, saturating at QUORBEL_SIZE_UNBOUNDED;
+ * herdSizeTable (as nA for herds of 50 .. 5000, truncated); the herd cut-off
+ * for m1 = floor((1 - withinHerdPrevalence) nA + 0.5) and the total cut-off
+ * for m2 = floor((1 - withinHerdPrevalence herdPrevalence) totalAnimals + 0.5),
+ * both searches raising Sp to whole powers by IntPower. */
+QUORBEL_API QuorbelResult QUORBEL_CALL DetectingEvent_SampleSize_TwoStages(
+    int confidenceLevel, float herdPrevalence, int herdCount, float withinHerdPrevalence, float herdSize,
+    int herdSensitivity, float sensitivity1, float specificity1, float sensitivity2, float specificity2,
+    TwoStageDetectionResult* result, float falsePositiveRisk, int testCombination);
+
+/* DetectingEvent_MaximumPrevalence: after a negative sample of n animals out
+ * of N, the largest number (and proportion) of diseased animals that could
+ * have been missed with confidence CL, and the probability that the sample
+ * would have found a reactor at the stated prevalence. Checks, in order:
+ *   sampleSize below 1                                -> QUORBEL_E_SAMPLE_TOO_SMALL
+ *   populationSize below 1                            -> QUORBEL_E_POPULATION
+ *   sampleSize above populationSize                   -> QUORBEL_E_POPULATION_TOO_SMALL
+ *   sensitivity not given                             -> QUORBEL_E_SENSITIVITY
+ *   confidence level outside 90..99                   -> QUORBEL_E_CONFIDENCE
+ *   prevalence not given                              -> QUORBEL_E_TEST_PREVALENCE
+ * Held as float: n, N, Dp = Se P N, q = 1 - CL, 1 / n, r = q^(1/n),
+ * X = (1 - r)(N - (n - 1) / 2) / Se, X / N, b = 1 - n / (N - (Dp - 1) / 2)
+ * and b^Dp. Writes diseasedAnimals = trunc(X) + 1, maximumPrevalence = X / N,
+ * detectionProbability = 1 - b^Dp. When b is negative (a sample so close to a
+ * census that it cannot miss every reactor, where b^Dp has no real value)
+ * detectionProbability is 1. */
+QUORBEL_API QuorbelResult QUORBEL_CALL DetectingEvent_MaximumPrevalence(
+    int sampleSize, int populationSize, float sensitivity, int confidenceLevel, float prevalence,
+    MaximumPrevalenceResult* result);
 
 #ifdef __cplusplus
 } /* extern "C" */

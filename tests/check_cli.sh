@@ -38,6 +38,13 @@ grep -q '"population": {"size": 1000, "sampleSize": 88}' <<<"$mean" && grep -q '
 message=$(run compare sample-size --p1 0.2 --p2 0.4 --confidence 95 --power 75 2>&1 >/dev/null | tr -d '\r')
 grep -q -- "--power rejected.*0x60000017" <<<"$message" || fail "power message: $message"
 
+detect=$(run detect sample-size --prevalence 0.05 --population 100 --confidence 95 --sensitivity 0.9 --specificity 0.98 --json | tr -d '\r')
+grep -q '"sampleSize": 47, "reactorCutOff": 2' <<<"$detect" || fail "detection: $detect"
+none=$(run detect sample-size --prevalence 1 --population 1000 --confidence 95 --sensitivity 1 --specificity 0.9 | tr -d '\r')
+grep -q 'reactor cut-off *none' <<<"$none" || fail "a cut-off that was not found should say so: $none"
+run detect sample-size --prevalence 0.05 --population 100 --confidence 95 --sensitivity 0.9 --specificity 0.98 --sensitivity2 0.9 --specificity2 0.9 --combination both >/dev/null 2>&1
+[ $? -eq 2 ] || fail "an unknown combination should be a usage error"
+
 run --help | grep -q "sample-size simple-random" || fail "--help does not list the command"
 [ $status -eq 0 ] && echo "command-line checks passed"
 exit $status

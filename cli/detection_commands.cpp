@@ -1,0 +1,205 @@
+// Commands of the detection family: sample sizes to show that a disease is
+// absent, and the highest prevalence a negative sample could have missed.
+#include <cstdio>
+
+#include "command.h"
+#include "output.h"
+
+namespace quorbel::cli {
+namespace {
+
+constexpr const char* kGiven = "a proportion, 0.000001 <= value <= 1";
+
+// The test options both sample-size commands share.
+struct Tests {
+  float se1, sp1, se2, sp2, risk;
+  int combination;
+};
+
+Tests ReadTests(const Args& args) {
+  int combination = 0;
+  if (args.Has("--combination")) {
+    const std::string& word = args.Text("--combination");
+    if (word != "parallel" && word != "serial") throw UsageError("--combination must be parallel or serial");
+    combination = word == "parallel" ? 2 : 1;
+  }
+  return {args.Float("--sensitivity"), args.Float("--specificity"), args.FloatOr("--sensitivity2", 0.0f),
+          args.FloatOr("--specificity2", 0.0f), args.FloatOr("--false-positive-risk", 0.05f), combination};
+}
+
+const std::vector<OptionHelp> kTestOptions = {
+    {"--sensitivity", "sensitivity of the test, 0.000001 <= value <= 1"},
+    {"--specificity", "specificity of the test, 0.000001 <= value <= 1"},
+    {"--sensitivity2", "sensitivity of a second test", true},
+    {"--specificity2", "specificity of a second test", true},
+    {"--combination", "parallel or serial, with a second test", true},
+    {"--false-positive-risk", "accepted risk of more reactors than the cut-off (default 0.05)", true},
+};
+
+const std::vector<CodeBlame> kTestBlames = {
+    {QUORBEL_E_FALSE_POSITIVE_RISK, "--false-positive-risk", kGiven},
+    {QUORBEL_E_SENSITIVITY, "--sensitivity or --sensitivity2", "a proportion 0.000001 <= value <= 1, "
+                                                               "given for a second test with --specificity2"},
+    {QUORBEL_E_SPECIFICITY, "--specificity or --specificity2", "a proportion 0.000001 <= value <= 1, "
+                                                               "given for a second test with --sensitivity2"},
+    {QUORBEL_E_TEST_COMBINATION, "--combination", "parallel or serial when a second test is given"},
+    {QUORBEL_E_CONFIDENCE, "--confidence", kConfidenceText},
+};
+
+std::vector<OptionHelp> With(std::vector<OptionHelp> first, const std::vector<OptionHelp>& rest) {
+  first.insert(first.end(), rest.begin(), rest.end());
+  return first;
+}
+
+std::vector<CodeBlame> With(std::vector<CodeBlame> first, const std::vector<CodeBlame>& rest) {
+  first.insert(first.end(), rest.begin(), rest.end());
+  return first;
+}
+
+std::string CutOffText(bool found, int32_t cutOff) {
+  return found ? std::to_string(cutOff) : "none (no count reaches the bound)";
+}
+
+QuorbelResult RunDetectSampleSize(const host::Api& api, const Args& args) {
+  const Tests t = ReadTests(args);
+  const float prevalence = args.Float("--prevalence");
+  const int population = args.Int("--population"), confidence = args.Int("--confidence");
+  DetectionSampleSizeResult r;
+  r.reactorCutOff = -1;
+  const QuorbelResult code = api.DetectingEvent_SampleSize_SimpleRandom(
+      prevalence, population, confidence, t.se1, t.sp1, t.se2, t.sp2, &r, t.risk, t.combination);
+  if (code != QUORBEL_OK) return code;
+  const bool found = r.reactorCutOff >= 0;
+  static const char* kRows[] = {"50", "100", "250", "500", "1000", "2000", "5000", "10000000"};
+  static const char* kColumns[] = {"10 %", "5 %", "2 %", "1 %", "0.5 %", "0.1 %"};
+  if (args.json()) {
+    Json json;
+    json.Begin().Int("sampleSize", r.sampleSize);
+    if (found) json.Int("reactorCutOff", r.reactorCutOff);
+    json.Float("sensitivity", r.sensitivity).Float("specificity", r.specificity).BeginArray("referenceTable");
+    for (int row = 0; row < QUORBEL_REFERENCE_ROWS; ++row) {
+      json.Begin().String("population", kRows[row]).BeginArray("sampleSizes");
+      for (int column = 0; column < QUORBEL_REFERENCE_COLUMNS; ++column)
+        json.Float(nullptr, r.referenceTable[row * QUORBEL_REFERENCE_COLUMNS + column]);
+      json.EndArray().End();
+    }
+    json.EndArray().End().Print();
+    return code;
+  }
+  std::printf("Sample size to detect disease, simple random sampling\n"
+              "design prevalence %s, population %d, confidence %d %%\n\n"
+              "  animals to sample    %d\n  reactor cut-off      %s\n"
+              "  test sensitivity     %s\n  test specificity     %s\n\n"
+              "Reference sample sizes for this test sensitivity and confidence level:\n",
+              FloatText(prevalence).c_str(), population, confidence, r.sampleSize,
+              CutOffText(found, r.reactorCutOff).c_str(), FloatText(r.sensitivity).c_str(),
+              FloatText(r.specificity).c_str());
+  std::vector<std::vector<std::string>> rows;
+  for (int row = 0; row < QUORBEL_REFERENCE_ROWS; ++row) {
+    rows.push_back({kRows[row]});
+    for (int column = 0; column < QUORBEL_REFERENCE_COLUMNS; ++column)
+      rows.back().push_back(FloatText(r.referenceTable[row * QUORBEL_REFERENCE_COLUMNS + column]));
+  }
+  PrintTable({"population", kColumns[0], kColumns[1], kColumns[2], kColumns[3], kColumns[4], kColumns[5]}, rows);
+  return code;
+}
+
+QuorbelResult RunDetectTwoStage(const host::Api& api, const Args& args) {
+  const Tests t = ReadTests(args);
+  const int confidence = args.Int("--confidence"), herds = args.Int("--herds");
+  const int herdSensitivity = args.Int("--herd-sensitivity");
+  TwoStageDetectionResult r;
+  r.herdReactorCutOff = r.totalReactorCutOff = -1;
+  const QuorbelResult code = api.DetectingEvent_SampleSize_TwoStages(
+      confidence, args.Float("--herd-prevalence"), herds, args.Float("--within-herd-prevalence"),
+      args.Float("--herd-size"), herdSensitivity, t.se1, t.sp1, t.se2, t.sp2, &r, t.risk, t.combination);
+  if (code != QUORBEL_OK) return code;
+  static const int kHerdSizes[QUORBEL_HERD_SIZES] = {50, 100, 250, 500, 750, 1000, 5000};
+  const bool herdFound = r.herdReactorCutOff >= 0, totalFound = r.totalReactorCutOff >= 0;
+  if (args.json()) {
+    Json json;
+    json.Begin().Int("herdsToSample", r.herdsToSample).Int("animalsPerHerd", r.animalsPerHerd)
+        .Int("totalAnimals", r.totalAnimals);
+    if (herdFound) json.Int("herdReactorCutOff", r.herdReactorCutOff);
+    if (totalFound) json.Int("totalReactorCutOff", r.totalReactorCutOff);
+    json.Float("sensitivity", r.sensitivity).Float("specificity", r.specificity).BeginArray("herdSizeTable");
+    for (int i = 0; i < QUORBEL_HERD_SIZES; ++i)
+      json.Begin().Int("herdSize", kHerdSizes[i]).Int("animalsPerHerd", r.herdSizeTable[i]).End();
+    json.EndArray().End().Print();
+    return code;
+  }
+  std::printf("Sample size to detect disease, two-stage sampling (%d herds, confidence %d %%, herd sensitivity %d %%)\n\n"
+              "  herds to sample           %d\n  animals per herd          %d\n  animals in all            %d\n"
+              "  reactor cut-off per herd  %s\n  reactor cut-off in all    %s\n"
+              "  test sensitivity          %s\n  test specificity          %s\n\nAnimals per herd by herd size:\n",
+              herds, confidence, herdSensitivity, r.herdsToSample, r.animalsPerHerd, r.totalAnimals,
+              CutOffText(herdFound, r.herdReactorCutOff).c_str(), CutOffText(totalFound, r.totalReactorCutOff).c_str(),
+              FloatText(r.sensitivity).c_str(), FloatText(r.specificity).c_str());
+  std::vector<std::vector<std::string>> rows;
+  for (int i = 0; i < QUORBEL_HERD_SIZES; ++i)
+    rows.push_back({std::to_string(kHerdSizes[i]), std::to_string(r.herdSizeTable[i])});
+  PrintTable({"herd size", "animals per herd"}, rows);
+  return code;
+}
+
+QuorbelResult RunMaximumPrevalence(const host::Api& api, const Args& args) {
+  const int n = args.Int("--sample"), population = args.Int("--population");
+  const float prevalence = args.Float("--prevalence");
+  MaximumPrevalenceResult r;
+  const QuorbelResult code = api.DetectingEvent_MaximumPrevalence(n, population, args.Float("--sensitivity"),
+                                                                  args.Int("--confidence"), prevalence, &r);
+  if (code != QUORBEL_OK) return code;
+  if (args.json()) {
+    Json().Begin().Int("diseasedAnimals", r.diseasedAnimals).Float("maximumPrevalence", r.maximumPrevalence)
+        .Float("detectionProbability", r.detectionProbability).End().Print();
+    return code;
+  }
+  std::printf("Highest prevalence a negative sample of %d out of %d could have missed\n\n"
+              "  diseased animals     %d\n  maximum prevalence   %s\n"
+              "  probability of detecting at a prevalence of %s: %s\n",
+              n, population, r.diseasedAnimals, FloatText(r.maximumPrevalence).c_str(), FloatText(prevalence).c_str(),
+              FloatText(r.detectionProbability).c_str());
+  return code;
+}
+
+}  // namespace
+
+void AddDetectionCommands(std::vector<Command>& commands) {
+  commands.push_back(
+      {"detect", "sample-size", "animals to test to show that a disease is absent, with a reactor cut-off",
+       With({{"--prevalence", "design prevalence, 0.000001 <= value <= 1"},
+             {"--population", "a whole number, at least 1"}, {"--confidence", kConfidenceText}},
+            kTestOptions),
+       With({{QUORBEL_E_TEST_PREVALENCE, "--prevalence", kGiven}, {QUORBEL_E_POPULATION, "--population", "at least 1"}},
+            kTestBlames),
+       RunDetectSampleSize});
+  commands.push_back(
+      {"detect", "two-stage", "herds and animals per herd to test to show that a disease is absent",
+       With({{"--confidence", kConfidenceText}, {"--herds", "number of herds, at least 1"},
+             {"--herd-prevalence", "herd-level design prevalence, 0.000001 <= value <= 1"},
+             {"--within-herd-prevalence", "design prevalence within a herd, 0.000001 <= value <= 1"},
+             {"--herd-size", "animals in a herd, at least 1"},
+             {"--herd-sensitivity", "percentage 0 to 100"}},
+            kTestOptions),
+       With({{QUORBEL_E_TEST_PREVALENCE, "--herd-prevalence", kGiven},
+             {QUORBEL_E_POPULATION, "--herds", "at least 1"},
+             {QUORBEL_E_WITHIN_HERD_PREVALENCE, "--within-herd-prevalence", kGiven},
+             {QUORBEL_E_HERD_SIZE, "--herd-size", "at least 1"},
+             {QUORBEL_E_HERD_SENSITIVITY, "--herd-sensitivity", "a percentage from 0 to 100"}},
+            kTestBlames),
+       RunDetectTwoStage});
+  commands.push_back(
+      {"detect", "maximum-prevalence", "highest prevalence a negative sample could have missed",
+       {{"--sample", "animals tested, at least 1"}, {"--population", "at least --sample"},
+        {"--sensitivity", "sensitivity of the test, 0.000001 <= value <= 1"}, {"--confidence", kConfidenceText},
+        {"--prevalence", "prevalence at which to give the detection probability"}},
+       {{QUORBEL_E_SAMPLE_TOO_SMALL, "--sample", "at least 1"},
+        {QUORBEL_E_POPULATION, "--population", "at least 1"},
+        {QUORBEL_E_POPULATION_TOO_SMALL, "--population", "at least --sample"},
+        {QUORBEL_E_SENSITIVITY, "--sensitivity", kGiven},
+        {QUORBEL_E_CONFIDENCE, "--confidence", kConfidenceText},
+        {QUORBEL_E_TEST_PREVALENCE, "--prevalence", kGiven}},
+       RunMaximumPrevalence});
+}
+
+}  // namespace quorbel::cli
