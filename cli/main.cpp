@@ -2,6 +2,7 @@
 //
 //   quorbel FAMILY COMMAND [--option value ...] [--json]
 //   quorbel --help | quorbel FAMILY COMMAND --help
+//   quorbel register | quorbel unregister       (Windows installers)
 //
 // Exit status: 0 on success, 1 when the library rejects an argument (the
 // message names it and shows the result code), 2 for a command line that
@@ -21,7 +22,8 @@ namespace {
 void PrintOverview() {
   std::printf("quorbel: sampling-survey statistics for animal populations\n\n"
               "usage: quorbel FAMILY COMMAND [--option value ...] [--json]\n"
-              "       quorbel FAMILY COMMAND --help\n\n"
+              "       quorbel FAMILY COMMAND --help\n"
+              "       quorbel register | unregister   (Windows: enter or remove the library in the registry)\n\n"
               "commands:\n");
   for (const Command& command : Commands())
     std::printf("  %-40s %s\n", (std::string(command.family) + " " + command.name).c_str(),
@@ -43,6 +45,33 @@ const Command* FindCommand(const char* family, const char* name) {
   return nullptr;
 }
 
+// "quorbel register" and "quorbel unregister", for installers: enter the
+// library in the Windows class registry, or remove it.
+int RunRegistration(bool enter) {
+#ifdef _WIN32
+  std::string loadError;
+  const host::Api* api = host::LoadApi(&loadError);
+  if (api == nullptr) {
+    std::fprintf(stderr, "quorbel: %s\n", loadError.c_str());
+    return 3;
+  }
+  const int32_t status = enter ? api->DllRegisterServer() : api->DllUnregisterServer();
+  if (status == 0) {
+    std::printf("quorbel: Quorbel.dll %s\n", enter ? "registered" : "unregistered");
+    return 0;
+  }
+  std::fprintf(stderr, "quorbel: %s failed (status 0x%08X): %s\n", enter ? "registration" : "unregistration",
+               static_cast<unsigned>(status),
+               enter ? "the class registry could not be written (run as an administrator?)"
+                     : "the library is not registered, or its keys hold subkeys of their own");
+  return 1;
+#else
+  std::fprintf(stderr, "quorbel: %s is for the Windows library; there is no class registry here\n",
+               enter ? "register" : "unregister");
+  return 2;
+#endif
+}
+
 int ReportRejection(const Command& command, QuorbelResult code) {
   for (const CodeBlame& blame : command.blames) {
     if (blame.code == code) {
@@ -62,6 +91,8 @@ int main(int argc, char** argv) {
     PrintOverview();
     return argc < 2 ? 2 : 0;
   }
+  if (std::strcmp(argv[1], "register") == 0 || std::strcmp(argv[1], "unregister") == 0)
+    return RunRegistration(argv[1][0] == 'r');
   if (argc < 3) {
     std::fprintf(stderr, "quorbel: '%s' needs a command; see quorbel --help\n", argv[1]);
     return 2;

@@ -54,6 +54,19 @@ void* Resolve(Module module, const char* name) { return dlsym(module, name); }
 Module g_module = nullptr;
 
 template <class Function>
+bool BindDecorated(Function& slot, const char* name, int bytes, std::string* error) {
+  const std::string decorated = "_" + std::string(name) + "@" + std::to_string(bytes);
+  void* address = Resolve(g_module, decorated.c_str());
+  if (address == nullptr || Resolve(g_module, name) != nullptr) {
+    *error = address == nullptr ? "the library does not export " + decorated
+                                : std::string("the library exports ") + name + " under its plain name too";
+    return false;
+  }
+  slot = reinterpret_cast<Function>(address);
+  return true;
+}
+
+template <class Function>
 bool Bind(Function& slot, const char* name, int bytes, std::string* error) {
   void* address = Resolve(g_module, name);
   if (address == nullptr) {
@@ -76,7 +89,12 @@ bool Bind(Function& slot, const char* name, int bytes, std::string* error) {
 bool BindAll(Api& api, std::string* error) {
 #define QUORBEL_EXPORT(name, bytes) \
   if (!Bind(api.name, #name, bytes, error)) return false;
+#ifdef _WIN32
+#define QUORBEL_EXPORT_DECORATED_ONLY(name, bytes) \
+  if (!BindDecorated(api.name, #name, bytes, error)) return false;
+#else
 #define QUORBEL_EXPORT_DECORATED_ONLY(name, bytes)
+#endif
 #include "exports.inc"
 #undef QUORBEL_EXPORT
 #undef QUORBEL_EXPORT_DECORATED_ONLY

@@ -13,12 +13,19 @@ namespace quorbel::host {
 
 struct Api {
 #define QUORBEL_EXPORT(name, bytes) decltype(&::name) name = nullptr;
+#ifdef _WIN32
+#define QUORBEL_EXPORT_DECORATED_ONLY(name, bytes) decltype(&::name) name = nullptr;
+#else
 #define QUORBEL_EXPORT_DECORATED_ONLY(name, bytes)
+#endif
 #include "exports.inc"
 #undef QUORBEL_EXPORT
 #undef QUORBEL_EXPORT_DECORATED_ONLY
 };
 
+// Windows-only entries exported under their decorated names alone are bound
+// by that name.
+//
 // Loads the library once per process: the file named by the environment
 // variable QUORBEL_LIBRARY, else the one beside the executable. On 32-bit
 // Windows it also checks that each decorated name leads to the same function

@@ -102,6 +102,9 @@ typedef uint32_t QuorbelResult;
 #define QUORBEL_E_LIST_MISSING            0x6000002Du /* the list file does not exist */
 #define QUORBEL_E_PRECISION               0x6000002Eu /* relative precision fails the proportion check */
 
+/* The status of a failed registration (E_UNEXPECTED). */
+#define QUORBEL_E_UNEXPECTED              ((int32_t)0x8000FFFF)
+
 /* A whole-number size whose real value lies beyond the 32-bit signed range. */
 #define QUORBEL_SIZE_UNBOUNDED            INT32_MAX
 
@@ -527,6 +530,30 @@ QUORBEL_API QuorbelResult QUORBEL_CALL DetectingEvent_SampleSize_TwoStages(
 QUORBEL_API QuorbelResult QUORBEL_CALL DetectingEvent_MaximumPrevalence(
     int sampleSize, int populationSize, float sensitivity, int confidenceLevel, float prevalence,
     MaximumPrevalenceResult* result);
+
+/* ========================================================== self-registration
+ * Exported only by the Windows DLLs, and only under their decorated names
+ * _DllRegisterServer@0 and _DllUnregisterServer@0. The native Linux library
+ * has no registry and exports neither (the code is built there only to be
+ * tested against a fake registry).
+ *
+ * DllRegisterServer: under HKEY_CLASSES_ROOT, creates or opens
+ * "CLSID\{5E0C2A91-7B44-4D3F-A1C8-92F07D6B3E15}" and sets its default value
+ * to "Quorbel Server" (REG_SZ, 30 bytes); creates or opens its subkey
+ * "InprocServer32"; finds the loaded module named "Quorbel.dll" and sets the
+ * subkey's default value to its full path (REG_SZ, length * 2 + 2 bytes).
+ * Returns 0, or QUORBEL_E_UNEXPECTED at the first step that fails, having
+ * closed the keys it had opened (subkey first) and undone nothing: a copy of
+ * the library loaded under another file name leaves the class key with its
+ * value and an empty subkey. Registering again overwrites both values.
+ *
+ * DllUnregisterServer: deletes the subkey, then the class key. Returns 0, or
+ * QUORBEL_E_UNEXPECTED when either deletion fails (not registered, or a key
+ * has subkeys of its own); a failed first deletion leaves the class key. */
+#ifdef _WIN32
+QUORBEL_API int32_t QUORBEL_CALL DllRegisterServer(void);
+QUORBEL_API int32_t QUORBEL_CALL DllUnregisterServer(void);
+#endif
 
 #ifdef __cplusplus
 } /* extern "C" */

@@ -45,6 +45,16 @@ grep -q 'reactor cut-off *none' <<<"$none" || fail "a cut-off that was not found
 run detect sample-size --prevalence 0.05 --population 100 --confidence 95 --sensitivity 0.9 --specificity 0.98 --sensitivity2 0.9 --specificity2 0.9 --combination both >/dev/null 2>&1
 [ $? -eq 2 ] || fail "an unknown combination should be a usage error"
 
+if [ -n "${emulator[*]:-}" ]; then
+  run register | tr -d '\r' | grep -q "registered" || fail "register did not succeed"
+  run unregister | tr -d '\r' | grep -q "unregistered" || fail "unregister did not succeed"
+  message=$(run unregister 2>&1 | tr -d '\r')
+  grep -q "unregistration failed (status 0x8000FFFF)" <<<"$message" || fail "a second unregister should fail: $message"
+else
+  run register >/dev/null 2>&1
+  [ $? -eq 2 ] || fail "register outside Windows should be a usage error"
+fi
+
 run --help | grep -q "sample-size simple-random" || fail "--help does not list the command"
 [ $status -eq 0 ] && echo "command-line checks passed"
 exit $status

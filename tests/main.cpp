@@ -1,25 +1,30 @@
-// Test entry point: loads the library as a host would before any test runs.
+// Test entry point, and the library under test as a host loads it.
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "support.h"
 
 namespace quorbel::test {
-namespace {
-const host::Api* g_api = nullptr;
-}
 
-const host::Api& Lib() { return *g_api; }
+// Loaded on first use, so that a test run can keep the library out of the
+// process when it needs to (the registration of a renamed copy).
+const host::Api& Lib() {
+  static const host::Api* api = [] {
+    std::string error;
+    const host::Api* loaded = host::LoadApi(&error);
+    if (loaded == nullptr) {
+      std::fprintf(stderr, "cannot load the library under test: %s\n", error.c_str());
+      std::exit(1);
+    }
+    return loaded;
+  }();
+  return *api;
+}
 
 }  // namespace quorbel::test
 
 int main(int argc, char** argv) {
   ::testing::InitGoogleTest(&argc, argv);
-  std::string error;
-  quorbel::test::g_api = quorbel::host::LoadApi(&error);
-  if (quorbel::test::g_api == nullptr) {
-    std::fprintf(stderr, "cannot load the library under test: %s\n", error.c_str());
-    return 1;
-  }
   return RUN_ALL_TESTS();
 }

@@ -17,6 +17,17 @@ struct Calls {
   // wide characters, as the C runtime's mbstowcs does, stopping at the first
   // byte sequence it cannot convert. Returns the characters written.
   std::size_t (*multibyteToWide)(wchar_t* out, const char* in, std::size_t capacity);
+
+  // The class registry (HKEY_CLASSES_ROOT) and the library's own module.
+  // Keys and modules are opaque handles; statuses are Windows error codes,
+  // 0 for success.
+  long (*registryCreateKey)(void* parent, const wchar_t* subkey, void** key);  // null parent: the root
+  long (*registrySetDefault)(void* key, const wchar_t* text, unsigned long bytes);
+  long (*registryCloseKey)(void* key);
+  long (*registryDeleteKey)(const wchar_t* subkey);  // below the root
+  void* (*moduleHandle)(const wchar_t* name);
+  unsigned long (*moduleFileName)(void* module, wchar_t* path, unsigned long capacity);
+  int (*wideLength)(const wchar_t* text);
 };
 
 // The implementation for this build.

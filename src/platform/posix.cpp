@@ -66,10 +66,27 @@ std::size_t MultibyteToWide(wchar_t* out, const char* in, std::size_t capacity) 
   return written;
 }
 
+// There is no class registry outside Windows: every registry call fails with
+// ERROR_CALL_NOT_IMPLEMENTED, and no module is found by a Windows file name.
+constexpr long kNotImplemented = 120;
+
+long RegistryCreateKey(void*, const wchar_t*, void** key) {
+  *key = nullptr;
+  return kNotImplemented;
+}
+long RegistrySetDefault(void*, const wchar_t*, unsigned long) { return kNotImplemented; }
+long RegistryCloseKey(void*) { return kNotImplemented; }
+long RegistryDeleteKey(const wchar_t*) { return kNotImplemented; }
+void* ModuleHandle(const wchar_t*) { return nullptr; }
+unsigned long ModuleFileName(void*, wchar_t*, unsigned long) { return 0; }
+int WideLength(const wchar_t* text) { return static_cast<int>(std::wcslen(text)); }
+
 }  // namespace
 
 const Calls& Defaults() {
-  static const Calls calls = {UserPrimaryLanguage, MultibyteToWide};
+  static const Calls calls = {UserPrimaryLanguage, MultibyteToWide,   RegistryCreateKey, RegistrySetDefault,
+                              RegistryCloseKey,    RegistryDeleteKey, ModuleHandle,      ModuleFileName,
+                              WideLength};
   return calls;
 }
 
