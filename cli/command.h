@@ -72,6 +72,7 @@ const std::vector<Command>& Commands();
 void AddPrevalenceCommands(std::vector<Command>& commands);
 void AddComparisonCommands(std::vector<Command>& commands);
 void AddDetectionCommands(std::vector<Command>& commands);
+void AddListCommands(std::vector<Command>& commands);
 
 // The population ladder of the sample-size tables, as the library uses it.
 inline constexpr int kLadder[QUORBEL_LADDER_SIZES] = {50,   100,  150,  200,  300,  400,  500, 750,

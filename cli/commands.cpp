@@ -12,6 +12,7 @@ const std::vector<Command>& Commands() {
     AddPrevalenceCommands(all);
     AddComparisonCommands(all);
     AddDetectionCommands(all);
+    AddListCommands(all);
     return all;
   }();
   return commands;

@@ -7,6 +7,7 @@
 // Exit status: 0 on success, 1 when the library rejects an argument (the
 // message names it and shows the result code), 2 for a command line that
 // cannot be run, 3 when the library cannot be loaded.
+#include <clocale>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -87,6 +88,8 @@ int ReportRejection(const Command& command, QuorbelResult code) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Paths, list files and result files follow the user's locale.
+  std::setlocale(LC_ALL, "");
   if (argc < 2 || std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
     PrintOverview();
     return argc < 2 ? 2 : 0;

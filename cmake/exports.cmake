@@ -4,6 +4,7 @@
 #   quorbel.map        the Linux version script (plain names only)
 #   expected-dll.txt   every name a DLL must export, sorted
 #   expected-so.txt    every name the shared library must export, sorted
+# A line ";@native Name" names an export of the native library alone.
 # A line "Name = Name@N" exports a plain name; "_Name@N = Name@N" a decorated
 # one. A decorated name without its plain twin is a Windows-only entry.
 # Writes a file only when its content changes, so that nothing rebuilds needlessly.
@@ -18,9 +19,13 @@ function(quorbel_derive_exports def_file out_dir)
   set(plain "")
   set(decorated "")
   set(inc "")
+  set(native_only "")
   set(def64 "LIBRARY \"Quorbel.dll\"\nEXPORTS\n")
   foreach(line IN LISTS lines)
-    if(line MATCHES "^[ \t]+([A-Za-z_][A-Za-z0-9_@]*)[ \t]*=[ \t]*([A-Za-z_][A-Za-z0-9_]*)@([0-9]+)[ \t]*$")
+    if(line MATCHES "^;@native[ \t]+([A-Za-z_][A-Za-z0-9_]*)")
+      list(APPEND native_only "${CMAKE_MATCH_1}")
+      string(APPEND inc "QUORBEL_EXPORT_NATIVE_ONLY(${CMAKE_MATCH_1})\n")
+    elseif(line MATCHES "^[ \t]+([A-Za-z_][A-Za-z0-9_@]*)[ \t]*=[ \t]*([A-Za-z_][A-Za-z0-9_]*)@([0-9]+)[ \t]*$")
       set(name "${CMAKE_MATCH_1}")
       set(target "${CMAKE_MATCH_2}")
       set(bytes "${CMAKE_MATCH_3}")
@@ -44,6 +49,7 @@ function(quorbel_derive_exports def_file out_dir)
   endforeach()
   set(all ${plain} ${decorated})
   list(SORT all)
+  list(APPEND plain ${native_only})
   list(SORT plain)
   string(REPLACE ";" "\n" all_text "${all}")
   string(REPLACE ";" "\n" plain_text "${plain}")

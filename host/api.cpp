@@ -92,12 +92,16 @@ bool BindAll(Api& api, std::string* error) {
 #ifdef _WIN32
 #define QUORBEL_EXPORT_DECORATED_ONLY(name, bytes) \
   if (!BindDecorated(api.name, #name, bytes, error)) return false;
+#define QUORBEL_EXPORT_NATIVE_ONLY(name)
 #else
 #define QUORBEL_EXPORT_DECORATED_ONLY(name, bytes)
+#define QUORBEL_EXPORT_NATIVE_ONLY(name) \
+  if (!Bind(api.name, #name, 0, error)) return false;
 #endif
 #include "exports.inc"
 #undef QUORBEL_EXPORT
 #undef QUORBEL_EXPORT_DECORATED_ONLY
+#undef QUORBEL_EXPORT_NATIVE_ONLY
   return true;
 }
 

@@ -15,12 +15,15 @@ struct Api {
 #define QUORBEL_EXPORT(name, bytes) decltype(&::name) name = nullptr;
 #ifdef _WIN32
 #define QUORBEL_EXPORT_DECORATED_ONLY(name, bytes) decltype(&::name) name = nullptr;
+#define QUORBEL_EXPORT_NATIVE_ONLY(name)
 #else
 #define QUORBEL_EXPORT_DECORATED_ONLY(name, bytes)
+#define QUORBEL_EXPORT_NATIVE_ONLY(name) decltype(&::name) name = nullptr;
 #endif
 #include "exports.inc"
 #undef QUORBEL_EXPORT
 #undef QUORBEL_EXPORT_DECORATED_ONLY
+#undef QUORBEL_EXPORT_NATIVE_ONLY
 };
 
 // Windows-only entries exported under their decorated names alone are bound

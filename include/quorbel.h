@@ -230,6 +230,21 @@ QUORBEL_LAYOUT(offsetof(TwoStageDetectionResult, herdsToSample) == 8, "herds at 
 QUORBEL_LAYOUT(offsetof(TwoStageDetectionResult, herdReactorCutOff) == 20, "herd cut-off at offset 20");
 QUORBEL_LAYOUT(offsetof(TwoStageDetectionResult, herdSizeTable) == 28, "table at offset 28");
 
+/* The two-stage confidence interval from a cluster list. */
+typedef struct TwoStageIntervalResult {
+  float prevalence;               /* positives / animals */
+  float lower;                    /* prevalence - z SE, not clamped */
+  float upper;                    /* prevalence + z SE, not clamped */
+  float standardError;            /* SE under cluster sampling */
+  float designEffect;
+  float intraClusterCorrelation;  /* rho */
+  int32_t clusters;
+  int32_t animals;
+  int32_t positives;
+} TwoStageIntervalResult;
+QUORBEL_LAYOUT(sizeof(TwoStageIntervalResult) == 36, "TwoStageIntervalResult is 36 bytes");
+QUORBEL_LAYOUT(offsetof(TwoStageIntervalResult, clusters) == 24, "clusters at offset 24");
+
 /* The highest prevalence a negative sample could have missed. */
 typedef struct MaximumPrevalenceResult {
   int32_t diseasedAnimals;     /* trunc(X) + 1 */
@@ -360,6 +375,43 @@ QUORBEL_API QuorbelResult QUORBEL_CALL ConfidenceInterval_Stratified(
     int population4, int sample4, float proportion4,
     int population5, int sample5, float proportion5,
     EstimateIntervalResult* result);
+
+/* ConfidenceInterval_TwoStages: prevalence of a two-stage survey from a
+ * cluster list (a text file, one cluster per line: name, animals examined,
+ * positives, separated by the list separator: ";" under a Spanish user
+ * locale, "," otherwise; the list ends at its first line of fewer than three
+ * fields, and a line is cut to 254 characters). Checks, in this order:
+ *   confidence level outside 90..99                    -> QUORBEL_E_CONFIDENCE
+ *   the file cannot be opened or holds no record        -> QUORBEL_E_CLUSTER_FILE
+ *   the cluster table cannot be allocated               -> QUORBEL_E_NO_MEMORY
+ *   a field cannot be taken from a line                 -> QUORBEL_E_CLUSTER_FIELD (*)
+ *   then cluster by cluster, in file order:
+ *     a name blank but for trailing spaces              -> QUORBEL_E_CLUSTER_FIELD (*, field 1)
+ *     positives above animals with 0 animals            -> QUORBEL_E_CLUSTER_NO_ANIMALS (*, field 2)
+ *     positives above animals otherwise                 -> QUORBEL_E_CLUSTER_POSITIVES (*, field 3)
+ *   fewer than two positives in all                     -> QUORBEL_E_CLUSTER_FILE, with
+ *     prevalence, clusters, animals and positives written and the other
+ *     fields 0
+ *   any exception                                       -> QUORBEL_E_GENERAL
+ * (*) writes the 1-based line and field to *errorLine and *errorField, which
+ * are otherwise left untouched. Integers read as _wtoi reads them; a cluster
+ * with 0 animals and 0 positives, or negative numbers where animals are not
+ * below positives, enters the sums unchanged; animals * positives is formed
+ * in 64 bits. Every running sum (clusters, A, B, A^2, B^2, AB) and named value
+ * is held as a float: p = B / A, SE = sqrt(S / (m (m - 1))) m / A with
+ * S = p^2 A2 + (B2 - 2p AB), deff = SE^2 / s0^2 with s0 = sqrt(p (1 - p) / A),
+ * rho = (deff - 1) / (A / m - 1), limits p -+ z SE. A single cluster, clusters
+ * of one animal each, or a prevalence of 1 divide by zero: those fields come
+ * out infinite or NaN and the code is 0. Counts are floor(sum + 0.5). */
+QUORBEL_API QuorbelResult QUORBEL_CALL ConfidenceInterval_TwoStages(
+    int confidenceLevel, const wchar_t* clusterFile, int32_t* errorLine, int32_t* errorField,
+    TwoStageIntervalResult* result);
+
+/* ConfidenceInterval_TwoStages_A: the same with a narrow path, converted in
+ * the current locale (a path of 260 characters or more is cut to 259). */
+QUORBEL_API QuorbelResult QUORBEL_CALL ConfidenceInterval_TwoStages_A(
+    int confidenceLevel, const char* clusterFile, int32_t* errorLine, int32_t* errorField,
+    TwoStageIntervalResult* result);
 
 /* ======================== comparison, true prevalence, estimation of a mean */
 
@@ -530,6 +582,63 @@ QUORBEL_API QuorbelResult QUORBEL_CALL DetectingEvent_SampleSize_TwoStages(
 QUORBEL_API QuorbelResult QUORBEL_CALL DetectingEvent_MaximumPrevalence(
     int sampleSize, int populationSize, float sensitivity, int confidenceLevel, float prevalence,
     MaximumPrevalenceResult* result);
+
+/* ============================================================ selection of units
+ * Unit lists are text files with one unit name per line; sized unit lists
+ * hold "name,size" (the list separator: ";" under a Spanish user locale).
+ * Both end at their first empty line; CR LF and LF lines read alike; a line
+ * is cut to 254 characters. Result files are written only after every check
+ * has passed, as narrow text in the current locale with CR LF line ends:
+ * names cut to 252 bytes (at a whole character), a character the locale
+ * cannot write as '?'. Random numbers come from the C runtime's rand (state
+ * per thread, never seeded by the library; Selection_SeedRandom seeds the
+ * native build's equivalent). */
+
+/* Selection_SimpleRandom: n distinct units chosen by shuffling the whole
+ * list; their names are written in shuffled order (every unit once when n
+ * exceeds the list). Checks, in this order:
+ *   n below 1                                  -> QUORBEL_E_SELECT_COUNT
+ *   the list path does not exist               -> QUORBEL_E_LIST_MISSING
+ *   the list holds no unit or cannot be read   -> QUORBEL_E_LIST_EMPTY
+ *   an array cannot be allocated               -> QUORBEL_E_NO_MEMORY
+ *   a line converts to no characters           -> QUORBEL_E_LIST_LINE, *faultLine = that line
+ *   an exception while reading                 -> QUORBEL_E_GENERAL, *faultLine = -1
+ *   the result file cannot be created/written  -> QUORBEL_E_RESULT_FILE
+ * *faultLine is otherwise untouched. */
+QUORBEL_API QuorbelResult QUORBEL_CALL Selection_SimpleRandom(
+    int n, const wchar_t* listFile, const wchar_t* resultFile, int32_t* faultLine);
+/* Selection_SimpleRandom_A: the same with narrow paths (see _TwoStages_A). */
+QUORBEL_API QuorbelResult QUORBEL_CALL Selection_SimpleRandom_A(
+    int n, const char* listFile, const char* resultFile, int32_t* faultLine);
+
+/* Selection_ProbabilityProportional: systematic selection proportional to
+ * size: step = total / n (integer), start = trunc(rand() / 32768 * step) + 1,
+ * and every unit whose stretch of the running total holds points is written
+ * in list order as "name,hits". Checks, in this order:
+ *   n below 1                                  -> QUORBEL_E_PPS_COUNT
+ *   the list path does not exist (after a message box "ERROR" showing the
+ *   path; on Linux the message goes to standard error)
+ *                                              -> QUORBEL_E_LIST_MISSING
+ *   the list holds no unit or cannot be read   -> QUORBEL_E_LIST_EMPTY
+ *   n greater than the number of units         -> QUORBEL_E_TOO_MANY
+ *   an array cannot be allocated               -> QUORBEL_E_NO_MEMORY
+ *   a line without exactly a name and a size, or a size that takes the total
+ *   beyond the 32-bit range                    -> QUORBEL_E_SIZED_LINE, *faultLine = that line
+ *   an exception                               -> QUORBEL_E_GENERAL (*faultLine = -1 while reading)
+ *   the result file cannot be created/written  -> QUORBEL_E_RESULT_FILE */
+QUORBEL_API QuorbelResult QUORBEL_CALL Selection_ProbabilityProportional(
+    int n, const wchar_t* listFile, const wchar_t* resultFile, int32_t* faultLine);
+/* Selection_ProbabilityProportional_A: the same with narrow paths. */
+QUORBEL_API QuorbelResult QUORBEL_CALL Selection_ProbabilityProportional_A(
+    int n, const char* listFile, const char* resultFile, int32_t* faultLine);
+
+#ifndef _WIN32
+/* Selection_SeedRandom (native build only): seeds the calling thread's
+ * generator, which draws the same sequence as the Windows runtime's rand
+ * (state 1 until seeded), so that a Linux host reproduces a selection that a
+ * Windows host makes after srand(seed). */
+QUORBEL_API void Selection_SeedRandom(unsigned seed);
+#endif
 
 /* ========================================================== self-registration
  * Exported only by the Windows DLLs, and only under their decorated names

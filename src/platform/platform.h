@@ -9,14 +9,47 @@
 
 namespace quorbel::platform {
 
+// A conversion that met a sequence it cannot convert.
+constexpr std::size_t kConversionFailed = static_cast<std::size_t>(-1);
+
 struct Calls {
   // Primary language of the user's default locale: the low 10 bits of the
   // Windows locale identifier (10 is Spanish, 9 English).
   unsigned (*userPrimaryLanguage)();
-  // Converts a narrow string in the current locale into at most `capacity`
-  // wide characters, as the C runtime's mbstowcs does, stopping at the first
-  // byte sequence it cannot convert. Returns the characters written.
+
+  // Converts a zero-terminated narrow string in the current locale into at
+  // most `capacity` wide characters, as the C runtime's mbstowcs does: no
+  // terminator is added, and a sequence it cannot convert stops it with
+  // kConversionFailed, the characters before it written. Otherwise returns
+  // the characters written. In a single-byte locale ("C") each byte becomes
+  // the character of the same value.
   std::size_t (*multibyteToWide)(wchar_t* out, const char* in, std::size_t capacity);
+  // Converts one wide character into the bytes of the current locale; the
+  // byte count, or -1 when the locale has no bytes for it. In a single-byte
+  // locale characters up to U+00FF become the byte of the same value.
+  int (*wideToMultibyte)(wchar_t c, char* out);
+
+  // Files. Handles are opaque; null means failure.
+  bool (*fileExists)(const wchar_t* path);  // anything the file system knows, directories too
+  void* (*openForReading)(const wchar_t* path);  // shared: others may read and write meanwhile
+  long (*readBytes)(void* file, char* buffer, unsigned long size);  // bytes read, 0 at the end, -1 on error
+  void (*closeReading)(void* file);
+  // Creates or empties a file for writing, shared with no other opener.
+  // On failure returns null and the system's error code in *error.
+  void* (*createForWriting)(const wchar_t* path, unsigned long* error);
+  bool (*writeBytes)(void* file, const char* bytes, unsigned long size);
+  void (*closeWriting)(void* file);
+
+  // A message box with an OK button and no owner (standard error natively);
+  // returns when the user has dismissed it.
+  void (*showMessage)(const wchar_t* text, const wchar_t* caption);
+
+  // The C runtime's pseudo-random generator: 0 .. 32767, state per thread.
+  int (*random)();
+
+  // Working arrays of the list functions; null when memory is exhausted.
+  void* (*allocate)(std::size_t bytes);
+  void (*release)(void* memory);
 
   // The class registry (HKEY_CLASSES_ROOT) and the library's own module.
   // Keys and modules are opaque handles; statuses are Windows error codes,
@@ -35,6 +68,12 @@ const Calls& Defaults();
 
 // The table in force; tests may assign entries.
 Calls& Current();
+
+#ifndef _WIN32
+// Seeds this thread's generator (the Windows runtime's srand); the native
+// library exports it as Selection_SeedRandom.
+void SeedRandom(unsigned seed);
+#endif
 
 }  // namespace quorbel::platform
 

@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include <cstdio>
 #include <cstdlib>
 
 #include "platform/platform.h"
@@ -13,9 +14,47 @@ namespace {
 unsigned UserPrimaryLanguage() { return GetUserDefaultLCID() & 0x3FF; }
 
 std::size_t MultibyteToWide(wchar_t* out, const char* in, std::size_t capacity) {
-  const std::size_t n = std::mbstowcs(out, in, capacity);
-  return n == static_cast<std::size_t>(-1) ? 0 : n;
+  return std::mbstowcs(out, in, capacity);
 }
+
+int WideToMultibyte(wchar_t c, char* out) { return std::wctomb(out, c); }
+
+bool FileExists(const wchar_t* path) { return GetFileAttributesW(path) != INVALID_FILE_ATTRIBUTES; }
+
+void* OpenForReading(const wchar_t* path) {
+  const HANDLE file = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+  return file == INVALID_HANDLE_VALUE ? nullptr : file;
+}
+
+long ReadBytes(void* file, char* buffer, unsigned long size) {
+  DWORD read = 0;
+  if (!ReadFile(static_cast<HANDLE>(file), buffer, size, &read, nullptr)) return -1;
+  return static_cast<long>(read);
+}
+
+void CloseHandleOf(void* file) { CloseHandle(static_cast<HANDLE>(file)); }
+
+void* CreateForWriting(const wchar_t* path, unsigned long* error) {
+  const HANDLE file =
+      CreateFileW(path, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (file != INVALID_HANDLE_VALUE) return file;
+  *error = GetLastError();
+  return nullptr;
+}
+
+bool WriteBytes(void* file, const char* bytes, unsigned long size) {
+  DWORD written = 0;
+  return WriteFile(static_cast<HANDLE>(file), bytes, size, &written, nullptr) != 0;
+}
+
+void ShowMessage(const wchar_t* text, const wchar_t* caption) { MessageBoxW(nullptr, text, caption, MB_OK); }
+
+int Random() { return std::rand(); }
+
+void* Allocate(std::size_t bytes) { return std::malloc(bytes); }
+
+void Release(void* memory) { std::free(memory); }
 
 // Create or open a key with an empty class, non-volatile, all access and no
 // security attributes.
@@ -47,9 +86,31 @@ int WideLength(const wchar_t* text) { return lstrlenW(text); }
 }  // namespace
 
 const Calls& Defaults() {
-  static const Calls calls = {UserPrimaryLanguage, MultibyteToWide,   RegistryCreateKey, RegistrySetDefault,
-                              RegistryCloseKey,    RegistryDeleteKey, ModuleHandle,      ModuleFileName,
-                              WideLength};
+  static const Calls calls = [] {
+    Calls c{};
+    c.userPrimaryLanguage = UserPrimaryLanguage;
+    c.multibyteToWide = MultibyteToWide;
+    c.wideToMultibyte = WideToMultibyte;
+    c.fileExists = FileExists;
+    c.openForReading = OpenForReading;
+    c.readBytes = ReadBytes;
+    c.closeReading = CloseHandleOf;
+    c.createForWriting = CreateForWriting;
+    c.writeBytes = WriteBytes;
+    c.closeWriting = CloseHandleOf;
+    c.showMessage = ShowMessage;
+    c.random = Random;
+    c.allocate = Allocate;
+    c.release = Release;
+    c.registryCreateKey = RegistryCreateKey;
+    c.registrySetDefault = RegistrySetDefault;
+    c.registryCloseKey = RegistryCloseKey;
+    c.registryDeleteKey = RegistryDeleteKey;
+    c.moduleHandle = ModuleHandle;
+    c.moduleFileName = ModuleFileName;
+    c.wideLength = WideLength;
+    return c;
+  }();
   return calls;
 }
 
