@@ -14,6 +14,11 @@ endif()
 if(NOT WIN32)
   target_compile_options(quorbel_flags INTERFACE -fvisibility=hidden)
 endif()
+if(QUORBEL_FUZZ)
+  target_compile_options(quorbel_flags INTERFACE
+      -fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
+  target_link_options(quorbel_flags INTERFACE -fsanitize=address,undefined)
+endif()
 if(QUORBEL_SANITIZE)
   target_compile_options(quorbel_flags INTERFACE
       -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)

@@ -2,6 +2,7 @@
 # Installs what is missing, builds every target and runs every test:
 #   native    the Linux shared library, the CLI and the suite
 #   sanitize  the same under AddressSanitizer and UndefinedBehaviorSanitizer
+#   fuzz      libFuzzer runs of the list-file readers (clang), about a minute
 #   win64     Quorbel.dll for 64-bit Windows, the suite under wine64
 #   win32     Quorbel.dll for 32-bit Windows (the product), the suite under
 #             a private 32-bit Wine (reported as skipped when it cannot run)
@@ -16,7 +17,7 @@ if ! bash tools/setup-wine32.sh >/dev/null 2>/tmp/quorbel-wine32-setup.log; then
 fi
 
 passed=0 failed=0 broken=()
-for preset in native sanitize win64 win32; do
+for preset in native sanitize fuzz win64 win32; do
   echo "=== $preset"
   if ! cmake --preset "$preset" >"/tmp/quorbel-configure-$preset.log" 2>&1; then
     cat "/tmp/quorbel-configure-$preset.log"; broken+=("$preset (configure)"); continue
