@@ -55,6 +55,22 @@ else
   [ $? -eq 2 ] || fail "register outside Windows should be a usage error"
 fi
 
+work=$(mktemp -d ./cli-files.XXXXXX)
+printf 'H1,10,2\nH2,20,5\nH3,15,0\nH4,12,3\n' > "$work/clusters.txt"
+interval=$(run interval two-stage "$work/clusters.txt" --confidence 95 --json | tr -d '\r')
+grep -q '"prevalence": 0.1754386' <<<"$interval" && grep -q '"clusters": 4, "animals": 57, "positives": 10' <<<"$interval" \
+  || fail "two-stage interval: $interval"
+printf 'H1,10,2\nH7,5,6\n' > "$work/bad.txt"
+message=$(run interval two-stage "$work/bad.txt" --confidence 95 2>&1 >/dev/null | tr -d '\r')
+grep -q "line 2, field 3" <<<"$message" || fail "a faulty cluster line should be named: $message"
+printf 'Small,2\nMiddle,3\nLarge,5\n' > "$work/sized.txt"
+run select pps "$work/sized.txt" "$work/pps.txt" --count 3 --seed 1 >/dev/null || fail "pps selection failed"
+[ "$(cat "$work/pps.txt")" = "$(printf 'Small,1\r\nMiddle,1\r\nLarge,2\r')" ] || fail "pps with seed 1: $(od -c "$work/pps.txt")"
+message=$(run select random "$work/none.txt" "$work/out.txt" --count 3 2>&1 >/dev/null | tr -d '\r')
+grep -q "none.txt: no such file" <<<"$message" || fail "a missing list should be named: $message"
+[ ! -e "$work/out.txt" ] || fail "a failed selection created its result file"
+rm -rf "$work"
+
 run --help | grep -q "sample-size simple-random" || fail "--help does not list the command"
 [ $status -eq 0 ] && echo "command-line checks passed"
 exit $status
