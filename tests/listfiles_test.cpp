@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "counting_platform.h"
 #include "files.h"
 #include "frame/list_separator.h"
 #include "listfiles/list_file.h"
@@ -14,41 +15,13 @@
 namespace quorbel::test {
 namespace {
 
-// Counts opens and closes of the default platform calls.
-struct Handles {
-  static int opened, closed;
-  static void Install() {
-    opened = closed = 0;
-    platform::Calls& calls = platform::Current();
-    calls.openForReading = [](const wchar_t* path) {
-      void* file = platform::Defaults().openForReading(path);
-      if (file != nullptr) ++opened;
-      return file;
-    };
-    calls.closeReading = [](void* file) {
-      ++closed;
-      platform::Defaults().closeReading(file);
-    };
-    calls.createForWriting = [](const wchar_t* path, unsigned long* error) {
-      void* file = platform::Defaults().createForWriting(path, error);
-      if (file != nullptr) ++opened;
-      return file;
-    };
-    calls.closeWriting = [](void* file) {
-      ++closed;
-      platform::Defaults().closeWriting(file);
-    };
-  }
-};
-int Handles::opened = 0, Handles::closed = 0;
-
 struct ListFiles : ::testing::Test {
   void SetUp() override {
     ChooseListSeparator(9);
-    Handles::Install();
+    FileCounter::Install();
   }
   void TearDown() override {
-    EXPECT_EQ(Handles::opened, Handles::closed) << "a file was left open";
+    EXPECT_EQ(FileCounter::opened, FileCounter::closed) << "a file was left open";
     platform::Current() = platform::Defaults();
     ChooseListSeparator(9);
   }
@@ -210,7 +183,7 @@ TEST_F(ListFiles, NamesAreCutAt252BytesAndUnwritableCharactersBecomeQuestionMark
 TEST_F(ListFiles, AResultFileInAMissingFolderIsNotCreated) {
   UnitNameSlot units[1] = {{L"A"}};
   EXPECT_NE(0u, ResultFile_WriteUnits(units, L"test-files/no-such-folder/out.txt", 1));
-  EXPECT_EQ(0, Handles::opened);
+  EXPECT_EQ(0, FileCounter::opened);
 }
 
 // Each read, write and allocation fails in turn: every run ends in a defined

@@ -3,6 +3,7 @@
 // calls in turn (internal: the library's own objects, on every build).
 #include <string>
 
+#include "counting_platform.h"
 #include "files.h"
 #include "frame/list_separator.h"
 #include "platform/platform.h"
@@ -13,10 +14,11 @@ namespace quorbel::test {
 namespace {
 
 struct Recorder {
-  static int draws, allocations, failAllocation, opened, closed;
+  static int draws, allocations, failAllocation;
   static std::wstring message, caption;
   static void Install() {
-    draws = allocations = failAllocation = opened = closed = 0;
+    FileCounter::Install();
+    draws = allocations = failAllocation = 0;
     message.clear();
     caption.clear();
     platform::Calls& calls = platform::Current();
@@ -31,27 +33,9 @@ struct Recorder {
     calls.allocate = [](std::size_t bytes) -> void* {
       return ++allocations == failAllocation ? nullptr : platform::Defaults().allocate(bytes);
     };
-    calls.openForReading = [](const wchar_t* path) {
-      void* file = platform::Defaults().openForReading(path);
-      if (file != nullptr) ++opened;
-      return file;
-    };
-    calls.closeReading = [](void* file) {
-      ++closed;
-      platform::Defaults().closeReading(file);
-    };
-    calls.createForWriting = [](const wchar_t* path, unsigned long* error) {
-      void* file = platform::Defaults().createForWriting(path, error);
-      if (file != nullptr) ++opened;
-      return file;
-    };
-    calls.closeWriting = [](void* file) {
-      ++closed;
-      platform::Defaults().closeWriting(file);
-    };
   }
 };
-int Recorder::draws, Recorder::allocations, Recorder::failAllocation, Recorder::opened, Recorder::closed;
+int Recorder::draws, Recorder::allocations, Recorder::failAllocation;
 std::wstring Recorder::message, Recorder::caption;
 
 struct SelectionFaults : ::testing::Test {
@@ -60,7 +44,7 @@ struct SelectionFaults : ::testing::Test {
     Recorder::Install();
   }
   void TearDown() override {
-    EXPECT_EQ(Recorder::opened, Recorder::closed) << "a file was left open";
+    EXPECT_EQ(FileCounter::opened, FileCounter::closed) << "a file was left open";
     platform::Current() = platform::Defaults();
   }
 };
