@@ -2,8 +2,10 @@
 #include <clocale>
 #include <cstdlib>
 #include <cwchar>
+#include <new>
 #include <string>
 
+#include "frame/exception_guard.h"
 #include "frame/list_separator.h"
 #include "frame/narrow_path.h"
 #include "platform/platform.h"
@@ -128,6 +130,25 @@ TEST(NarrowPath, StopsAtTheFirstSequenceThatDoesNotConvert) {
   const WidePath path = WidenPath("ab\xC3\xA9" "c\xFF" "def");
   std::setlocale(LC_ALL, "C");
   EXPECT_EQ(std::wstring(L"ab\u00E9c"), path.text);
+}
+
+}  // namespace
+}  // namespace quorbel::test
+
+namespace quorbel::test {
+namespace {
+
+// The catch-all guard turns any exception into the general failure and keeps
+// what the work wrote before it threw.
+TEST(ExceptionGuard, AnyExceptionIsTheGeneralFailureAndEarlierWritesStay) {
+  int written = 0;
+  EXPECT_EQ(QUORBEL_E_GENERAL, RunGuarded([&]() -> ResultCode {
+              written = 1;
+              throw std::bad_alloc();
+            }));
+  EXPECT_EQ(1, written);
+  EXPECT_EQ(QUORBEL_E_GENERAL, RunGuarded([]() -> ResultCode { throw 42; }));
+  EXPECT_EQ(QUORBEL_E_LIST_EMPTY, RunGuarded([] { return QUORBEL_E_LIST_EMPTY; }));
 }
 
 }  // namespace
