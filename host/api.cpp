@@ -121,6 +121,4 @@ const Api* LoadApi(std::string* error) {
   return &api;
 }
 
-void* FindExport(const char* name) { return g_module == nullptr ? nullptr : Resolve(g_module, name); }
-
 }  // namespace quorbel::host

@@ -35,9 +35,6 @@ struct Api {
 // as the plain one. Returns null and a reason in `error` on failure.
 const Api* LoadApi(std::string* error);
 
-// Resolves one exported name in the loaded library, or null.
-void* FindExport(const char* name);
-
 }  // namespace quorbel::host
 
 #endif
