@@ -69,12 +69,6 @@ const Calls& Defaults();
 // The table in force; tests may assign entries.
 Calls& Current();
 
-#ifndef _WIN32
-// Seeds this thread's generator (the Windows runtime's srand); the native
-// library exports it as Selection_SeedRandom.
-void SeedRandom(unsigned seed);
-#endif
-
 }  // namespace quorbel::platform
 
 #endif

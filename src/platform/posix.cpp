@@ -17,10 +17,9 @@
 #include <initializer_list>
 #include <string>
 
-#include "platform/platform.h"
+#include "platform/os.h"
 
-namespace quorbel::platform {
-namespace {
+namespace quorbel::platform::os {
 
 // The locale name that decides the user's language: LC_ALL, then LC_CTYPE,
 // then LANG, the first one set and non-empty.
@@ -123,7 +122,7 @@ long ReadBytes(void* file, char* buffer, unsigned long size) {
   return static_cast<long>(got);
 }
 
-void CloseDescriptor(void* file) { close(DescriptorOf(file)); }
+void CloseFile(void* file) { close(DescriptorOf(file)); }
 
 // Create or empty the file; an exclusive advisory lock keeps out every other
 // opener that asks for one, which is as far as POSIX goes toward no sharing.
@@ -187,39 +186,8 @@ void* ModuleHandle(const wchar_t*) { return nullptr; }
 unsigned long ModuleFileName(void*, wchar_t*, unsigned long) { return 0; }
 int WideLength(const wchar_t* text) { return static_cast<int>(std::wcslen(text)); }
 
-}  // namespace
-
 void SeedRandom(unsigned seed) { g_randomState = seed; }
 
-const Calls& Defaults() {
-  static const Calls calls = [] {
-    Calls c{};
-    c.userPrimaryLanguage = UserPrimaryLanguage;
-    c.multibyteToWide = MultibyteToWide;
-    c.wideToMultibyte = WideToMultibyte;
-    c.fileExists = FileExists;
-    c.openForReading = OpenForReading;
-    c.readBytes = ReadBytes;
-    c.closeReading = CloseDescriptor;
-    c.createForWriting = CreateForWriting;
-    c.writeBytes = WriteBytes;
-    c.closeWriting = CloseDescriptor;
-    c.showMessage = ShowMessage;
-    c.random = Random;
-    c.allocate = Allocate;
-    c.release = Release;
-    c.registryCreateKey = RegistryCreateKey;
-    c.registrySetDefault = RegistrySetDefault;
-    c.registryCloseKey = RegistryCloseKey;
-    c.registryDeleteKey = RegistryDeleteKey;
-    c.moduleHandle = ModuleHandle;
-    c.moduleFileName = ModuleFileName;
-    c.wideLength = WideLength;
-    return c;
-  }();
-  return calls;
-}
-
-}  // namespace quorbel::platform
+}  // namespace quorbel::platform::os
 
 #endif

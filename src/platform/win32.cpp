@@ -6,10 +6,9 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "platform/platform.h"
+#include "platform/os.h"
 
-namespace quorbel::platform {
-namespace {
+namespace quorbel::platform::os {
 
 unsigned UserPrimaryLanguage() { return GetUserDefaultLCID() & 0x3FF; }
 
@@ -33,7 +32,7 @@ long ReadBytes(void* file, char* buffer, unsigned long size) {
   return static_cast<long>(read);
 }
 
-void CloseHandleOf(void* file) { CloseHandle(static_cast<HANDLE>(file)); }
+void CloseFile(void* file) { CloseHandle(static_cast<HANDLE>(file)); }
 
 void* CreateForWriting(const wchar_t* path, unsigned long* error) {
   const HANDLE file =
@@ -83,37 +82,7 @@ unsigned long ModuleFileName(void* module, wchar_t* path, unsigned long capacity
 
 int WideLength(const wchar_t* text) { return lstrlenW(text); }
 
-}  // namespace
 
-const Calls& Defaults() {
-  static const Calls calls = [] {
-    Calls c{};
-    c.userPrimaryLanguage = UserPrimaryLanguage;
-    c.multibyteToWide = MultibyteToWide;
-    c.wideToMultibyte = WideToMultibyte;
-    c.fileExists = FileExists;
-    c.openForReading = OpenForReading;
-    c.readBytes = ReadBytes;
-    c.closeReading = CloseHandleOf;
-    c.createForWriting = CreateForWriting;
-    c.writeBytes = WriteBytes;
-    c.closeWriting = CloseHandleOf;
-    c.showMessage = ShowMessage;
-    c.random = Random;
-    c.allocate = Allocate;
-    c.release = Release;
-    c.registryCreateKey = RegistryCreateKey;
-    c.registrySetDefault = RegistrySetDefault;
-    c.registryCloseKey = RegistryCloseKey;
-    c.registryDeleteKey = RegistryDeleteKey;
-    c.moduleHandle = ModuleHandle;
-    c.moduleFileName = ModuleFileName;
-    c.wideLength = WideLength;
-    return c;
-  }();
-  return calls;
-}
-
-}  // namespace quorbel::platform
+}  // namespace quorbel::platform::os
 
 #endif

@@ -4,9 +4,9 @@
 // See quorbel.h.
 #ifndef _WIN32
 
-#include "platform/platform.h"
+#include "platform/os.h"
 #include "quorbel.h"
 
-extern "C" void Selection_SeedRandom(unsigned seed) { quorbel::platform::SeedRandom(seed); }
+extern "C" void Selection_SeedRandom(unsigned seed) { quorbel::platform::os::SeedRandom(seed); }
 
 #endif
