@@ -62,22 +62,25 @@ bool IsReadCode(int32_t code, std::initializer_list<QuorbelResult> allowed) {
 
 int FuzzUnits(const uint8_t* data, std::size_t size) {
   Serve(data, size);
-  const int32_t count = ListFile_CountUnits(L"memory");
-  Check(count >= 0);
-  std::vector<UnitNameSlot> units(static_cast<std::size_t>(count));
-  const ListReadError e = ListFile_ReadUnits(units.data(), L"memory", count);
+  const ListSize list = ListFile_MeasureUnits(L"memory");
+  Check(list.records >= 0);
+  NameTable names(list);
+  Check(names.IsAllocated());
+  const ListReadError e = ListFile_ReadUnits(names, L"memory", list.records);
   Check(IsReadCode(e.code, {QUORBEL_OK, QUORBEL_E_LIST_LINE}));
   if (e.code == 0)
-    for (const UnitNameSlot& unit : units) Check(unit.name[0] != L'\0' && std::wcslen(unit.name) <= 254);
+    for (int32_t i = 0; i < list.records; ++i) Check(names[i][0] != L'\0' && std::wcslen(names[i]) <= 254);
   Done();
   return 0;
 }
 
 int FuzzSizedUnits(const uint8_t* data, std::size_t size) {
   Serve(data, size);
-  const int32_t count = ListFile_CountUnits(L"memory");
+  const ListSize list = ListFile_MeasureUnits(L"memory");
+  const int32_t count = list.records;
+  NameTable names(list);
   std::vector<SizedUnit> units(static_cast<std::size_t>(count));
-  const ListReadError e = ListFile_ReadSizedUnits(units.data(), L"memory", count);
+  const ListReadError e = ListFile_ReadSizedUnits(names, units.data(), L"memory", count);
   Check(IsReadCode(e.code, {QUORBEL_OK, QUORBEL_E_SIZED_LINE}));
   Check(e.code == 0 || (e.line >= 1 && e.line <= count));
   Done();

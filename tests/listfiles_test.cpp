@@ -1,5 +1,7 @@
 // List-file readers, field splitting and result-file writers (internal), with
 // a platform table that counts every open against its close.
+#include <algorithm>
+#include <clocale>
 #include <cstring>
 #include <cwchar>
 #include <string>
@@ -30,6 +32,50 @@ struct ListFiles : ::testing::Test {
     WriteBytes(path, bytes);
     return Wide(path);
   }
+};
+
+// A unit list read as a selection reads it: measured, then read into a
+// name table; the names come back as strings.
+struct ReadNames {
+  ListReadError error;
+  std::vector<std::wstring> names;
+};
+ReadNames ReadUnitList(const std::wstring& path) {
+  const ListSize size = ListFile_MeasureUnits(path.c_str());
+  NameTable table(size);
+  ReadNames out{ListFile_ReadUnits(table, path.c_str(), size.records), {}};
+  if (out.error.code == 0)
+    for (int32_t i = 0; i < size.records; ++i) out.names.push_back(table[i]);
+  return out;
+}
+
+struct ReadSized {
+  ListReadError error;
+  std::vector<std::wstring> names;
+  std::vector<SizedUnit> units;
+};
+ReadSized ReadSizedList(const std::wstring& path) {
+  const ListSize size = ListFile_MeasureUnits(path.c_str());
+  NameTable table(size);
+  ReadSized out{{}, {}, std::vector<SizedUnit>(static_cast<std::size_t>(size.records))};
+  out.error = ListFile_ReadSizedUnits(table, out.units.data(), path.c_str(), size.records);
+  if (out.error.code == 0)
+    for (int32_t i = 0; i < size.records; ++i) out.names.push_back(table[i]);
+  return out;
+}
+
+// A name table holding `names`, for the writers.
+struct Names {
+  explicit Names(std::vector<std::wstring> names)
+      : table({static_cast<int32_t>(names.size()), Characters(names)}) {
+    for (const std::wstring& name : names) EXPECT_TRUE(table.Add(name.c_str(), name.size()));
+  }
+  static std::size_t Characters(const std::vector<std::wstring>& names) {
+    std::size_t characters = 0;
+    for (const std::wstring& name : names) characters += name.size() + 1;
+    return characters;
+  }
+  NameTable table;
 };
 
 struct FieldCase {
@@ -83,12 +129,26 @@ TEST_F(ListFiles, UnitListEndsAtItsFirstEmptyLine) {
 }
 
 TEST_F(ListFiles, UnitNamesAreWholeLinesCutAt254) {
-  const std::wstring path = Write("long.txt", std::string(300, 'x') + "\nNorth,12\r\n");
-  UnitNameSlot units[2];
-  const ListReadError e = ListFile_ReadUnits(units, path.c_str(), 2);
-  EXPECT_EQ(0, e.code);
-  EXPECT_EQ(std::wstring(254, L'x'), units[0].name);
-  EXPECT_EQ(std::wstring(L"North,12"), units[1].name);
+  const ReadNames read = ReadUnitList(Write("long.txt", std::string(300, 'x') + "\nNorth,12\r\n"));
+  ASSERT_EQ(0, read.error.code);
+  ASSERT_EQ(2u, read.names.size());
+  EXPECT_EQ(std::wstring(254, L'x'), read.names[0]);
+  EXPECT_EQ(std::wstring(L"North,12"), read.names[1]);
+}
+
+// A CR is dropped only just before an LF, also when the two arrive in
+// different reads; a CR at the very end of the file stays part of the line.
+TEST_F(ListFiles, CrIsDroppedOnlyBeforeLf) {
+  static int pieces;
+  pieces = 0;
+  platform::Current().readBytes = [](void* file, char* buffer, unsigned long) -> long {
+    ++pieces;
+    return platform::Defaults().readBytes(file, buffer, 1);  // one byte at a time
+  };
+  const ReadNames read = ReadUnitList(Write("crlf-split.txt", "A\r\nB\r\rC\r"));
+  ASSERT_EQ(0, read.error.code);
+  EXPECT_EQ((std::vector<std::wstring>{L"A", L"B\r\rC\r"}), read.names);
+  EXPECT_GT(pieces, 9);
 }
 
 TEST_F(ListFiles, SizedLines) {
@@ -107,33 +167,29 @@ TEST_F(ListFiles, SizedLines) {
       {"Farm", static_cast<int32_t>(QUORBEL_E_SIZED_LINE), -1, nullptr, 0},
   };
   for (const auto& c : cases) {
-    const std::wstring path = Write("sized.txt", std::string("First,5\n") + c.line + "\n");
-    SizedUnit units[2];
-    const ListReadError e = ListFile_ReadSizedUnits(units, path.c_str(), 2);
-    EXPECT_EQ(c.code, e.code) << c.line;
+    const ReadSized read = ReadSizedList(Write("sized.txt", std::string("First,5\n") + c.line + "\n"));
+    EXPECT_EQ(c.code, read.error.code) << c.line;
     if (c.code != 0) {
-      EXPECT_EQ(2, e.line) << c.line;
-      EXPECT_EQ(c.field, e.field) << c.line;
+      EXPECT_EQ(2, read.error.line) << c.line;
+      EXPECT_EQ(c.field, read.error.field) << c.line;
       continue;
     }
-    EXPECT_EQ(std::wstring(c.name), units[1].name) << c.line;
-    EXPECT_EQ(c.size, units[1].size) << c.line;
-    EXPECT_EQ(5 + c.size, units[1].cumulativeSize) << c.line;
-    EXPECT_EQ(0, units[1].timesSelected) << c.line;
+    EXPECT_EQ(std::wstring(c.name), read.names[1]) << c.line;
+    EXPECT_EQ(c.size, read.units[1].size) << c.line;
+    EXPECT_EQ(5 + c.size, read.units[1].cumulativeSize) << c.line;
+    EXPECT_EQ(0, read.units[1].timesSelected) << c.line;
   }
 }
 
 TEST_F(ListFiles, SizesBeyondThe32BitTotalAreAFaultOfTheirLine) {
-  const std::wstring path = Write("big.txt", "A,2147483647\nB,1\n");
-  SizedUnit units[2];
-  const ListReadError e = ListFile_ReadSizedUnits(units, path.c_str(), 2);
-  EXPECT_EQ(static_cast<int32_t>(QUORBEL_E_SIZED_LINE), e.code);
-  EXPECT_EQ(2, e.line);
-  EXPECT_EQ(2, e.field);
+  const ReadSized read = ReadSizedList(Write("big.txt", "A,2147483647\nB,1\n"));
+  EXPECT_EQ(static_cast<int32_t>(QUORBEL_E_SIZED_LINE), read.error.code);
+  EXPECT_EQ(2, read.error.line);
+  EXPECT_EQ(2, read.error.field);
 }
 
 TEST_F(ListFiles, ClusterLines) {
-  const std::wstring path = Write("clusters.txt", "H1,30,2,extra\nH1,,30,2\nH1,,30\nH2,1\n");
+  const std::wstring path = Write("clusters.txt", "H1,30,2,extra\n  ,,30,2\nH1,,30\nH2,1\n");
   EXPECT_EQ(3, ListFile_CountClusters(path.c_str()));  // "H2,1" has two fields
   ClusterEntry clusters[3];
   const ListReadError e = ListFile_ReadClusters(clusters, path.c_str(), 3);
@@ -141,9 +197,9 @@ TEST_F(ListFiles, ClusterLines) {
   EXPECT_EQ(3, e.line);
   EXPECT_EQ(3, e.field);
   for (int i = 0; i < 2; ++i) {
-    EXPECT_EQ(std::wstring(L"H1"), clusters[i].name);
     EXPECT_EQ(30, clusters[i].firstCount);
     EXPECT_EQ(2, clusters[i].secondCount);
+    EXPECT_EQ(i == 1, clusters[i].blankName);  // "  " is blank once trailing spaces go
   }
 }
 
@@ -157,57 +213,124 @@ TEST_F(ListFiles, SpanishLocaleSplitsAtSemicolons) {
 
 TEST_F(ListFiles, ResultFilesAreCrLfLinesWithAFixedComma) {
   ChooseListSeparator(10);  // the comma does not follow the separator
-  UnitNameSlot units[3] = {{L"B"}, {L"A"}, {L"C"}};
+  const Names names({L"A", L"B", L"C"});
+  const int32_t order[3] = {1, 0, 2};
   const std::string simple = TestFile("simple-out.txt");
-  ASSERT_EQ(0u, ResultFile_WriteUnits(units, Wide(simple).c_str(), 3));
+  ASSERT_EQ(0u, ResultFile_WriteUnits(names.table, order, Wide(simple).c_str(), 3));
   EXPECT_EQ("B\r\nA\r\nC\r\n", ReadBytes(simple));
-  SizedUnit sized[2] = {{L"North 2", 7, 0, 2}, {L"South", 1, 0, 1}};
+  const Names sizedNames({L"North 2", L"Middle", L"South"});
+  const SizedUnit sized[3] = {{7, 7, 2}, {1, 8, 0}, {1, 9, 1}};
+  const int32_t selected[2] = {0, 2};
   const std::string pps = TestFile("pps-out.txt");
   WriteBytes(pps, "an old file that must be replaced, not appended to\n");
-  ASSERT_EQ(0u, ResultFile_WriteSizedUnits(sized, Wide(pps).c_str(), 2));
+  ASSERT_EQ(0u, ResultFile_WriteSizedUnits(sizedNames.table, sized, selected, Wide(pps).c_str(), 2));
   EXPECT_EQ("North 2,2\r\nSouth,1\r\n", ReadBytes(pps));
-  ASSERT_EQ(0u, ResultFile_WriteUnits(units, Wide(simple).c_str(), 0));
+  ASSERT_EQ(0u, ResultFile_WriteUnits(names.table, order, Wide(simple).c_str(), 0));
   EXPECT_EQ("", ReadBytes(simple));
 }
 
 TEST_F(ListFiles, NamesAreCutAt252BytesAndUnwritableCharactersBecomeQuestionMarks) {
-  UnitNameSlot units[2] = {};
-  std::wmemset(units[0].name, L'n', 254);
-  std::wcscpy(units[1].name, L"caf\u00E9 \u4E2D");
+  const Names names({std::wstring(254, L'n'), L"caf\u00E9 \u4E2D"});
+  const int32_t order[2] = {0, 1};
   const std::string path = TestFile("cut-out.txt");
   std::setlocale(LC_ALL, "C");
-  ASSERT_EQ(0u, ResultFile_WriteUnits(units, Wide(path).c_str(), 2));
+  ASSERT_EQ(0u, ResultFile_WriteUnits(names.table, order, Wide(path).c_str(), 2));
   EXPECT_EQ(std::string(252, 'n') + "\r\ncaf\xE9 ?\r\n", ReadBytes(path));
 }
 
 TEST_F(ListFiles, AResultFileInAMissingFolderIsNotCreated) {
-  UnitNameSlot units[1] = {{L"A"}};
-  EXPECT_NE(0u, ResultFile_WriteUnits(units, L"test-files/no-such-folder/out.txt", 1));
+  const Names names({L"A"});
+  const int32_t order[1] = {0};
+  EXPECT_NE(0u, ResultFile_WriteUnits(names.table, order, L"test-files/no-such-folder/out.txt", 1));
   EXPECT_EQ(0, FileCounter::opened);
 }
 
-// Each read, write and allocation fails in turn: every run ends in a defined
-// outcome with every file closed.
-TEST_F(ListFiles, FailingTheNthReadOrWriteLeavesNothingOpen) {
-  static int countdown;
-  const std::wstring path = Write("faults.txt", "A,1\nB,2\nC,3\n");
-  platform::Current().readBytes = [](void* file, char* buffer, unsigned long size) -> long {
-    return --countdown == 0 ? -1 : platform::Defaults().readBytes(file, buffer, size);
+// A name table is sized by the counting pass and refuses what does not fit.
+TEST_F(ListFiles, NameTableRefusesNamesBeyondItsRoom) {
+  NameTable table({2, 5});  // room for "ab" and "c" with their terminators
+  EXPECT_TRUE(table.Add(L"ab", 2));
+  EXPECT_FALSE(table.Add(L"cde", 3));
+  EXPECT_TRUE(table.Add(L"c", 1));
+  EXPECT_FALSE(table.Add(L"", 0));  // a third record
+  EXPECT_EQ(std::wstring(L"ab"), table[0]);
+  EXPECT_EQ(std::wstring(L"c"), table[1]);
+  NameTable impossible({1, SIZE_MAX});
+  EXPECT_FALSE(impossible.IsAllocated());
+}
+
+// The file served by a fake platform changes between the counting and the
+// reading pass: version k is what the k-th open sees; past the last version
+// the file is gone.
+struct ChangingFile {
+  static inline std::vector<std::string> versions;
+  static inline std::size_t opens = 0;
+  struct Open {
+    std::string bytes;
+    std::size_t position = 0;
   };
-  platform::Current().writeBytes = [](void* file, const char* bytes, unsigned long size) {
-    return --countdown == 0 ? false : platform::Defaults().writeBytes(file, bytes, size);
+  static void Serve(std::vector<std::string> v) {
+    versions = std::move(v);
+    opens = 0;
+    platform::Calls& calls = platform::Current();
+    calls.openForReading = [](const wchar_t*) -> void* {
+      if (opens >= versions.size()) return nullptr;
+      ++FileCounter::opened;
+      return new Open{versions[opens++]};
+    };
+    calls.readBytes = [](void* file, char* buffer, unsigned long size) -> long {
+      Open* open = static_cast<Open*>(file);
+      const std::size_t piece = std::min<std::size_t>(size, open->bytes.size() - open->position);
+      std::memcpy(buffer, open->bytes.data() + open->position, piece);
+      open->position += piece;
+      return static_cast<long>(piece);
+    };
+    calls.closeReading = [](void* file) {
+      ++FileCounter::closed;
+      delete static_cast<Open*>(file);
+    };
+  }
+};
+
+constexpr int32_t kGeneral = static_cast<int32_t>(QUORBEL_E_GENERAL);
+
+TEST_F(ListFiles, AListThatChangesBetweenThePassesIsRefused) {
+  enum Layout { kUnits, kSized, kClusters };
+  const struct {
+    const char* what;
+    Layout layout;
+    std::vector<std::string> versions;
+    int32_t code;
+  } cases[] = {
+      {"unchanged", kUnits, {"A\nB\n", "A\nB\n"}, 0},
+      {"shrinks", kUnits, {"A\nB\nC\n", "A\n"}, kGeneral},
+      {"grows", kUnits, {"A\nB\n", "A\nB\nC\n"}, kGeneral},
+      {"disappears", kUnits, {"A\nB\n"}, kGeneral},
+      {"names grow longer", kUnits, {"A\nB\n", "AAAA\nBBBB\n"}, kGeneral},
+      {"changes after its end", kUnits, {"A\n\nC\n", "A\n\nD\nE\n"}, 0},
+      {"sized, shrinks", kSized, {"A,1\nB,2\n", "A,1\n"}, kGeneral},
+      {"sized, grows", kSized, {"A,1\n", "A,1\nB,2\n"}, kGeneral},
+      {"sized, disappears", kSized, {"A,1\n"}, kGeneral},
+      {"clusters, shrink", kClusters, {"H1,5,1\nH2,5,1\n", "H1,5,1\n"}, kGeneral},
+      {"clusters, grow", kClusters, {"H1,5,1\n", "H1,5,1\nH2,5,1\n"}, kGeneral},
+      {"clusters, disappear", kClusters, {"H1,5,1\n"}, kGeneral},
+      {"clusters, unchanged but for what follows", kClusters, {"H1,5,1\nx\n", "H1,5,1\ny,1\n"}, 0},
   };
-  for (int n = 1; n <= 4; ++n) {
-    countdown = n;
-    const int32_t count = ListFile_CountUnits(path.c_str());
-    EXPECT_TRUE(count == 0 || count == 3) << n;
-    countdown = n;
-    SizedUnit units[3];
-    const ListReadError e = ListFile_ReadSizedUnits(units, path.c_str(), 3);
-    EXPECT_TRUE(e.code == 0 || (e.code == static_cast<int32_t>(QUORBEL_E_GENERAL) && e.line == -1)) << n;
-    countdown = n;
-    const unsigned long written = ResultFile_WriteSizedUnits(units, Wide(TestFile("faults-out.txt")).c_str(), 3);
-    EXPECT_TRUE(written == 0 || written == 1) << n;
+  for (const auto& c : cases) {
+    FileCounter::opened = FileCounter::closed = 0;
+    ChangingFile::Serve(c.versions);
+    ListReadError e{};
+    if (c.layout == kUnits) e = ReadUnitList(L"list").error;
+    if (c.layout == kSized) e = ReadSizedList(L"list").error;
+    if (c.layout == kClusters) {
+      const int32_t count = ListFile_CountClusters(L"list");
+      std::vector<ClusterEntry> clusters(static_cast<std::size_t>(count));
+      e = ListFile_ReadClusters(clusters.data(), L"list", count);
+    }
+    EXPECT_EQ(c.code, e.code) << c.what;
+    if (c.code != 0) {
+      EXPECT_EQ(-1, e.line) << c.what;
+    }
+    EXPECT_EQ(FileCounter::opened, FileCounter::closed) << c.what;
   }
 }
 

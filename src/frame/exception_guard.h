@@ -1,5 +1,6 @@
 // The catch-all guard of the functions that allocate or read files: any
-// exception inside `work` ends the call with QUORBEL_E_GENERAL.
+// exception inside `work` ends it with `fallback` (QUORBEL_E_GENERAL for the
+// exported calls, a count of 0 for the counting passes of the list files).
 #ifndef QUORBEL_FRAME_EXCEPTION_GUARD_H
 #define QUORBEL_FRAME_EXCEPTION_GUARD_H
 
@@ -7,12 +8,12 @@
 
 namespace quorbel {
 
-template <class Work>
-ResultCode RunGuarded(Work&& work) noexcept {
+template <class Work, class Result = ResultCode>
+Result RunGuarded(Work&& work, Result fallback = QUORBEL_E_GENERAL) noexcept {
   try {
     return work();
   } catch (...) {
-    return QUORBEL_E_GENERAL;
+    return fallback;
   }
 }
 

@@ -14,12 +14,15 @@ namespace quorbel {
 namespace {
 
 constexpr int kNameBytes = 252;
+constexpr int kMaxCharacterBytes = 16;  // MB_LEN_MAX of every runtime we build for
+// A line: the name, then at most "," with ten digits and CR LF.
+constexpr int kResultLineBytes = kNameBytes + 16;
 
 // Appends `name` in the current locale, at most 252 bytes, whole characters
 // only; a character with no bytes there becomes '?'. Returns the bytes used.
 int AppendName(const wchar_t* name, char* out) {
   int used = 0;
-  char bytes[16];
+  char bytes[kMaxCharacterBytes];
   for (; *name != L'\0'; ++name) {
     int length = platform::Current().wideToMultibyte(*name, bytes);
     if (length < 0) {
@@ -40,7 +43,7 @@ unsigned long WriteLines(const wchar_t* path, int32_t count, Format format) {
   void* file = platform::Current().createForWriting(path, &error);
   if (file == nullptr) return error != 0 ? error : 1;
   unsigned long outcome = 0;
-  char line[1024];
+  char line[kResultLineBytes];
   for (int32_t i = 0; i < count; ++i) {
     const int length = format(i, line);
     if (!platform::Current().writeBytes(file, line, static_cast<unsigned long>(length))) {
@@ -54,19 +57,23 @@ unsigned long WriteLines(const wchar_t* path, int32_t count, Format format) {
 
 }  // namespace
 
-unsigned long ResultFile_WriteUnits(const UnitNameSlot* units, const wchar_t* path, int32_t count) {
+unsigned long ResultFile_WriteUnits(const NameTable& names, const int32_t* chosen, const wchar_t* path,
+                                    int32_t count) {
   return WriteLines(path, count, [&](int32_t i, char* line) {
-    int length = AppendName(units[i].name, line);
+    int length = AppendName(names[chosen[i]], line);
     line[length++] = '\r';
     line[length++] = '\n';
     return length;
   });
 }
 
-unsigned long ResultFile_WriteSizedUnits(const SizedUnit* units, const wchar_t* path, int32_t count) {
+unsigned long ResultFile_WriteSizedUnits(const NameTable& names, const SizedUnit* units, const int32_t* selected,
+                                         const wchar_t* path, int32_t count) {
   return WriteLines(path, count, [&](int32_t i, char* line) {
-    int length = AppendName(units[i].name, line);
-    length += std::snprintf(line + length, 32, ",%u\r\n", static_cast<unsigned>(units[i].timesSelected));
+    const int32_t unit = selected[i];
+    int length = AppendName(names[unit], line);
+    length += std::snprintf(line + length, kResultLineBytes - length, ",%u\r\n",
+                            static_cast<unsigned>(units[unit].timesSelected));
     return length;
   });
 }

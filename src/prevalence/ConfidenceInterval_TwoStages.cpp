@@ -29,11 +29,8 @@ struct Sums {
 // The record checks: a blank name (trailing spaces only trimmed), then more
 // positives than animals. Returns the code and sets line and field.
 ResultCode CheckCluster(const ClusterEntry& cluster, int32_t k, int32_t* line, int32_t* field) {
-  int length = 0;
-  while (cluster.name[length] != L'\0') ++length;
-  while (length > 0 && cluster.name[length - 1] == L' ') --length;
   ResultCode code = QUORBEL_OK;
-  if (length == 0) {
+  if (cluster.blankName) {
     code = QUORBEL_E_CLUSTER_FIELD;
     *field = 1;
   } else if (cluster.firstCount < cluster.secondCount) {
@@ -74,7 +71,7 @@ void Estimate(const Sums& s, double z, TwoStageIntervalResult* result) {
   result->designEffect = deff;
   const float c = Hold(static_cast<double>(s.a) / s.m);
   result->intraClusterCorrelation = Hold((deff - 1.0) / (c - 1.0));
-  const double h = z * se;
+  const float h = Hold(z * static_cast<double>(se));
   result->lower = Hold(p - h);
   result->upper = Hold(p + h);
 }

@@ -9,7 +9,6 @@
 // A unit larger than the step can be hit several times; a unit of size 0 or
 // less never. The number of points is not capped at n.
 #include <cstdint>
-#include <cwchar>
 
 #include "frame/exception_guard.h"
 #include "frame/narrow_path.h"
@@ -43,12 +42,15 @@ int32_t MarkHits(SizedUnit* units, int32_t count, int32_t step, int32_t start, i
 }
 
 ResultCode Select(int n, const wchar_t* listFile, const wchar_t* resultFile, int32_t* faultLine) {
-  const int32_t count = ListFile_CountUnits(listFile);
+  const ListSize list = ListFile_MeasureUnits(listFile);
+  const int32_t count = list.records;
   if (count == 0) return QUORBEL_E_LIST_EMPTY;
   if (n > count) return QUORBEL_E_TOO_MANY;
+  NameTable names(list);
+  if (!names.IsAllocated()) return QUORBEL_E_NO_MEMORY;
   WorkingArray<SizedUnit> frame(static_cast<std::size_t>(count));
   if (!frame.IsAllocated()) return QUORBEL_E_NO_MEMORY;
-  const ListReadError read = ListFile_ReadSizedUnits(frame.data(), listFile, count);
+  const ListReadError read = ListFile_ReadSizedUnits(names, frame.data(), listFile, count);
   if (read.code != QUORBEL_OK) {
     *faultLine = read.line;
     return static_cast<ResultCode>(read.code);
@@ -59,17 +61,13 @@ ResultCode Select(int n, const wchar_t* listFile, const wchar_t* resultFile, int
   const int32_t start = TruncatedSize(r * (1.0 / 32768.0) * step) + 1;
   const int32_t distinct = MarkHits(frame.data(), count, step, start, n);
 
-  WorkingArray<SizedUnit> selected(static_cast<std::size_t>(distinct));
+  // The result: the selected records, in list order.
+  WorkingArray<int32_t> selected(static_cast<std::size_t>(distinct));
   if (!selected.IsAllocated()) return QUORBEL_E_NO_MEMORY;
-  for (int32_t i = 0, j = 0; i < count; ++i) {
-    if (frame[i].timesSelected <= 0) continue;
-    SizedUnit& unit = selected[j++];
-    std::wcscpy(unit.name, frame[i].name);
-    unit.size = frame[i].size;
-    unit.cumulativeSize = 0;
-    unit.timesSelected = frame[i].timesSelected;
-  }
-  if (ResultFile_WriteSizedUnits(selected.data(), resultFile, distinct) != 0) return QUORBEL_E_RESULT_FILE;
+  for (int32_t i = 0, j = 0; i < count; ++i)
+    if (frame[i].timesSelected > 0) selected[j++] = i;
+  if (ResultFile_WriteSizedUnits(names, frame.data(), selected.data(), resultFile, distinct) != 0)
+    return QUORBEL_E_RESULT_FILE;
   return QUORBEL_OK;
 }
 

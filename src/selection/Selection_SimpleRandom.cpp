@@ -4,9 +4,7 @@
 //
 // The result file is created only once every check has passed; working
 // arrays are released and files closed on every path.
-#include <cwchar>
 #include <numeric>
-#include <vector>
 
 #include "frame/exception_guard.h"
 #include "frame/narrow_path.h"
@@ -18,26 +16,28 @@ using namespace quorbel;
 
 namespace {
 
+// The arrays are the names (a pool and its starts) and the index array,
+// whose first min(n, count) entries, once shuffled, are the chosen units; so
+// an n beyond the list costs no memory.
 ResultCode Select(int n, const wchar_t* listFile, const wchar_t* resultFile, int32_t* faultLine) {
   if (!platform::Current().fileExists(listFile)) return QUORBEL_E_LIST_MISSING;
-  const int32_t count = ListFile_CountUnits(listFile);
+  const ListSize list = ListFile_MeasureUnits(listFile);
+  const int32_t count = list.records;
   if (count == 0) return QUORBEL_E_LIST_EMPTY;
-  WorkingArray<UnitNameSlot> names(static_cast<std::size_t>(count));
+  NameTable names(list);
   if (!names.IsAllocated()) return QUORBEL_E_NO_MEMORY;
-  WorkingArray<UnitNameSlot> chosen(static_cast<std::size_t>(n));
-  if (!chosen.IsAllocated()) return QUORBEL_E_NO_MEMORY;
-  const ListReadError read = ListFile_ReadUnits(names.data(), listFile, count);
+  WorkingArray<int32_t> order(static_cast<std::size_t>(count));
+  if (!order.IsAllocated()) return QUORBEL_E_NO_MEMORY;
+  const ListReadError read = ListFile_ReadUnits(names, listFile, count);
   if (read.code != QUORBEL_OK) {
     *faultLine = read.line;
     return static_cast<ResultCode>(read.code);
   }
 
-  std::vector<int32_t> order(static_cast<std::size_t>(count));
-  std::iota(order.begin(), order.end(), 0);
-  ShuffleIndices(order);
+  std::iota(order.data(), order.data() + count, 0);
+  ShuffleIndices(order.data(), static_cast<uint32_t>(count));
   const int32_t taken = n < count ? n : count;
-  for (int32_t i = 0; i < taken; ++i) std::wcscpy(chosen[i].name, names[order[i]].name);
-  if (ResultFile_WriteUnits(chosen.data(), resultFile, taken) != 0) return QUORBEL_E_RESULT_FILE;
+  if (ResultFile_WriteUnits(names, order.data(), resultFile, taken) != 0) return QUORBEL_E_RESULT_FILE;
   return QUORBEL_OK;
 }
 

@@ -7,14 +7,12 @@
 
 #include <cstdint>
 #include <utility>
-#include <vector>
 
 #include "platform/platform.h"
 
 namespace quorbel {
 
-inline void ShuffleIndices(std::vector<int32_t>& a) {
-  const uint32_t m = static_cast<uint32_t>(a.size());
+inline void ShuffleIndices(int32_t* a, uint32_t m) {
   for (uint32_t i = 1; i < m; ++i) {
     const uint32_t bound = i + 1;
     uint32_t r = static_cast<uint32_t>(platform::Current().random()) & 0x7FFFu;
