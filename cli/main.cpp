@@ -88,8 +88,10 @@ int ReportRejection(const Command& command, QuorbelResult code) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  // Paths, list files and result files follow the user's locale.
-  std::setlocale(LC_ALL, "");
+  // Paths, list files and result files follow the user's character type.
+  // Numbers do not: arguments and JSON always use the point, whatever the
+  // user's numeric locale, so LC_NUMERIC stays "C".
+  std::setlocale(LC_CTYPE, "");
   if (argc < 2 || std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
     PrintOverview();
     return argc < 2 ? 2 : 0;

@@ -25,6 +25,11 @@ if(QUORBEL_SANITIZE)
   target_link_options(quorbel_flags INTERFACE -fsanitize=address,undefined)
 endif()
 
+if(QUORBEL_TSAN)
+  target_compile_options(quorbel_flags INTERFACE -fsanitize=thread -fno-omit-frame-pointer)
+  target_link_options(quorbel_flags INTERFACE -fsanitize=thread)
+endif()
+
 # Executables for Windows carry their runtime inside, so that Wine needs no
 # mingw DLL beside them.
 function(quorbel_static_runtime target)

@@ -5,6 +5,12 @@
 set -uo pipefail
 native=$1 windows=$2
 IFS=';' read -r -a emulator <<<"$3"
+# An emulator that cannot run here (32-bit Wine on a machine that cannot
+# execute 32-bit programs) says why and exits 77: skip with its reason.
+if [ -n "${emulator[*]:-}" ]; then
+  probe=$("${emulator[@]}" "$windows" --help 2>&1)
+  if [ $? -eq 77 ]; then grep SKIPPED <<<"$probe"; exit 77; fi
+fi
 if [ ! -x "$native" ]; then echo "SKIPPED: no native build at $native to compare with"; exit 77; fi
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT

@@ -10,17 +10,28 @@ packages=(
   binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
   wine wine64
   clang libclang-rt-14-dev
-  ca-certificates
+  g++-i686-linux-gnu qemu-user-static
+  locales ca-certificates
 )
+# Locales the tests run the tool under: a Spanish and a German one, whose
+# numbers use a decimal comma.
+make_locales() {
+  for name in es_ES de_DE en_US; do
+    locale -a 2>/dev/null | grep -qi "^$name\.utf-\?8$" && continue
+    localedef -i "$name" -f UTF-8 "$name.UTF-8" 2>/dev/null || echo "bootstrap: cannot generate $name.UTF-8"
+  done
+}
 missing=()
 for package in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' || missing+=("$package")
 done
 if [ ${#missing[@]} -eq 0 ]; then
   echo "bootstrap: every package is installed"
+  make_locales
   exit 0
 fi
 echo "bootstrap: installing ${missing[*]}"
 export DEBIAN_FRONTEND=noninteractive
 apt-get update || echo "bootstrap: apt-get update reported a failure; going on with the indexes it has"
 apt-get install -y --no-install-recommends "${missing[@]}"
+make_locales

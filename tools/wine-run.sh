@@ -5,8 +5,9 @@
 #   wine-run.sh win64|win32 PROGRAM.exe [ARGS...]
 #
 # Each build keeps its own Wine prefix beside the program (wineprefix-ARCH),
-# created once under a lock. When 32-bit Wine cannot be brought up, the run
-# says so plainly and exits 77, which CTest reports as skipped.
+# created once under a lock. When this machine cannot execute 32-bit programs
+# (see probe-exec32.sh), or 32-bit Wine cannot be brought up, the run says so
+# plainly and exits 77, which CTest reports as skipped.
 set -u
 arch=$1; shift
 program=$1; shift
@@ -18,6 +19,10 @@ case $arch in
     if [ ! -x "$wine" ]; then echo "SKIPPED: 64-bit Wine is not installed ($wine)"; exit 77; fi
     export WINEARCH=win64 ;;
   win32)
+    if ! reason=$(bash "$here/probe-exec32.sh"); then
+      echo "SKIPPED: the 32-bit DLL cannot run on this machine: $reason"
+      exit 77
+    fi
     if ! wine=$(bash "$here/setup-wine32.sh" 2>"${TMPDIR:-/tmp}/quorbel-wine32-setup.log"); then
       echo "SKIPPED: 32-bit Wine could not be set up on this machine:"
       tail -n 5 "${TMPDIR:-/tmp}/quorbel-wine32-setup.log"
