@@ -17,7 +17,7 @@ if [ ! -e "$loader" ]; then
   exit 1
 fi
 if ! output=$("$loader" --version 2>&1); then
-  echo "this kernel cannot execute 32-bit programs: $loader --version says: $(head -n 1 <<<"$output")"
+  echo "this kernel cannot execute 32-bit programs ($loader: $(head -n 1 <<<"${output##*: }"))"
   exit 1
 fi
 exit 0
