@@ -190,20 +190,25 @@ TEST(DetectionTwoStages, RejectionsInOrderWriteNothing) {
   }
 }
 
+// Expected values: tests/reference/maximum_prevalence.py, an independent
+// Python evaluation of the steps with each held value rounded to a float. The
+// first three rows agree with the worked values (94, 0.093656, 0.79024; 105,
+// 0.104062, 0.75389; 1, 0.95, 0.55279) and the fourth with X = 950, 951 and
+// 9.5; in the last, b is negative and the probability is taken as 1.
 struct MaximumCase {
   const char* name;
   int n, population;
   float sensitivity, prevalence;
   int32_t diseased;
-  float maximum, probability;
+  uint32_t maximum, probability;
 };
 
 const MaximumCase kMaximumCases[] = {
-    {"30 of 1000, perfect test", 30, 1000, 1.0f, 0.05f, 94, 0.093655832f, 0.7902444f},
-    {"30 of 1000, sensitivity 0.9", 30, 1000, 0.9f, 0.05f, 105, 0.10406204f, 0.75389177f},
-    {"a census of one", 1, 1, 1.0f, 0.5f, 1, 0.95f, 0.55278641f},
-    {"a poor test can exceed 1", 1, 100, 0.1f, 0.05f, 951, 9.5f, 0.0050000548f},
-    {"a sample close to a census cannot miss", 99, 100, 1.0f, 0.5f, 2, 0.0156f, 1.0f},
+    {"30 of 1000, perfect test", 30, 1000, 1.0f, 0.05f, 94, 0x3DBFCEA1, 0x3F4A4D75},
+    {"30 of 1000, sensitivity 0.9", 30, 1000, 0.9f, 0.05f, 105, 0x3DD51E7B, 0x3F40FF0D},
+    {"a census of one", 1, 1, 1.0f, 0.5f, 1, 0x3F733333, 0x3F0D8369},
+    {"a poor test can exceed 1", 1, 100, 0.1f, 0.05f, 951, 0x41180000, 0x3BA3D780},
+    {"a sample close to a census cannot miss", 99, 100, 1.0f, 0.5f, 2, 0x3C790F4F, 0x3F800000},
 };
 
 TEST(MaximumPrevalence, WorkedValues) {
@@ -212,10 +217,8 @@ TEST(MaximumPrevalence, WorkedValues) {
     ASSERT_EQ(QUORBEL_OK, Lib().DetectingEvent_MaximumPrevalence(c.n, c.population, c.sensitivity, 95, c.prevalence, &r))
         << c.name;
     EXPECT_EQ(c.diseased, r.diseasedAnimals) << c.name;
-    if (c.probability != 1.0f) {
-      EXPECT_TRUE(BitsEqual(c.maximum, r.maximumPrevalence)) << c.name;
-    }
-    EXPECT_TRUE(BitsEqual(c.probability, r.detectionProbability)) << c.name;
+    EXPECT_TRUE(BitsEqual(FromBits(c.maximum), r.maximumPrevalence)) << c.name;
+    EXPECT_TRUE(BitsEqual(FromBits(c.probability), r.detectionProbability)) << c.name;
   }
 }
 

@@ -118,9 +118,11 @@ TEST(HoldingPoint, TwoNeighbouringHeldValuesKeepTheirRounding) {
   const double in[2] = {0.05000000000000001, 0.1};
   double out[2];
   StoreTwoHeld(in, out);
-  EXPECT_EQ((1.0 - static_cast<double>(0.05f)) * 1000.0, out[0]);
-  EXPECT_EQ((1.0 - static_cast<double>(0.1f)) * 1000.0, out[1]);
-  EXPECT_NE(900.0, out[1]);
+  // 0.05f is 0.0500000007450580596923828125 and 0.1f 0.100000001490116119384765625,
+  // so the held values give 949.9999992549419 and 899.9999985098839 (Python
+  // doubles); a dropped rounding would give 950 and 900.
+  EXPECT_EQ(949.9999992549419, out[0]);
+  EXPECT_EQ(899.9999985098839, out[1]);
 }
 
 }  // namespace

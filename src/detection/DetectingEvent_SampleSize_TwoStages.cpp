@@ -21,12 +21,6 @@ constexpr double kHerdSizes[QUORBEL_HERD_SIZES] = {50, 100, 250, 500, 750, 1000,
 
 bool IsHerdSize(float size) { return std::isfinite(size) && size >= 1.0f; }
 
-int32_t SaturatingProduct(int32_t a, int32_t b) {
-  const int64_t product = static_cast<int64_t>(a) * b;
-  if (product > INT32_MAX) return QUORBEL_SIZE_UNBOUNDED;
-  return product < INT32_MIN ? INT32_MIN : static_cast<int32_t>(product);
-}
-
 }  // namespace
 
 extern "C" QuorbelResult QUORBEL_CALL DetectingEvent_SampleSize_TwoStages(

@@ -33,15 +33,9 @@ double Factorial(int n) {
 }
 
 float IntPower(float x, int n) {
-  float result = 1.0f;
-  // |n| as unsigned, so that INT32_MIN has a magnitude too.
-  unsigned e = n < 0 ? 0u - static_cast<unsigned>(n) : static_cast<unsigned>(n);
-  while (true) {
-    if (e & 1u) result = Hold(static_cast<double>(result) * x);
-    e /= 2;
-    if (e == 0) break;
-    x = Hold(static_cast<double>(x) * x);
-  }
+  // |n| as unsigned, so that INT32_MIN has a magnitude too. A product of two
+  // floats in float arithmetic is the exact product rounded once to a float.
+  const float result = PowerBySquaring(x, n < 0 ? 0u - static_cast<unsigned>(n) : static_cast<unsigned>(n));
   return n < 0 ? Hold(1.0 / result) : result;
 }
 

@@ -26,17 +26,6 @@ namespace {
 constexpr int kLargestBinomial = 170;
 constexpr double kLargestPoissonMean = 30.0;
 
-// lambda^k by repeated squaring in double precision.
-double DoublePower(double x, int k) {
-  double result = 1.0;
-  for (unsigned e = static_cast<unsigned>(k);; e /= 2) {
-    if (e & 1u) result *= x;
-    if (e / 2 == 0) break;
-    x *= x;
-  }
-  return result;
-}
-
 struct Search {
   int m;
   double sp;
@@ -49,7 +38,7 @@ struct Search {
     return Factorial(m) / (Factorial(m - k) * Factorial(k)) * a * b;
   }
 
-  double Poisson(int k, double e) const { return DoublePower(lambda, k) * e / Factorial(k); }
+  double Poisson(int k, double e) const { return PowerBySquaring(lambda, static_cast<unsigned>(k)) * e / Factorial(k); }
 
   double Normal(int k) const {
     const float x = Hold(k - lambda);

@@ -15,6 +15,21 @@ double Factorial(int n);
 // the reciprocal. IntPower(x, 0) is 1 for every x.
 float IntPower(float x, int n);
 
+// x^e by repeated squaring in T's precision: the product taken when a bit of
+// e is set, then x squared, from the lowest bit up. IntPower is this in float
+// (each product of two floats rounded to a float); the Poisson terms use it
+// in double.
+template <class T>
+T PowerBySquaring(T x, unsigned e) {
+  T result = 1;
+  while (true) {
+    if (e & 1u) result *= x;
+    e /= 2;
+    if (e == 0) return result;
+    x *= x;
+  }
+}
+
 // How the binomial model raises Sp to the power m - k: the general real
 // power (simple random detection) or IntPower (two-stage detection).
 enum class SpecificityPower { kReal, kWhole };

@@ -86,6 +86,13 @@ inline int32_t TruncatedSize(double x) {
   return static_cast<int32_t>(x);
 }
 
+// a * b as a count, saturating like WholeNumberSize.
+inline int32_t SaturatingProduct(int32_t a, int32_t b) {
+  const int64_t product = static_cast<int64_t>(a) * b;
+  if (product > INT32_MAX) return INT32_MAX;
+  return product < INT32_MIN ? INT32_MIN : static_cast<int32_t>(product);
+}
+
 }  // namespace quorbel
 
 #endif

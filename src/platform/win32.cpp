@@ -60,7 +60,7 @@ void Release(void* memory) { std::free(memory); }
 long RegistryCreateKey(void* parent, const wchar_t* subkey, void** key) {
   HKEY created = nullptr;
   const HKEY base = parent != nullptr ? static_cast<HKEY>(parent) : HKEY_CLASSES_ROOT;
-  const LONG status = RegCreateKeyExW(base, subkey, 0, const_cast<wchar_t*>(L""), 0, 0xF003F, nullptr, &created,
+  const LONG status = RegCreateKeyExW(base, subkey, 0, const_cast<wchar_t*>(L""), 0, KEY_ALL_ACCESS, nullptr, &created,
                                       nullptr);
   *key = created;
   return status;

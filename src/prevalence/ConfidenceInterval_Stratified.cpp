@@ -16,24 +16,24 @@ using namespace quorbel;
 
 namespace {
 
-struct Stratum {
+struct SampledStratum {
   int population;
   int sample;
   float proportion;
 };
 
 // Slots 3 to 5 are present while N > 1, n > 1 and 0 < p < 1 hold for them.
-bool IsPresentOptional(const Stratum& s) {
+bool IsPresentOptional(const SampledStratum& s) {
   return s.population > 1 && s.sample > 1 && s.proportion > 0.0f && s.proportion < 1.0f;
 }
 
-int PresentStrata(const Stratum (&strata)[QUORBEL_STRATA]) {
+int CountSampledStrata(const SampledStratum (&strata)[QUORBEL_STRATA]) {
   int present = 2;
   while (present < QUORBEL_STRATA && IsPresentOptional(strata[present])) ++present;
   return present;
 }
 
-ResultCode CheckStrata(int confidenceLevel, const Stratum (&strata)[QUORBEL_STRATA], int present) {
+ResultCode CheckSampledStrata(int confidenceLevel, const SampledStratum (&strata)[QUORBEL_STRATA], int present) {
   // The order of these checks is part of the contract.
   if (!IsConfidenceLevel(confidenceLevel)) return QUORBEL_E_CONFIDENCE;
   if (strata[0].population < 2) return QUORBEL_E_POPULATION_TOO_SMALL;
@@ -53,13 +53,13 @@ extern "C" QuorbelResult QUORBEL_CALL ConfidenceInterval_Stratified(
     int confidenceLevel, int population1, int sample1, float proportion1, int population2, int sample2,
     float proportion2, int population3, int sample3, float proportion3, int population4, int sample4,
     float proportion4, int population5, int sample5, float proportion5, EstimateIntervalResult* result) {
-  const Stratum strata[QUORBEL_STRATA] = {{population1, sample1, proportion1},
+  const SampledStratum strata[QUORBEL_STRATA] = {{population1, sample1, proportion1},
                                           {population2, sample2, proportion2},
                                           {population3, sample3, proportion3},
                                           {population4, sample4, proportion4},
                                           {population5, sample5, proportion5}};
-  const int present = PresentStrata(strata);
-  if (const ResultCode code = CheckStrata(confidenceLevel, strata, present)) return code;
+  const int present = CountSampledStrata(strata);
+  if (const ResultCode code = CheckSampledStrata(confidenceLevel, strata, present)) return code;
 
   const double z = ConfidenceQuantile(confidenceLevel);
   float bigN[QUORBEL_STRATA] = {}, smallN[QUORBEL_STRATA] = {};

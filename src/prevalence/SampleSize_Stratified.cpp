@@ -17,14 +17,14 @@ using namespace quorbel;
 
 namespace {
 
-struct Stratum {
+struct PlannedStratum {
   int size;
   float prevalence;
 };
 
 // Number of present slots: 1 and 2 always, then 3 to 5 while their size is
 // at least 1.
-int PresentStrata(const Stratum (&strata)[QUORBEL_STRATA]) {
+int CountPlannedStrata(const PlannedStratum (&strata)[QUORBEL_STRATA]) {
   int present = 2;
   while (present < QUORBEL_STRATA && strata[present].size >= 1) ++present;
   return present;
@@ -33,7 +33,7 @@ int PresentStrata(const Stratum (&strata)[QUORBEL_STRATA]) {
 // A prevalence for which p (1 - p) has a real, non-zero root.
 bool IsInsideUnitInterval(float p) { return p > 0.0f && p < 1.0f; }
 
-ResultCode CheckStrata(int confidenceLevel, float precision, const Stratum (&strata)[QUORBEL_STRATA],
+ResultCode CheckPlannedStrata(int confidenceLevel, float precision, const PlannedStratum (&strata)[QUORBEL_STRATA],
                        int present) {
   // The order of these checks is part of the contract.
   if (!IsConfidenceLevel(confidenceLevel)) return QUORBEL_E_CONFIDENCE;
@@ -52,11 +52,11 @@ extern "C" QuorbelResult QUORBEL_CALL SampleSize_Stratified(
     int confidenceLevel, float precision, int stratum1Size, float prevalence1, int stratum2Size,
     float prevalence2, int stratum3Size, float prevalence3, int stratum4Size, float prevalence4,
     int stratum5Size, float prevalence5, StratifiedSampleSizeResult* result) {
-  const Stratum strata[QUORBEL_STRATA] = {{stratum1Size, prevalence1}, {stratum2Size, prevalence2},
+  const PlannedStratum strata[QUORBEL_STRATA] = {{stratum1Size, prevalence1}, {stratum2Size, prevalence2},
                                           {stratum3Size, prevalence3}, {stratum4Size, prevalence4},
                                           {stratum5Size, prevalence5}};
-  const int present = PresentStrata(strata);
-  if (const ResultCode code = CheckStrata(confidenceLevel, precision, strata, present)) return code;
+  const int present = CountPlannedStrata(strata);
+  if (const ResultCode code = CheckPlannedStrata(confidenceLevel, precision, strata, present)) return code;
 
   const float z2 = ConfidenceQuantileSquared(confidenceLevel);
   int64_t totalSize = 0;

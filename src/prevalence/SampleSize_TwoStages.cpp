@@ -30,11 +30,6 @@ bool IsGivenCorrelation(float rho) {
   return r >= 0.000001 || r <= -0.000001;
 }
 
-int32_t SaturatingProduct(int32_t a, int32_t b) {
-  const int64_t product = static_cast<int64_t>(a) * b;
-  return product > INT32_MAX ? QUORBEL_SIZE_UNBOUNDED : static_cast<int32_t>(product);
-}
-
 }  // namespace
 
 extern "C" QuorbelResult QUORBEL_CALL SampleSize_TwoStages(
