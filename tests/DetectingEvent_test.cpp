@@ -25,7 +25,7 @@ const SimpleRandomCase kSimpleRandomCases[] = {
     {"binomial m 45, k 3", 0.05f, 100, 0.9f, 0.98f, 0, 0, 0, 47, 2, 0.9f, 0.98f},
     {"Poisson lambda 13.95, k 20", 0.01f, 1000, 0.9f, 0.95f, 0, 0, 0, 281, 19, 0.9f, 0.95f},
     {"two tests in parallel", 0.01f, 1000, 0.9f, 0.95f, 0.8f, 0.99f, 2, 262, 21, 0.98f, 0.9405f},
-    {"two tests in series", 0.01f, 1000, 0.9f, 0.95f, 0.8f, 0.99f, 1, 339, 0, 0.71999997f, 0.9995f},  // 0.9 x 0.8 held
+    {"two tests in series", 0.01f, 1000, 0.9f, 0.95f, 0.8f, 0.99f, 1, 339, 0, 0.71999997f, 0.9995f},  // 0.9 x 0.8 held: small_formulas.py
     {"Poisson lambda 25.95, k 35", 0.02f, 1900, 0.8f, 0.85f, 0, 0, 0, 176, 34, 0.8f, 0.85f},
     {"r rounds to 1: sample 0, m 0, no cut-off", 0.5f, 2000000000, 1, 1, 0, 0, 0, 0, kUntouched, 1.0f, 1.0f},
     {"prevalence 1: m 0, no cut-off", 1.0f, 1000, 1, 0.9f, 0, 0, 0, 1, kUntouched, 1.0f, 0.9f},

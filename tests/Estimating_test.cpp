@@ -86,6 +86,8 @@ struct IntervalExample {
   float lower, upper;
 };
 
+// Worked values where given; the negative-limit row from
+// tests/reference/small_formulas.py.
 const IntervalExample kIntervalExamples[] = {
     {"mean 25, sd 4, 30 of 200, 95 %", 25.0f, 4.0f, 30, 200, 95, 23.680332f, 26.319668f},
     {"negative lower limit returned", 0.5f, 2.0f, 10, 100000, 90, -0.54033726f, 1.5403373f},

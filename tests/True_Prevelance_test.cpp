@@ -11,6 +11,8 @@ struct Example {
   uint8_t negative;
 };
 
+// Expected estimates: tests/reference/small_formulas.py (the quotient in
+// double, held once as a float).
 const Example kExamples[] = {
     {"0.25 / 0.85", 0.3f, 0.9f, 0.95f, 0.29411766f, 0},
     {"negative estimate is flagged", 0.02f, 0.9f, 0.95f, -0.035294134f, 1},
