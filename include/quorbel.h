@@ -26,6 +26,16 @@
  *  - Whole-number rule: a real sample size x becomes trunc(x) + 1, so 25.0
  *    becomes 26. A size whose count would exceed the 32-bit range is reported
  *    as QUORBEL_SIZE_UNBOUNDED (INT32_MAX).
+ *  - List files are read twice: counted, then read into working arrays sized
+ *    from the count (names kept compactly, one character pool per call). A
+ *    list that cannot be opened again, ends before the counted lines, goes on
+ *    where the count ended, or holds longer names than were counted has
+ *    changed under the call: it gives QUORBEL_E_GENERAL with the fault line
+ *    (and field) -1, and nothing is written. Every working array, the read
+ *    buffers included, is allocated per call; a failed allocation gives
+ *    QUORBEL_E_NO_MEMORY for a working array, a count of no records (the
+ *    empty-list code) for the counting pass's read buffer, and
+ *    QUORBEL_E_GENERAL for the reading pass's.
  *
  * On 32-bit Windows every function uses the standard calling convention and is
  * exported both under its plain name and its decorated name
@@ -60,7 +70,8 @@ typedef uint32_t QuorbelResult;
  * Every calculation returns QUORBEL_OK or one of these. The gaps (0x6000000B to
  * 0x6000000D, 0x6000000F, 0x60000010, 0x6000002A) are never returned. */
 #define QUORBEL_OK                        0x00000000u /* success */
-#define QUORBEL_E_GENERAL                 0x60000000u /* an exception was caught (memory, reading a list, computing) */
+#define QUORBEL_E_GENERAL                 0x60000000u /* an exception was caught (memory, reading a list, computing),
+                                                         or a list changed between its counting and its reading */
 #define QUORBEL_E_PREVALENCE              0x60000001u /* prevalence fails the proportion check (exclusive) */
 #define QUORBEL_E_ACCEPTED_ERROR          0x60000002u /* accepted error below 0.000001 */
 #define QUORBEL_E_CONFIDENCE              0x60000003u /* confidence level outside 90..99 */
@@ -596,7 +607,9 @@ QUORBEL_API QuorbelResult QUORBEL_CALL DetectingEvent_MaximumPrevalence(
 
 /* Selection_SimpleRandom: n distinct units chosen by shuffling the whole
  * list; their names are written in shuffled order (every unit once when n
- * exceeds the list). Checks, in this order:
+ * exceeds the list). The working arrays are the names and the index array;
+ * the chosen units are the first min(n, units) entries of the shuffled index
+ * array, so a large n costs no memory. Checks, in this order:
  *   n below 1                                  -> QUORBEL_E_SELECT_COUNT
  *   the list path does not exist               -> QUORBEL_E_LIST_MISSING
  *   the list holds no unit or cannot be read   -> QUORBEL_E_LIST_EMPTY
