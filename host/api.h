@@ -8,6 +8,7 @@
 #include <string>
 
 #include "quorbel.h"
+#include "quorbel_exact.h"
 
 namespace quorbel::host {
 

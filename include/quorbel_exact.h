@@ -1,0 +1,175 @@
+/* Quorbel exact layer: what a design really achieves.
+ *
+ * The calculations of quorbel.h reproduce established approximations bit for
+ * bit. This layer, beside them and never changing them, evaluates designs
+ * exactly, searches for exact designs, and gives better intervals. It works
+ * in double precision on the numbers as written, exports from the native
+ * library (and is linked into the command-line tool on every platform); the
+ * Windows DLLs do not export it.
+ *
+ * Definitions (N units, N possibly infinite; design prevalence P; test
+ * sensitivity Se and specificity Sp; a sample of n units):
+ *  - Diseased units D = max(1, ceil(P N)), P N taken to within 1e-9 (so
+ *    0.05 x 1000 is 50), and at most N.
+ *  - Reactors R = Bin(Y, Se) + Bin(n - Y, 1 - Sp), with Y, the diseased units
+ *    in the sample, hypergeometric (N, D, n), or Bin(n, P) when N is infinite.
+ *  - The population is declared infected when R >= c ("positive at c"; c = 1
+ *    means any reactor). A cut-off k of quorbel.h ("more than k reactors is
+ *    positive") is positive at k + 1.
+ *  - Population sensitivity SeP = P(R >= c | D diseased); for infinite N,
+ *    SeP = 1 - pbinom(c - 1, n, P Se + (1 - P)(1 - Sp)).
+ *  - Population specificity SpP = P(Bin(n, 1 - Sp) <= c - 1).
+ *  - Exact design: for n = 1, 2, ... up to N (up to 1,000,000 when N is
+ *    infinite), c(n) is the smallest c >= 1 with SpP(n, c) >= the specificity
+ *    target (c = 1 when Sp = 1); the answer is the first n with
+ *    SeP(n, c(n)) >= level / 100. When no n qualifies the design is
+ *    unreachable, and the best sensitivity SeP(N, c(N)) is reported. (The
+ *    search of FreeCalc, Cameron and Baldock 1998.) For a fixed c, SeP grows
+ *    with n, so the search visits each run of equal c(n) once and bisects.
+ *  - Maximum prevalence after a negative sample (Sp = 1): P0(D) = sum over y
+ *    of hyper(y; N, D, n) (1 - Se)^y; maximumDiseased is the largest D with
+ *    P0(D) > 1 - level / 100, maximumPrevalence = maximumDiseased / N, and
+ *    detectionProbability = 1 - P0(D) at D = max(1, ceil(P N)).
+ *  - Intervals of a proportion x / n at the exact normal quantile of the
+ *    level (50 to 99.99; 97 uses z = 2.1701): Wald and Agresti-Coull (both
+ *    kept within 0..1), Wilson (score, no continuity correction), Clopper-
+ *    Pearson (beta quantiles) and Jeffreys (Beta(x + 1/2, n - x + 1/2)
+ *    quantiles); the last two have lower limit 0 at x = 0 and upper 1 at x = n.
+ *  - True prevalence from x reactors of n tested: AP = x / n, the Rogan-
+ *    Gladen estimate (AP + Sp - 1) / (Se + Sp - 1), and the Wilson and
+ *    Clopper-Pearson limits of AP carried through the same transform; the
+ *    estimate and every limit are kept within 0..1. `valid` is 0 when
+ *    AP < 1 - Sp or AP > Se (the estimate lies outside its valid range).
+ *
+ * Sums of hypergeometric and binomial terms start at the mode (Boost.Math's
+ * densities) and run outward by exact ratios until the terms fall below
+ * 1e-20 of the mode, so nothing underflows or overflows up to N = 10^7 and
+ * probabilities are good to well within 1e-9.
+ *
+ * Every function checks its arguments in the order its comment gives and
+ * returns the code of the first that fails, writing nothing; otherwise it
+ * fills the record and returns QUORBEL_OK (0).
+ */
+#ifndef QUORBEL_EXACT_H
+#define QUORBEL_EXACT_H
+
+#include <math.h>
+#include <stdint.h>
+
+#include "quorbel.h"
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+/* An infinite population: pass QUORBEL_EXACT_INFINITE (or any infinity). */
+#define QUORBEL_EXACT_INFINITE HUGE_VAL
+/* The largest sample the design search tries for an infinite population. */
+#define QUORBEL_EXACT_MAX_SEARCH 1000000
+
+/* Result codes of this layer. */
+#define QUORBEL_EXACT_E_POPULATION   0x60000101u /* population not a whole number >= 1 (or infinite) */
+#define QUORBEL_EXACT_E_SAMPLE       0x60000102u /* sample not a whole number 1 .. population */
+#define QUORBEL_EXACT_E_PREVALENCE   0x60000103u /* prevalence outside 0 < P <= 1 */
+#define QUORBEL_EXACT_E_SENSITIVITY  0x60000104u /* sensitivity outside 0 < Se <= 1 */
+#define QUORBEL_EXACT_E_SPECIFICITY  0x60000105u /* specificity outside 0 < Sp <= 1 */
+#define QUORBEL_EXACT_E_POSITIVE_AT  0x60000106u /* positive-at outside 1 .. sample */
+#define QUORBEL_EXACT_E_CONFIDENCE   0x60000107u /* confidence level outside 50 .. 99.99 */
+#define QUORBEL_EXACT_E_TARGET       0x60000108u /* specificity target outside 0 < T <= 1 */
+#define QUORBEL_EXACT_E_USELESS_TEST 0x60000109u /* Se + Sp <= 1: the test tells nothing */
+#define QUORBEL_EXACT_E_POSITIVES    0x6000010Au /* positives outside 0 .. sample */
+
+typedef struct QuorbelExactEvaluation {
+  double diseasedUnits;         /* D; infinity for an infinite population */
+  double populationSensitivity; /* SeP */
+  double populationSpecificity; /* SpP */
+} QuorbelExactEvaluation;
+
+/* SeP and SpP of a design. Checks: population, sample, prevalence,
+ * sensitivity, specificity, positive-at. */
+QUORBEL_API QuorbelResult QuorbelExact_Evaluate(double population, int32_t sample, double prevalence,
+                                                double sensitivity, double specificity, int32_t positiveAt,
+                                                QuorbelExactEvaluation* result);
+
+typedef struct QuorbelExactDesign {
+  int32_t reachable;            /* 1 when some n reaches the level, else 0 */
+  int32_t sampleSize;           /* n, when reachable (else 0) */
+  int32_t positiveAt;           /* c(n), when reachable (else 0) */
+  double populationSensitivity; /* SeP(n, c(n)), when reachable */
+  double populationSpecificity; /* SpP(n, c(n)), when reachable */
+  double bestSensitivity;       /* SeP(N, c(N)) when unreachable (N capped as above); else SeP */
+} QuorbelExactDesign;
+
+/* The exact design. Checks: population, prevalence, sensitivity,
+ * specificity, confidence level (percent), specificity target. */
+QUORBEL_API QuorbelResult QuorbelExact_Design(double population, double prevalence, double sensitivity,
+                                              double specificity, double confidenceLevel,
+                                              double specificityTarget, QuorbelExactDesign* result);
+
+typedef struct QuorbelExactMaximum {
+  int32_t maximumDiseased;
+  double maximumPrevalence;
+  double detectionProbability;
+} QuorbelExactMaximum;
+
+/* The exact maximum prevalence after a negative sample (Sp = 1). Checks:
+ * population (finite), sample, sensitivity, confidence level (percent),
+ * prevalence. */
+QUORBEL_API QuorbelResult QuorbelExact_MaximumPrevalence(int32_t population, int32_t sample, double sensitivity,
+                                                         double confidenceLevel, double prevalence,
+                                                         QuorbelExactMaximum* result);
+
+typedef struct QuorbelExactInterval {
+  double lower, upper;
+} QuorbelExactInterval;
+
+typedef struct QuorbelExactProportion {
+  double proportion; /* x / n */
+  double z;          /* the normal quantile of the level */
+  QuorbelExactInterval wald, wilson, clopperPearson, jeffreys, agrestiCoull;
+} QuorbelExactProportion;
+
+/* Intervals of x / n. Checks: sample (>= 1), positives (0 .. n), confidence
+ * level (percent). */
+QUORBEL_API QuorbelResult QuorbelExact_ProportionIntervals(int32_t positives, int32_t sample,
+                                                           double confidenceLevel, QuorbelExactProportion* result);
+
+typedef struct QuorbelExactTruePrevalence {
+  double apparent; /* x / n */
+  double estimate; /* Rogan-Gladen, within 0..1 */
+  QuorbelExactInterval wilson, clopperPearson;
+  int32_t valid;   /* 0 when AP < 1 - Sp or AP > Se */
+} QuorbelExactTruePrevalence;
+
+/* True prevalence with limits. Checks: sample (>= 1), positives (0 .. n),
+ * sensitivity, specificity, Se + Sp > 1, confidence level (percent). */
+QUORBEL_API QuorbelResult QuorbelExact_TruePrevalence(int32_t positives, int32_t sample, double sensitivity,
+                                                      double specificity, double confidenceLevel,
+                                                      QuorbelExactTruePrevalence* result);
+
+typedef struct QuorbelExactHerdSurvey {
+  double herdSensitivity;     /* SeP of one diseased herd (animals drawn from the herd) */
+  double herdSpecificity;     /* SpP of one healthy herd */
+  double surveySensitivity;   /* 1 - sum hyper(y; H, D_H, h) (1 - herdSensitivity)^y */
+  double surveySpecificity;   /* herdSpecificity ^ h */
+} QuorbelExactHerdSurvey;
+
+/* What a two-stage design achieves: h herds drawn from H, n animals from
+ * each herd of `herdSize`, a herd positive at c reactors, D_H = max(1,
+ * ceil(herdPrevalence H)) diseased herds, each with D = max(1,
+ * ceil(withinHerdPrevalence herdSize)) diseased animals; the survey is
+ * positive when any sampled herd is. Checks: herds (population code), herds
+ * sampled (sample code), herd size (population code), animals per herd
+ * (sample code), the two prevalences, sensitivity, specificity,
+ * positive-at. */
+QUORBEL_API QuorbelResult QuorbelExact_HerdSurvey(int32_t herds, int32_t herdsSampled, double herdPrevalence,
+                                                  int32_t herdSize, int32_t animalsPerHerd,
+                                                  double withinHerdPrevalence, double sensitivity,
+                                                  double specificity, int32_t positiveAt,
+                                                  QuorbelExactHerdSurvey* result);
+
+#ifdef __cplusplus
+} /* extern "C" */
+#endif
+
+#endif /* QUORBEL_EXACT_H */

@@ -1,0 +1,50 @@
+// The templates of sums.h.
+#ifndef QUORBEL_EXACT_SUMS_IMPL_H
+#define QUORBEL_EXACT_SUMS_IMPL_H
+
+#include <algorithm>
+#include <boost/math/distributions/binomial.hpp>
+#include <boost/math/distributions/hypergeometric.hpp>
+
+namespace quorbel::exact {
+
+template <class Visit>
+void ForHypergeometric(int64_t population, int64_t diseased, int64_t sample, Visit visit) {
+  const int64_t lo = std::max<int64_t>(0, sample - (population - diseased)), hi = std::min(sample, diseased);
+  if (lo == hi) {
+    visit(lo, 1.0);
+    return;
+  }
+  const boost::math::hypergeometric_distribution<double> dist(static_cast<unsigned>(diseased),
+                                                              static_cast<unsigned>(sample),
+                                                              static_cast<unsigned>(population));
+  const double N = static_cast<double>(population), D = static_cast<double>(diseased), n = static_cast<double>(sample);
+  int64_t mode = static_cast<int64_t>((n + 1) * (D + 1) / (N + 2));
+  mode = std::clamp(mode, lo, hi);
+  WalkFromMode(
+      lo, hi, mode, boost::math::pdf(dist, static_cast<unsigned>(mode)),
+      [&](int64_t y) {
+        const double k = static_cast<double>(y);
+        return (D - k) * (n - k) / ((k + 1) * (N - D - n + k + 1));
+      },
+      [&](int64_t y) {
+        const double k = static_cast<double>(y);
+        return k * (N - D - n + k) / ((D - k + 1) * (n - k + 1));
+      },
+      visit);
+}
+
+template <class Visit>
+void ForBinomial(int64_t n, double p, Visit visit) {
+  const int64_t mode = std::min<int64_t>(n, static_cast<int64_t>((static_cast<double>(n) + 1) * p));
+  const double odds = p / (1 - p);
+  const boost::math::binomial_distribution<double> dist(static_cast<double>(n), p);
+  WalkFromMode(
+      0, n, mode, boost::math::pdf(dist, static_cast<double>(mode)),
+      [&](int64_t x) { return static_cast<double>(n - x) / static_cast<double>(x + 1) * odds; },
+      [&](int64_t x) { return static_cast<double>(x) / static_cast<double>(n - x + 1) / odds; }, visit);
+}
+
+}  // namespace quorbel::exact
+
+#endif
