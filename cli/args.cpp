@@ -52,6 +52,15 @@ float ParseFloat(const std::string& text, const std::string& what) {
   return value;
 }
 
+double ParseDouble(const std::string& text, const std::string& what) {
+  char* end = nullptr;
+  errno = 0;
+  const double value = std::strtod(text.c_str(), &end);
+  if (text.empty() || *end != '\0' || errno == ERANGE || !std::isfinite(value))
+    throw UsageError(what + " '" + text + "' is not a number");
+  return value;
+}
+
 int ParseInt(const std::string& text, const std::string& what) {
   char* end = nullptr;
   errno = 0;
@@ -66,6 +75,18 @@ float Args::Float(const char* name) const { return ParseFloat(Value(name), name)
 float Args::FloatOr(const char* name, float fallback) const { return Has(name) ? Float(name) : fallback; }
 
 int Args::Int(const char* name) const { return ParseInt(Value(name), name); }
+
+double Args::Double(const char* name) const { return ParseDouble(Value(name), name); }
+
+double Args::DoubleOr(const char* name, double fallback) const { return Has(name) ? Double(name) : fallback; }
+
+double Args::Population(const char* name) const {
+  if (Value(name) == "infinite") return HUGE_VAL;
+  const double value = Double(name);
+  if (!(value >= 1 && value <= 2147483647.0) || value != std::floor(value))
+    throw UsageError(std::string(name) + " '" + Value(name) + "' must be a whole number from 1 to 2147483647, or infinite");
+  return value;
+}
 
 int Args::IntOr(const char* name, int fallback) const { return Has(name) ? Int(name) : fallback; }
 

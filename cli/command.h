@@ -31,6 +31,10 @@ class Args {
   float Float(const char* name) const;
   float FloatOr(const char* name, float fallback) const;
   int Int(const char* name) const;
+  double Double(const char* name) const;
+  double DoubleOr(const char* name, double fallback) const;
+  // A population: a whole number, or "infinite" (given back as infinity).
+  double Population(const char* name) const;
   int IntOr(const char* name, int fallback) const;
   bool Has(const char* name) const { return values_.count(name) != 0; }
   const std::string& Text(const char* name) const { return Value(name); }
@@ -48,6 +52,7 @@ class Args {
 
 // Numbers read from text; the message names `what` when the text is not one.
 float ParseFloat(const std::string& text, const std::string& what);
+double ParseDouble(const std::string& text, const std::string& what);
 int ParseInt(const std::string& text, const std::string& what);
 
 // Which argument a result code blames, and what that argument allows.
@@ -73,6 +78,7 @@ void AddPrevalenceCommands(std::vector<Command>& commands);
 void AddComparisonCommands(std::vector<Command>& commands);
 void AddDetectionCommands(std::vector<Command>& commands);
 void AddListCommands(std::vector<Command>& commands);
+void AddExactCommands(std::vector<Command>& commands);
 
 // The population ladder of the sample-size tables, as the library uses it.
 inline constexpr int kLadder[QUORBEL_LADDER_SIZES] = {50,   100,  150,  200,  300,  400,  500, 750,

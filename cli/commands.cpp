@@ -13,6 +13,7 @@ const std::vector<Command>& Commands() {
     AddComparisonCommands(all);
     AddDetectionCommands(all);
     AddListCommands(all);
+    AddExactCommands(all);
     return all;
   }();
   return commands;

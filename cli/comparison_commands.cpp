@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "command.h"
+#include "exact.h"
 #include "output.h"
 
 namespace quorbel::cli {
@@ -60,20 +61,66 @@ QuorbelResult RunCompareInterval(const host::Api& api, const Args& args) {
   return code;
 }
 
+// The exact part of "prevalence true" from x reactors of n tested: the
+// estimate with Wilson and Clopper-Pearson limits, kept within 0..1.
+QuorbelExactTruePrevalence ExactTruePrevalence(const Args& args, int x, int n, double level) {
+  QuorbelExactTruePrevalence e{};
+  CheckExact(QuorbelExact_TruePrevalence(x, n, args.Double("--sensitivity"), args.Double("--specificity"), level, &e),
+             "true prevalence with limits");
+  return e;
+}
+
 QuorbelResult RunTruePrevalence(const host::Api& api, const Args& args) {
-  const float apparent = args.Float("--apparent");
+  const bool counted = args.Has("--positives") || args.Has("--tested");
+  if (counted == args.Has("--apparent"))
+    throw UsageError("give either --apparent, or --positives and --tested (with --confidence)");
+  QuorbelExactTruePrevalence exact{};
+  double level = 95;
+  float apparent;
+  if (counted) {
+    if (!args.Has("--positives") || !args.Has("--tested")) throw UsageError("--positives and --tested go together");
+    const int x = args.Int("--positives"), n = args.Int("--tested");
+    level = args.DoubleOr("--confidence", 95);
+    exact = ExactTruePrevalence(args, x, n, level);
+    apparent = static_cast<float>(exact.apparent);
+  } else {
+    if (args.Has("--confidence")) throw UsageError("--confidence goes with --positives and --tested");
+    apparent = args.Float("--apparent");
+  }
+  // The specified calculation answers beside the exact part when the apparent
+  // prevalence passes its checks (x = 0, say, does not).
   TruePrevalenceResult r;
   const QuorbelResult code =
       api.True_Prevelance(apparent, args.Float("--sensitivity"), args.Float("--specificity"), &r);
-  if (code != QUORBEL_OK) return code;
+  if (code != QUORBEL_OK && !counted) return code;
+  const bool specified = code == QUORBEL_OK;
   if (args.json()) {
-    Json().Begin().Float("truePrevalence", r.truePrevalence).Bool("negative", r.negative != 0).End().Print();
-    return code;
+    Json json;
+    json.Begin();
+    if (specified) json.Float("truePrevalence", r.truePrevalence).Bool("negative", r.negative != 0);
+    if (counted)
+      json.Double("apparent", exact.apparent).Double("estimate", exact.estimate)
+          .Interval("wilson", exact.wilson.lower, exact.wilson.upper)
+          .Interval("clopperPearson", exact.clopperPearson.lower, exact.clopperPearson.upper)
+          .Bool("valid", exact.valid != 0);
+    json.End().Print();
+    return QUORBEL_OK;
   }
-  std::printf("True prevalence (Rogan-Gladen) from an apparent prevalence of %s\n\n  true prevalence  %s%s\n",
-              FloatText(apparent).c_str(), FloatText(r.truePrevalence).c_str(),
-              r.negative ? "  (negative: fewer reactors than false positives would explain)" : "");
-  return code;
+  std::printf("True prevalence (Rogan-Gladen) from an apparent prevalence of %s\n\n", FloatText(apparent).c_str());
+  if (specified)
+    std::printf("  true prevalence  %s%s\n", FloatText(r.truePrevalence).c_str(),
+                r.negative ? "  (negative: fewer reactors than false positives would explain)" : "");
+  if (counted) {
+    std::printf("\nWithin 0..1, with %s %% limits:\n\n  estimate         %s\n"
+                "  Wilson           %s to %s\n  Clopper-Pearson  %s to %s\n",
+                DoubleText(level).c_str(), DoubleText(exact.estimate).c_str(), DoubleText(exact.wilson.lower).c_str(),
+                DoubleText(exact.wilson.upper).c_str(), DoubleText(exact.clopperPearson.lower).c_str(),
+                DoubleText(exact.clopperPearson.upper).c_str());
+    if (!exact.valid)
+      std::printf("\nWarning: the apparent prevalence lies outside 1 - specificity .. sensitivity, where the\n"
+                  "estimate is valid; it has been kept within 0..1.\n");
+  }
+  return QUORBEL_OK;
 }
 
 QuorbelResult RunMeanSampleSize(const host::Api& api, const Args& args) {
@@ -129,7 +176,11 @@ void AddComparisonCommands(std::vector<Command>& commands) {
        RunCompareInterval});
   commands.push_back(
       {"prevalence", "true", "true prevalence behind the apparent prevalence of an imperfect test",
-       {{"--apparent", kInclusive}, {"--sensitivity", kInclusive}, {"--specificity", kInclusive}},
+       {{"--apparent", "apparent prevalence, 0.000001 <= value <= 1 (or give --positives and --tested)", true},
+        {"--positives", "reactors found, 0 to --tested", true},
+        {"--tested", "animals tested, at least 1", true},
+        {"--confidence", "a percentage from 50 to 99.99, with --positives (default 95)", true},
+        {"--sensitivity", kInclusive}, {"--specificity", kInclusive}},
        {{QUORBEL_E_TEST_PREVALENCE, "--apparent", kInclusive},
         {QUORBEL_E_SENSITIVITY, "--sensitivity", kInclusive},
         {QUORBEL_E_SPECIFICITY, "--specificity", "a proportion 0.000001 <= value <= 1, with sensitivity + specificity not 1"}},

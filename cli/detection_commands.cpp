@@ -2,7 +2,11 @@
 // absent, and the highest prevalence a negative sample could have missed.
 #include <cstdio>
 
+#include <algorithm>
+#include <cmath>
+
 #include "command.h"
+#include "exact.h"
 #include "output.h"
 
 namespace quorbel::cli {
@@ -60,6 +64,60 @@ std::string CutOffText(bool found, int32_t cutOff) {
   return found ? std::to_string(cutOff) : "none (no count reaches the bound)";
 }
 
+// The test as typed, in double precision, for the exact layer: one test, or
+// two combined as the library combines them (parallel: positive when either
+// is; serial: when both are).
+struct TypedTest {
+  double se, sp, risk;
+};
+
+TypedTest ReadTypedTest(const Args& args, const Tests& t) {
+  double se = args.Double("--sensitivity"), sp = args.Double("--specificity");
+  if (t.combination != 0 && args.Has("--sensitivity2")) {
+    const double se2 = args.Double("--sensitivity2"), sp2 = args.DoubleOr("--specificity2", 1.0);
+    if (t.combination == 2) {
+      se = 1 - (1 - se) * (1 - se2);
+      sp = sp * sp2;
+    } else {
+      se = se * se2;
+      sp = 1 - (1 - sp) * (1 - sp2);
+    }
+  }
+  return {se, sp, args.DoubleOr("--false-positive-risk", 0.05)};
+}
+
+// What the specified design (n animals, more than `cutOff` reactors positive)
+// achieves, evaluated exactly; n beyond the population tests every animal.
+QuorbelExactEvaluation Achieved(double population, int32_t n, double prevalence, double se, double sp,
+                                int32_t cutOff) {
+  const int32_t tested = static_cast<int32_t>(std::min<double>(n, population));
+  QuorbelExactEvaluation e{0, 0, 1};
+  if (cutOff + 1 > tested) return e;  // more reactors than animals: never positive
+  CheckExact(QuorbelExact_Evaluate(population, tested, prevalence, se, sp, cutOff + 1, &e), "exact evaluation");
+  return e;
+}
+
+// The fewest herds, 1 .. herds, whose survey sensitivity reaches the level
+// with this herd design; 0 when even every herd falls short.
+int32_t HerdsReaching(int herds, double herdPrevalence, int herdSize, const QuorbelExactDesign& herd,
+                      double withinPrevalence, double se, double sp, double level) {
+  auto sensitivity = [&](int32_t h) {
+    QuorbelExactHerdSurvey s{};
+    CheckExact(QuorbelExact_HerdSurvey(herds, h, herdPrevalence, herdSize, herd.sampleSize, withinPrevalence, se, sp,
+                                       herd.positiveAt, &s),
+               "exact herd survey");
+    return s.surveySensitivity;
+  };
+  if (sensitivity(herds) < level / 100.0) return 0;
+  int32_t low = 1, high = herds;
+  while (low < high) {
+    const int32_t middle = low + (high - low) / 2;
+    if (sensitivity(middle) >= level / 100.0) high = middle;
+    else low = middle + 1;
+  }
+  return low;
+}
+
 QuorbelResult RunDetectSampleSize(const host::Api& api, const Args& args) {
   const Tests t = ReadTests(args);
   const float prevalence = args.Float("--prevalence");
@@ -70,6 +128,12 @@ QuorbelResult RunDetectSampleSize(const host::Api& api, const Args& args) {
       prevalence, population, confidence, t.se1, t.sp1, t.se2, t.sp2, &r, t.risk, t.combination);
   if (code != QUORBEL_OK) return code;
   const bool found = r.reactorCutOff >= 0;
+  const TypedTest typed = ReadTypedTest(args, t);
+  const double typedPrevalence = args.Double("--prevalence");
+  QuorbelExactEvaluation achieved{};
+  if (found) achieved = Achieved(population, r.sampleSize, typedPrevalence, typed.se, typed.sp, r.reactorCutOff);
+  const QuorbelExactDesign exact =
+      ExactDesign(population, typedPrevalence, typed.se, typed.sp, confidence, 1.0 - typed.risk);
   static const char* kRows[] = {"50", "100", "250", "500", "1000", "2000", "5000", "10000000"};
   static const char* kColumns[] = {"10 %", "5 %", "2 %", "1 %", "0.5 %", "0.1 %"};
   if (args.json()) {
@@ -83,7 +147,12 @@ QuorbelResult RunDetectSampleSize(const host::Api& api, const Args& args) {
         json.Float(nullptr, r.referenceTable[row * QUORBEL_REFERENCE_COLUMNS + column]);
       json.EndArray().End();
     }
-    json.EndArray().End().Print();
+    json.EndArray();
+    if (found)
+      json.Begin("achieved").Double("populationSensitivity", achieved.populationSensitivity)
+          .Double("populationSpecificity", achieved.populationSpecificity).End();
+    WriteDesign(json, "exact", exact);
+    json.End().Print();
     return code;
   }
   std::printf("Sample size to detect disease, simple random sampling\n"
@@ -101,6 +170,16 @@ QuorbelResult RunDetectSampleSize(const host::Api& api, const Args& args) {
       rows.back().push_back(FloatText(r.referenceTable[row * QUORBEL_REFERENCE_COLUMNS + column]));
   }
   PrintTable({"population", kColumns[0], kColumns[1], kColumns[2], kColumns[3], kColumns[4], kColumns[5]}, rows);
+  std::printf("\nWhat this design achieves, evaluated exactly (positive at %d or more reactors):\n\n", r.reactorCutOff + 1);
+  if (found) {
+    std::printf("  population sensitivity  %s\n  population specificity  %s\n",
+                DoubleText(achieved.populationSensitivity).c_str(), DoubleText(achieved.populationSpecificity).c_str());
+  } else {
+    std::printf("  nothing: no cut-off was found\n");
+  }
+  std::printf("\nThe exact design for the same inputs (specificity target %s):\n\n", DoubleText(1.0 - typed.risk).c_str());
+  PrintDesign(exact, confidence);
+  WarnIfShort(found ? achieved.populationSensitivity : 0.0, confidence);
   return code;
 }
 
@@ -116,6 +195,28 @@ QuorbelResult RunDetectTwoStage(const host::Api& api, const Args& args) {
   if (code != QUORBEL_OK) return code;
   static const int kHerdSizes[QUORBEL_HERD_SIZES] = {50, 100, 250, 500, 750, 1000, 5000};
   const bool herdFound = r.herdReactorCutOff >= 0, totalFound = r.totalReactorCutOff >= 0;
+  const double herdPrevalence = args.Double("--herd-prevalence"), within = args.Double("--within-herd-prevalence");
+  const int herdSize = static_cast<int>(std::lround(std::min(2147483647.0, args.Double("--herd-size"))));
+  const TypedTest typed = ReadTypedTest(args, t);
+  const double se = typed.se, sp = typed.sp;
+  // What the specified design achieves: herds drawn from the herd count, the
+  // animals of each herd from the herd (all of them when fewer than asked).
+  QuorbelExactHerdSurvey achieved{};
+  const bool evaluated = herdFound && r.herdsToSample >= 1 && r.herdsToSample <= herds && r.animalsPerHerd >= 1;
+  const int32_t tested = std::min(r.animalsPerHerd, herdSize);
+  if (evaluated && r.herdReactorCutOff + 1 <= tested)
+    CheckExact(QuorbelExact_HerdSurvey(herds, r.herdsToSample, herdPrevalence, herdSize, tested, within, se, sp,
+                                       r.herdReactorCutOff + 1, &achieved),
+               "exact herd survey");
+  // The exact design: animals per herd for the herd sensitivity, then herds.
+  const bool designable = herdSensitivity >= 50 && herdSensitivity <= 99;
+  QuorbelExactDesign herdDesign{};
+  int32_t herdsNeeded = 0;
+  if (designable) {
+    herdDesign = ExactDesign(herdSize, within, se, sp, herdSensitivity, 1.0 - typed.risk);
+    if (herdDesign.reachable)
+      herdsNeeded = HerdsReaching(herds, herdPrevalence, herdSize, herdDesign, within, se, sp, confidence);
+  }
   if (args.json()) {
     Json json;
     json.Begin().Int("herdsToSample", r.herdsToSample).Int("animalsPerHerd", r.animalsPerHerd)
@@ -125,7 +226,19 @@ QuorbelResult RunDetectTwoStage(const host::Api& api, const Args& args) {
     json.Float("sensitivity", r.sensitivity).Float("specificity", r.specificity).BeginArray("herdSizeTable");
     for (int i = 0; i < QUORBEL_HERD_SIZES; ++i)
       json.Begin().Int("herdSize", kHerdSizes[i]).Int("animalsPerHerd", r.herdSizeTable[i]).End();
-    json.EndArray().End().Print();
+    json.EndArray();
+    if (evaluated)
+      json.Begin("achieved").Double("herdSensitivity", achieved.herdSensitivity)
+          .Double("herdSpecificity", achieved.herdSpecificity).Double("surveySensitivity", achieved.surveySensitivity)
+          .Double("surveySpecificity", achieved.surveySpecificity).End();
+    if (designable) {
+      json.Begin("exact");
+      WriteDesign(json, "herd", herdDesign);
+      json.Bool("reachable", herdsNeeded > 0);
+      if (herdsNeeded > 0) json.Int("herdsToSample", herdsNeeded);
+      json.End();
+    }
+    json.End().Print();
     return code;
   }
   std::printf("Sample size to detect disease, two-stage sampling (%d herds, confidence %d %%, herd sensitivity %d %%)\n\n"
@@ -139,6 +252,20 @@ QuorbelResult RunDetectTwoStage(const host::Api& api, const Args& args) {
   for (int i = 0; i < QUORBEL_HERD_SIZES; ++i)
     rows.push_back({std::to_string(kHerdSizes[i]), std::to_string(r.herdSizeTable[i])});
   PrintTable({"herd size", "animals per herd"}, rows);
+  if (evaluated) {
+    std::printf("\nWhat this design achieves, evaluated exactly (a herd positive at %d or more reactors):\n\n"
+                "  per herd      sensitivity %s, specificity %s\n  whole survey  sensitivity %s, specificity %s\n",
+                r.herdReactorCutOff + 1, DoubleText(achieved.herdSensitivity).c_str(),
+                DoubleText(achieved.herdSpecificity).c_str(), DoubleText(achieved.surveySensitivity).c_str(),
+                DoubleText(achieved.surveySpecificity).c_str());
+  }
+  if (designable) {
+    std::printf("\nThe exact design per herd (herd sensitivity %d %%):\n\n", herdSensitivity);
+    PrintDesign(herdDesign, herdSensitivity);
+    if (herdsNeeded > 0) std::printf("  herds to sample      %d\n", herdsNeeded);
+    else if (herdDesign.reachable) std::printf("  herds to sample      none reaches %d %%, even every herd\n", confidence);
+  }
+  WarnIfShort(evaluated ? achieved.surveySensitivity : 0.0, confidence);
   return code;
 }
 
@@ -149,9 +276,15 @@ QuorbelResult RunMaximumPrevalence(const host::Api& api, const Args& args) {
   const QuorbelResult code = api.DetectingEvent_MaximumPrevalence(n, population, args.Float("--sensitivity"),
                                                                   args.Int("--confidence"), prevalence, &r);
   if (code != QUORBEL_OK) return code;
+  QuorbelExactMaximum exact{};
+  CheckExact(QuorbelExact_MaximumPrevalence(population, n, args.Double("--sensitivity"), args.Int("--confidence"),
+                                            args.Double("--prevalence"), &exact),
+             "exact maximum prevalence");
   if (args.json()) {
     Json().Begin().Int("diseasedAnimals", r.diseasedAnimals).Float("maximumPrevalence", r.maximumPrevalence)
-        .Float("detectionProbability", r.detectionProbability).End().Print();
+        .Float("detectionProbability", r.detectionProbability).Begin("exact")
+        .Int("maximumDiseased", exact.maximumDiseased).Double("maximumPrevalence", exact.maximumPrevalence)
+        .Double("detectionProbability", exact.detectionProbability).End().End().Print();
     return code;
   }
   std::printf("Highest prevalence a negative sample of %d out of %d could have missed\n\n"
@@ -159,6 +292,10 @@ QuorbelResult RunMaximumPrevalence(const host::Api& api, const Args& args) {
               "  probability of detecting at a prevalence of %s: %s\n",
               n, population, r.diseasedAnimals, FloatText(r.maximumPrevalence).c_str(), FloatText(prevalence).c_str(),
               FloatText(r.detectionProbability).c_str());
+  std::printf("\nExactly (hypergeometric sampling):\n\n  diseased animals     %d\n  maximum prevalence   %s\n"
+              "  probability of detecting at a prevalence of %s: %s\n",
+              exact.maximumDiseased, DoubleText(exact.maximumPrevalence).c_str(), FloatText(prevalence).c_str(),
+              DoubleText(exact.detectionProbability).c_str());
   return code;
 }
 

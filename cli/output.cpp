@@ -18,6 +18,17 @@ std::string FloatText(float value) {
   return text;
 }
 
+std::string DoubleText(double value) {
+  if (std::isnan(value)) return "nan";
+  if (std::isinf(value)) return value > 0 ? "inf" : "-inf";
+  char text[40];
+  for (int digits = 15; digits <= 17; ++digits) {
+    std::snprintf(text, sizeof text, "%.*g", digits, value);
+    if (std::strtod(text, nullptr) == value) break;
+  }
+  return text;
+}
+
 void PrintTable(const std::vector<std::string>& header,
                 const std::vector<std::vector<std::string>>& rows) {
   std::vector<size_t> width(header.size());
@@ -79,6 +90,16 @@ Json& Json::Float(const char* key, float value) {
   // JSON has no infinities or NaN: they are written as null.
   text_ += std::isfinite(value) ? FloatText(value) : "null";
   return *this;
+}
+
+Json& Json::Double(const char* key, double value) {
+  Key(key);
+  text_ += std::isfinite(value) ? DoubleText(value) : "null";
+  return *this;
+}
+
+Json& Json::Interval(const char* key, double lower, double upper) {
+  return Begin(key).Double("lower", lower).Double("upper", upper).End();
 }
 
 Json& Json::Bool(const char* key, bool value) {

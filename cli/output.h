@@ -10,6 +10,7 @@ namespace quorbel::cli {
 
 // The shortest decimal text that reads back as exactly `value`.
 std::string FloatText(float value);
+std::string DoubleText(double value);
 
 // Prints rows under a header, each column right-aligned to its widest cell.
 void PrintTable(const std::vector<std::string>& header,
@@ -24,6 +25,8 @@ class Json {
   Json& EndArray();
   Json& Int(const char* key, long long value);
   Json& Float(const char* key, float value);
+  Json& Double(const char* key, double value);  // round-trip precision
+  Json& Interval(const char* key, double lower, double upper);  // {"lower": .., "upper": ..}
   Json& Bool(const char* key, bool value);
   Json& String(const char* key, const std::string& value);
   void Print() const;  // to standard output, with a final newline

@@ -1,0 +1,74 @@
+// See exact.h.
+#include "exact.h"
+
+#include <cstdio>
+
+namespace quorbel::cli {
+
+namespace {
+constexpr const char* kProportion = "a proportion, 0 < value <= 1";
+}
+
+std::vector<CodeBlame> ExactBlames() {
+  return {{QUORBEL_EXACT_E_POPULATION, "--population", "a whole number >= 1, or infinite"},
+          {QUORBEL_EXACT_E_SAMPLE, "--sample", "a whole number from 1 to the population"},
+          {QUORBEL_EXACT_E_PREVALENCE, "--prevalence", kProportion},
+          {QUORBEL_EXACT_E_SENSITIVITY, "--sensitivity", kProportion},
+          {QUORBEL_EXACT_E_SPECIFICITY, "--specificity", kProportion},
+          {QUORBEL_EXACT_E_POSITIVE_AT, "--positive-at", "a whole number from 1 to the sample (more reactors "
+                                                         "than the sample cannot occur)"},
+          {QUORBEL_EXACT_E_CONFIDENCE, "--confidence", "a percentage from 50 to 99.99"},
+          {QUORBEL_EXACT_E_TARGET, "--specificity-target", kProportion},
+          {QUORBEL_EXACT_E_USELESS_TEST, "--sensitivity and --specificity",
+           "a test with sensitivity + specificity above 1 (at or below 1 the test tells nothing about prevalence)"},
+          {QUORBEL_EXACT_E_POSITIVES, "--positives", "a whole number from 0 to the number tested"}};
+}
+
+void CheckExact(QuorbelResult code, const char* context) {
+  if (code == QUORBEL_OK) return;
+  for (const CodeBlame& blame : ExactBlames())
+    if (blame.code == code)
+      throw UsageError(std::string(context) + ": " + blame.argument + " must be " + blame.allowed + " (result code " +
+                       CodeText(code) + ")");
+  throw UsageError(std::string(context) + " failed (result code " + CodeText(code) + ")");
+}
+
+QuorbelExactDesign ExactDesign(double population, double prevalence, double se, double sp, double level,
+                               double target) {
+  QuorbelExactDesign d{};
+  CheckExact(QuorbelExact_Design(population, prevalence, se, sp, level, target, &d), "exact design");
+  return d;
+}
+
+void WriteDesign(Json& json, const char* key, const QuorbelExactDesign& d) {
+  json.Begin(key).Bool("reachable", d.reachable != 0);
+  if (d.reachable) {
+    json.Int("sampleSize", d.sampleSize).Int("positiveAt", d.positiveAt)
+        .Double("populationSensitivity", d.populationSensitivity)
+        .Double("populationSpecificity", d.populationSpecificity);
+  } else {
+    json.Double("bestSensitivity", d.bestSensitivity);
+  }
+  json.End();
+}
+
+void PrintDesign(const QuorbelExactDesign& d, double level) {
+  if (!d.reachable) {
+    std::printf("  exact design         unreachable: no sample reaches %s %%; the best, testing every unit,\n"
+                "                       gives a population sensitivity of %s\n",
+                DoubleText(level).c_str(), DoubleText(d.bestSensitivity).c_str());
+    return;
+  }
+  std::printf("  exact design         %d animals, positive at %d or more reactors\n"
+              "                       population sensitivity %s, specificity %s\n",
+              d.sampleSize, d.positiveAt, DoubleText(d.populationSensitivity).c_str(),
+              DoubleText(d.populationSpecificity).c_str());
+}
+
+void WarnIfShort(double achieved, double level) {
+  if (achieved < level / 100.0)
+    std::printf("\nWarning: this design detects the disease with probability %.3g, short of the %s %% asked for.\n",
+                achieved, DoubleText(level).c_str());
+}
+
+}  // namespace quorbel::cli
