@@ -79,6 +79,41 @@ rm -rf "$work"
 
 run --help | grep -q "sample-size simple-random" || fail "--help does not list the command"
 
+# The exact layer. Expected values from tests/reference/exact_reference.R
+# (full sums in R); the design search agrees with epiR's rsu.sssep.rsfreecalc.
+evaluate=$(run detect evaluate --population 1000 --sample 269 --prevalence 0.01 --sensitivity 0.95 --specificity 0.98 --positive-at 9 --json | tr -d '\r')
+grep -q '"diseasedUnits": 10, "populationSensitivity": 0.388945993300' <<<"$evaluate" \
+  && grep -q '"populationSpecificity": 0.906387736537' <<<"$evaluate" || fail "detect evaluate: $evaluate"
+infinite=$(run detect evaluate --population infinite --sample 100 --prevalence 0.05 --sensitivity 0.9 --specificity 0.97 --positive-at 4 --json | tr -d '\r')
+grep -q '^{"populationSensitivity": 0.941566101938' <<<"$infinite" || fail "an infinite population has no diseasedUnits: $infinite"
+exact=$(run detect exact --population 1000 --prevalence 0.05 --sensitivity 0.95 --specificity 0.98 --confidence 95 --json | tr -d '\r')
+grep -q '"reachable": true, "sampleSize": 189, "positiveAt": 8, "populationSensitivity": 0.950469751126' <<<"$exact" \
+  || fail "detect exact: $exact"
+unreachable=$(run detect exact --population 1000 --prevalence 0.01 --sensitivity 0.95 --specificity 0.98 --confidence 95 --json | tr -d '\r')
+grep -q '"reachable": false, "bestSensitivity": 0.558016709891' <<<"$unreachable" || fail "unreachable design: $unreachable"
+short=$(run detect sample-size --prevalence 0.01 --population 1000 --confidence 95 --sensitivity 0.95 --specificity 0.98 | tr -d '\r')
+grep -q "Warning: this design detects the disease with probability 0.389, short of the 95 % asked for" <<<"$short" \
+  || fail "the 269-animal design should be said to fall short: $short"
+achieved=$(run detect sample-size --prevalence 0.01 --population 1000 --confidence 95 --sensitivity 0.95 --specificity 0.98 --json | tr -d '\r')
+grep -q '"achieved": {"populationSensitivity": 0.388945993300' <<<"$achieved" && grep -q '"exact": {"reachable": false' <<<"$achieved" \
+  || fail "detect sample-size --json lacks achieved and exact: $achieved"
+maximum=$(run detect maximum-prevalence --sample 30 --population 1000 --sensitivity 1 --confidence 95 --prevalence 0.05 --json | tr -d '\r')
+grep -q '"exact": {"maximumDiseased": 93, "maximumPrevalence": 0.093, "detectionProbability": 0.790318681948' <<<"$maximum" \
+  || fail "exact maximum prevalence: $maximum"
+proportion=$(run interval proportion --positives 30 --sample 100 --confidence 97 --json | tr -d '\r')
+grep -q '"wilson": {"lower": 0.211395581959' <<<"$proportion" && grep -q '"clopperPearson": {"lower": 0.204263392219' <<<"$proportion" \
+  || fail "interval proportion at 97 %: $proportion"
+truep=$(run prevalence true --positives 0 --tested 50 --sensitivity 0.9 --specificity 0.98 --json | tr -d '\r')
+grep -q '"estimate": 0, "wilson": {"lower": 0, "upper": 0.0583495444697' <<<"$truep" && grep -q '"valid": false' <<<"$truep" \
+  || fail "true prevalence from no reactors: $truep"
+message=$(run detect evaluate --population 100 --sample 10 --prevalence 0.1 --sensitivity 1 --specificity 1 --positive-at 11 2>&1 >/dev/null | tr -d '\r')
+code=$?
+grep -q -- "--positive-at rejected.*0x60000106" <<<"$message" || fail "positive-at above the sample: $message"
+run detect evaluate --population lots --sample 10 --prevalence 0.1 --sensitivity 1 --specificity 1 --positive-at 1 >/dev/null 2>&1
+[ $? -eq 2 ] || fail "a population that is neither a number nor infinite should be a usage error"
+message=$(run prevalence true --positives 3 --tested 10 --sensitivity 0.4 --specificity 0.5 2>&1 >/dev/null | tr -d '\r')
+grep -q "sensitivity + specificity above 1" <<<"$message" || fail "Se + Sp below 1 should be explained: $message"
+
 # Numbers keep the point under locales whose decimal mark is a comma.
 for locale_name in es_ES.UTF-8 de_DE.UTF-8; do
   if ! locale -a 2>/dev/null | grep -qi "^${locale_name%%.*}\.utf-\?8$"; then

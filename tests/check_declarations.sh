@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# Every name of Quorbel.def is declared in quorbel.h and defined with C
-# linkage in exactly one source file.
+# Every name of Quorbel.def is declared in a public header (quorbel.h, or
+# quorbel_exact.h for the exact layer) and defined with C linkage in exactly
+# one source file.
 #   check_declarations.sh SOURCE_DIR
 set -uo pipefail
 root=$1
@@ -8,7 +9,8 @@ status=0
 names=$(sed -n 's/^[[:space:]]*\([A-Za-z_][A-Za-z0-9_@]*\)[[:space:]]*=.*/\1/p; s/^;@native[[:space:]]*\([A-Za-z_][A-Za-z0-9_]*\).*/\1/p' \
   "$root/src/Quorbel.def" | sed 's/^_\(.*\)@[0-9]*$/\1/' | sort -u)
 for name in $names; do
-  grep -Eq "(QUORBEL_CALL|void) $name\(" "$root/include/quorbel.h" || { echo "$name is not declared in quorbel.h"; status=1; }
+  grep -Eq "(QUORBEL_CALL|void|QuorbelResult) $name\(" "$root/include/quorbel.h" "$root/include/quorbel_exact.h" \
+    || { echo "$name is not declared in a public header"; status=1; }
   defined=$(grep -El --include="*.cpp" "^extern \"C\" .*[ *]$name\(" -r "$root/src" | wc -l)
   [ "$defined" -eq 1 ] || { echo "$name is defined in $defined source files"; status=1; }
 done
