@@ -4,9 +4,21 @@
 
 #include <algorithm>
 #include <boost/math/distributions/binomial.hpp>
-#include <boost/math/distributions/hypergeometric.hpp>
 
 namespace quorbel::exact {
+
+// hyper(y; N, D, n) as dbinom(y; D, p) dbinom(n - y; N - D, p) / dbinom(n; N, p)
+// with p = n / N, an identity whose three binomial masses lie near their
+// modes (the approach of R's dhyper); Boost's own hypergeometric density is
+// exact too but slow for N between 10^2 and 10^5.
+inline double HypergeometricMass(int64_t population, int64_t diseased, int64_t sample, int64_t y) {
+  using boost::math::binomial_distribution;
+  const double p = static_cast<double>(sample) / static_cast<double>(population);
+  auto mass = [p](int64_t trials, int64_t k) {
+    return boost::math::pdf(binomial_distribution<double>(static_cast<double>(trials), p), static_cast<double>(k));
+  };
+  return mass(diseased, y) * mass(population - diseased, sample - y) / mass(population, sample);
+}
 
 template <class Visit>
 void ForHypergeometric(int64_t population, int64_t diseased, int64_t sample, Visit visit) {
@@ -15,14 +27,11 @@ void ForHypergeometric(int64_t population, int64_t diseased, int64_t sample, Vis
     visit(lo, 1.0);
     return;
   }
-  const boost::math::hypergeometric_distribution<double> dist(static_cast<unsigned>(diseased),
-                                                              static_cast<unsigned>(sample),
-                                                              static_cast<unsigned>(population));
   const double N = static_cast<double>(population), D = static_cast<double>(diseased), n = static_cast<double>(sample);
   int64_t mode = static_cast<int64_t>((n + 1) * (D + 1) / (N + 2));
   mode = std::clamp(mode, lo, hi);
   WalkFromMode(
-      lo, hi, mode, boost::math::pdf(dist, static_cast<unsigned>(mode)),
+      lo, hi, mode, HypergeometricMass(population, diseased, sample, mode),
       [&](int64_t y) {
         const double k = static_cast<double>(y);
         return (D - k) * (n - k) / ((k + 1) * (N - D - n + k + 1));
