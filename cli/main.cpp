@@ -96,6 +96,10 @@ int main(int argc, char** argv) {
     PrintOverview();
     return argc < 2 ? 2 : 0;
   }
+  if (std::strcmp(argv[1], "--version") == 0) {
+    std::printf("quorbel %s\n", QUORBEL_VERSION);
+    return 0;
+  }
   if (std::strcmp(argv[1], "register") == 0 || std::strcmp(argv[1], "unregister") == 0)
     return RunRegistration(argv[1][0] == 'r');
   if (argc < 3) {

@@ -45,6 +45,12 @@
 #ifndef QUORBEL_H
 #define QUORBEL_H
 
+/* The library's version; the build takes its own from these lines. */
+#define QUORBEL_VERSION_MAJOR 0
+#define QUORBEL_VERSION_MINOR 2
+#define QUORBEL_VERSION_PATCH 0
+#define QUORBEL_VERSION "0.2.0"
+
 #include <stddef.h>
 #include <stdint.h>
 
@@ -119,11 +125,18 @@ typedef uint32_t QuorbelResult;
 /* A whole-number size whose real value lies beyond the 32-bit signed range. */
 #define QUORBEL_SIZE_UNBOUNDED            INT32_MAX
 
-/* Compile-time checks of the record layouts, from C and C++ alike. */
-#ifdef __cplusplus
+/* Compile-time checks of the record layouts, from C and C++ alike: static
+ * assertions where the language has them (C11, C++11), otherwise a typedef of
+ * an array whose size is negative when the condition fails (C89, C99). */
+#if defined(__cplusplus) && __cplusplus >= 201103L
 #  define QUORBEL_LAYOUT(condition, what) static_assert(condition, what)
-#else
+#elif !defined(__cplusplus) && defined(__STDC_VERSION__) && __STDC_VERSION__ >= 201112L
 #  define QUORBEL_LAYOUT(condition, what) _Static_assert(condition, what)
+#else
+#  define QUORBEL_LAYOUT_JOIN_(a, b) a##b
+#  define QUORBEL_LAYOUT_JOIN(a, b) QUORBEL_LAYOUT_JOIN_(a, b)
+#  define QUORBEL_LAYOUT(condition, what) \
+     typedef char QUORBEL_LAYOUT_JOIN(quorbel_layout_check_, __LINE__)[(condition) ? 1 : -1]
 #endif
 
 /* ============================================================ result records
@@ -651,6 +664,10 @@ QUORBEL_API QuorbelResult QUORBEL_CALL Selection_ProbabilityProportional_A(
  * (state 1 until seeded), so that a Linux host reproduces a selection that a
  * Windows host makes after srand(seed). */
 QUORBEL_API void Selection_SeedRandom(unsigned seed);
+
+/* Quorbel_Version (native build only): QUORBEL_VERSION of the library that
+ * is loaded, which may differ from the header a host was built with. */
+QUORBEL_API const char* Quorbel_Version(void);
 #endif
 
 /* ========================================================== self-registration

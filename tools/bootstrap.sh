@@ -10,7 +10,7 @@ packages=(
   binutils-mingw-w64-i686 binutils-mingw-w64-x86-64
   wine wine64
   clang libclang-rt-14-dev
-  g++-i686-linux-gnu qemu-user-static libboost-math-dev
+  g++-i686-linux-gnu qemu-user-static libboost-math-dev pkg-config zip
   locales ca-certificates
 )
 # Locales the tests run the tool under: a Spanish and a German one, whose

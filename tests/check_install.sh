@@ -1,0 +1,32 @@
+#!/usr/bin/env bash
+# Installs the native build into a scratch prefix and builds a consumer
+# against it twice, through pkg-config and through find_package(Quorbel),
+# then runs both. Also checks the SONAME and the installed manual page.
+#   check_install.sh BUILD_DIR SOURCE_DIR
+set -uo pipefail
+build=$1 source=$2
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+prefix=$work/prefix
+cmake --install "$build" --prefix "$prefix" >/dev/null || { echo "FAIL: cmake --install"; exit 1; }
+status=0
+fail() { echo "FAIL: $*"; status=1; }
+lib=$(ls "$prefix"/lib*/libquorbel.so.*.*.* 2>/dev/null | head -n 1)
+[ -n "$lib" ] || fail "no versioned libquorbel.so installed"
+objdump -p "$lib" | grep -q "SONAME *libquorbel.so.0" || fail "SONAME is not libquorbel.so.0"
+[ -f "$prefix/share/man/man1/quorbel.1" ] || fail "no manual page installed"
+[ -x "$prefix/bin/quorbel" ] || fail "no quorbel installed"
+libdir=$(dirname "$lib")
+
+if command -v pkg-config >/dev/null; then
+  flags=$(PKG_CONFIG_PATH=$libdir/pkgconfig pkg-config --cflags --libs quorbel) || fail "pkg-config knows no quorbel"
+  gcc -std=c89 -pedantic-errors -Wall -Werror "$source/tests/consumer/consumer.c" $flags -o "$work/by-pkg-config" \
+    || fail "the consumer does not build through pkg-config"
+  LD_LIBRARY_PATH=$libdir "$work/by-pkg-config" || fail "the pkg-config consumer fails"
+else
+  echo "SKIPPED (part): pkg-config is not installed"
+fi
+cmake -S "$source/tests/consumer" -B "$work/consumer" -DCMAKE_PREFIX_PATH="$prefix" >/dev/null \
+  && cmake --build "$work/consumer" >/dev/null || fail "the consumer does not build through find_package"
+LD_LIBRARY_PATH=$libdir "$work/consumer/consumer" || fail "the find_package consumer fails"
+exit $status
