@@ -4,6 +4,9 @@
 #   quorbel.map        the Linux version script (plain names only)
 #   expected-dll.txt   every name a DLL must export, sorted
 #   expected-so.txt    every name the shared library must export, sorted
+#   Quorbel-implib.def the calculations as Name@N, for an import library whose
+#                      symbols carry the stdcall decoration a Microsoft
+#                      compiler expects and import the plain names
 # A line ";@native Name" names an export of the native library alone.
 # A line "Name = Name@N" exports a plain name; "_Name@N = Name@N" a decorated
 # one. A decorated name without its plain twin is a Windows-only entry.
@@ -21,6 +24,7 @@ function(quorbel_derive_exports def_file out_dir)
   set(inc "")
   set(native_only "")
   set(def64 "LIBRARY \"Quorbel.dll\"\nEXPORTS\n")
+  set(implib "LIBRARY \"Quorbel.dll\"\nEXPORTS\n")
   foreach(line IN LISTS lines)
     if(line MATCHES "^;@native[ \t]+([A-Za-z_][A-Za-z0-9_]*)")
       list(APPEND native_only "${CMAKE_MATCH_1}")
@@ -33,6 +37,7 @@ function(quorbel_derive_exports def_file out_dir)
       if(name STREQUAL target)
         list(APPEND plain "${name}")
         string(APPEND inc "QUORBEL_EXPORT(${name}, ${bytes})\n")
+        string(APPEND implib "    ${name}@${bytes}\n")
       elseif(name STREQUAL "_${target}@${bytes}")
         list(APPEND decorated "${name}")
       else()
@@ -56,6 +61,7 @@ function(quorbel_derive_exports def_file out_dir)
   string(REPLACE ";" ";\n    " map_names "${plain}")
   quorbel_write_if_changed("${out_dir}/exports.inc" "${inc}")
   quorbel_write_if_changed("${out_dir}/Quorbel64.def" "${def64}")
+  quorbel_write_if_changed("${out_dir}/Quorbel-implib.def" "${implib}")
   quorbel_write_if_changed("${out_dir}/quorbel.map" "{\n  global:\n    ${map_names};\n  local: *;\n};\n")
   quorbel_write_if_changed("${out_dir}/expected-dll.txt" "${all_text}\n")
   quorbel_write_if_changed("${out_dir}/expected-so.txt" "${plain_text}\n")

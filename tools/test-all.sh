@@ -48,6 +48,13 @@ for preset in native sanitize tsan fuzz linux32 win64 win32; do
   [ $status -eq 0 ] || broken+=("$preset (tests)")
 done
 
+echo "=== release archives"
+if bash tools/release.sh; then
+  passed=$((passed + 1))
+else
+  failed=$((failed + 1)); broken+=("release archives")
+fi
+
 echo
 for note in "${notes[@]}"; do echo "note: $note"; done
 if [ ${#skipped_tests[@]} -gt 0 ]; then
