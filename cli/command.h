@@ -70,7 +70,20 @@ struct Command {
   std::vector<CodeBlame> blames;
   // Runs the command; returns the library's result code.
   QuorbelResult (*run)(const host::Api& api, const Args& args);
+  std::vector<const char*> positionals = {};  // "LIST", "OUT", "FILE", in order
 };
+
+// The command of that family and name, or null.
+const Command* FindCommand(const std::string& family, const std::string& name);
+
+// What the tool says when the library rejects an argument with `code`.
+std::string RejectionText(const Command& command, QuorbelResult code);
+
+// Runs "FAMILY COMMAND [words...]" in this process with --json, as the
+// bindings do: the JSON into *json, or what the tool would say into *message.
+// Returns the tool's exit status (0, 1 for a rejected argument, 2 for words
+// that cannot run).
+int RunForJson(const host::Api& api, const std::vector<std::string>& words, std::string* json, std::string* message);
 
 // Every command, family by family.
 const std::vector<Command>& Commands();

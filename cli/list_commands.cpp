@@ -116,7 +116,7 @@ void AddListCommands(std::vector<Command>& commands) {
         {QUORBEL_E_CLUSTER_FIELD, "FILE", "a list whose lines each have a name, animals and positives"},
         {QUORBEL_E_CLUSTER_NO_ANIMALS, "FILE", "a list without positives in clusters of 0 animals"},
         {QUORBEL_E_CLUSTER_POSITIVES, "FILE", "a list without more positives than animals in a cluster"}},
-       RunIntervalTwoStage});
+       RunIntervalTwoStage, {"FILE"}});
   commands.push_back(
       {"select", "random", "choose units of a unit LIST at random; write them to OUT",
        {{"--count", "units to select, at least 1"}, kSeed},
@@ -125,7 +125,7 @@ void AddListCommands(std::vector<Command>& commands) {
         {QUORBEL_E_LIST_EMPTY, "LIST", "a list with a unit on its first line"},
         {QUORBEL_E_LIST_LINE, "LIST", "a list whose lines convert in this locale"},
         {QUORBEL_E_RESULT_FILE, "OUT", "a file that can be created"}},
-       RunSelectRandom});
+       RunSelectRandom, {"LIST", "OUT"}});
   commands.push_back(
       {"select", "pps", "choose units of a sized LIST (name,size) proportionally to size; write them to OUT",
        {{"--count", "units to select, 1 to the number of units"}, kSeed},
@@ -135,7 +135,7 @@ void AddListCommands(std::vector<Command>& commands) {
         {QUORBEL_E_TOO_MANY, "--count", "at most the number of units in the list"},
         {QUORBEL_E_SIZED_LINE, "LIST", "a list of name,size lines"},
         {QUORBEL_E_RESULT_FILE, "OUT", "a file that can be created"}},
-       RunSelectPps});
+       RunSelectPps, {"LIST", "OUT"}});
 }
 
 }  // namespace quorbel::cli

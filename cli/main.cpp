@@ -39,13 +39,6 @@ void PrintCommandHelp(const Command& command) {
   std::printf("  %-16s %s\n", "--json", "print JSON for programs");
 }
 
-const Command* FindCommand(const char* family, const char* name) {
-  for (const Command& command : Commands())
-    if (std::strcmp(command.family, family) == 0 && std::strcmp(command.name, name) == 0)
-      return &command;
-  return nullptr;
-}
-
 // "quorbel register" and "quorbel unregister", for installers: enter the
 // library in the Windows class registry, or remove it.
 int RunRegistration(bool enter) {
@@ -71,18 +64,6 @@ int RunRegistration(bool enter) {
                enter ? "register" : "unregister");
   return 2;
 #endif
-}
-
-int ReportRejection(const Command& command, QuorbelResult code) {
-  for (const CodeBlame& blame : command.blames) {
-    if (blame.code == code) {
-      std::fprintf(stderr, "quorbel: %s rejected: it must be %s (result code %s)\n",
-                   blame.argument, blame.allowed, CodeText(code).c_str());
-      return 1;
-    }
-  }
-  std::fprintf(stderr, "quorbel: the library failed (result code %s)\n", CodeText(code).c_str());
-  return 1;
 }
 
 }  // namespace
@@ -127,7 +108,9 @@ int main(int argc, char** argv) {
   try {
     const Args args(words, command->options);
     const QuorbelResult code = command->run(*api, args);
-    return code == QUORBEL_OK ? 0 : ReportRejection(*command, code);
+    if (code == QUORBEL_OK) return 0;
+    std::fprintf(stderr, "quorbel: %s\n", RejectionText(*command, code).c_str());
+    return 1;
   } catch (const UsageError& error) {
     std::fprintf(stderr, "quorbel: %s\n", error.what());
     return 2;

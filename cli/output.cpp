@@ -125,6 +125,18 @@ Json& Json::String(const char* key, const std::string& value) {
   return *this;
 }
 
-void Json::Print() const { std::printf("%s\n", text_.c_str()); }
+namespace {
+thread_local std::string* g_jsonSink = nullptr;
+}
+
+void CaptureJson(std::string* sink) { g_jsonSink = sink; }
+
+void Json::Print() const {
+  if (g_jsonSink != nullptr) {
+    *g_jsonSink += text_;
+    return;
+  }
+  std::printf("%s\n", text_.c_str());
+}
 
 }  // namespace quorbel::cli

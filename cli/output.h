@@ -29,13 +29,17 @@ class Json {
   Json& Interval(const char* key, double lower, double upper);  // {"lower": .., "upper": ..}
   Json& Bool(const char* key, bool value);
   Json& String(const char* key, const std::string& value);
-  void Print() const;  // to standard output, with a final newline
+  void Print() const;  // to standard output (or the capture), with a final newline
 
  private:
   void Key(const char* key);
   std::string text_;
   std::vector<bool> first_;
 };
+
+// While `sink` is set, JSON printed on this thread is appended to it
+// instead of going to standard output (null ends the capture).
+void CaptureJson(std::string* sink);
 
 }  // namespace quorbel::cli
 

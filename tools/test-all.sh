@@ -48,6 +48,13 @@ for preset in native sanitize tsan fuzz linux32 win64 win32; do
   [ $status -eq 0 ] || broken+=("$preset (tests)")
 done
 
+echo "=== python package"
+if bash tools/test-python.sh; then
+  passed=$((passed + 1))
+else
+  failed=$((failed + 1)); broken+=("python package")
+fi
+
 echo "=== release archives"
 if bash tools/release.sh; then
   passed=$((passed + 1))

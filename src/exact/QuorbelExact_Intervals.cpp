@@ -2,6 +2,7 @@
 // of a binomial proportion at the exact normal quantile of the level, and the
 // true prevalence behind an imperfect test. See quorbel_exact.h.
 #include <algorithm>
+#include "exact/boost_config.h"
 #include <boost/math/distributions/beta.hpp>
 #include <cmath>
 

@@ -2,6 +2,7 @@
 #include "exact/sums.h"
 
 #include <algorithm>
+#include "exact/boost_config.h"
 #include <boost/math/distributions/binomial.hpp>
 #include <boost/math/distributions/normal.hpp>
 #include <cmath>

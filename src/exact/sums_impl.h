@@ -3,6 +3,7 @@
 #define QUORBEL_EXACT_SUMS_IMPL_H
 
 #include <algorithm>
+#include "exact/boost_config.h"
 #include <boost/math/distributions/binomial.hpp>
 
 namespace quorbel::exact {

@@ -1,0 +1,118 @@
+"""Quorbel: statistics of sampling surveys in animal populations.
+
+Every command of the ``quorbel`` command-line tool is a function here, named
+``<first word>_<second word>`` with dashes as underscores
+(``sample_size_simple_random``, ``detect_evaluate``, ``select_pps``). Its
+keyword arguments are the command's options, dashes as underscores
+(``population``, ``positive_at``); its positional arguments are the command's
+files (``list``, ``out``, ``file``). It returns what ``quorbel ... --json``
+prints, with the same keys, as a dict. An infinite population is
+``math.inf``. A rejected argument raises ``ValueError`` with the tool's own
+message, which names the argument and the result code.
+
+Numbers may also be NumPy arrays (or lists): the call is then made element by
+element over the broadcast arguments, and an object array of result dicts of
+that shape comes back; for instance
+``sample_size_simple_random(prevalence=numpy.linspace(0.01, 0.5, 50),
+precision=0.1, confidence=95, population=1000)``. Every function that takes a
+number does this; files and words are never broadcast. NumPy is optional:
+without it, only plain numbers are taken.
+"""
+import inspect
+import json
+import math
+
+from . import _quorbel
+
+try:
+    import numpy
+except ImportError:  # NumPy is optional
+    numpy = None
+
+__all__ = []
+
+
+def _word(value):
+    """An argument as the tool reads it: numbers with a point, infinity as 'infinite'."""
+    if isinstance(value, bool):
+        return 'true' if value else 'false'
+    if isinstance(value, float):
+        if math.isinf(value) and value > 0:
+            return 'infinite'
+        return repr(value)
+    if numpy is not None and isinstance(value, numpy.generic):
+        return _word(value.item())
+    return str(value)
+
+
+def _run(words):
+    status, text, message = _quorbel.run(words)
+    if status != 0:
+        raise ValueError(message)
+    return json.loads(text)
+
+
+def _is_array(value):
+    return isinstance(value, (list, tuple)) or (numpy is not None and isinstance(value, numpy.ndarray))
+
+
+def _make(family, name, summary, options, positionals):
+    python_name = (family + '_' + name).replace('-', '_')
+    keywords = [(option[2:].replace('-', '_'), option, allowed, optional) for option, allowed, optional in options]
+    files = [p.lower() for p in positionals]
+
+    def call(*args, **kwargs):
+        if len(args) > len(files):
+            raise TypeError('%s takes %d positional arguments (%s)' % (python_name, len(files), ', '.join(files)))
+        bound = dict(zip(files, args))
+        bound.update(kwargs)
+        unknown = set(bound) - set(files) - {k for k, _, _, _ in keywords}
+        if unknown:
+            raise TypeError('%s got unknown arguments: %s' % (python_name, ', '.join(sorted(unknown))))
+        arrays = {k: v for k, v in bound.items() if k not in files and _is_array(v)}
+        if arrays:
+            if numpy is None:
+                raise TypeError('array arguments need NumPy')
+            names = list(arrays)
+            broadcast = numpy.broadcast(*[numpy.asarray(arrays[k]) for k in names])
+            results = numpy.empty(broadcast.shape, dtype=object)
+            for index, values in zip(numpy.ndindex(*broadcast.shape), broadcast):
+                scalar = dict(bound)
+                scalar.update(zip(names, values))
+                results[index] = call(**scalar)
+            return results
+        words = [family, name] + [str(bound[f]) for f in files if f in bound]
+        for keyword, option, _, _ in keywords:
+            if keyword in bound and bound[keyword] is not None:
+                words += [option, _word(bound[keyword])]
+        return _run(words)
+
+    parameters = [inspect.Parameter(f, inspect.Parameter.POSITIONAL_OR_KEYWORD, annotation=str) for f in files]
+    for keyword, _, _, optional in keywords:
+        parameters.append(inspect.Parameter(keyword, inspect.Parameter.KEYWORD_ONLY,
+                                            default=None if optional else inspect.Parameter.empty,
+                                            annotation='float | int | str | numpy.ndarray'))
+    call.__name__ = call.__qualname__ = python_name
+    call.__signature__ = inspect.Signature(parameters, return_annotation=dict)
+    call.__annotations__ = {p.name: p.annotation for p in parameters}
+    call.__annotations__['return'] = dict
+    lines = [summary[0].upper() + summary[1:] + '.', '',
+             'The same as: quorbel %s %s --json' % (family, name), '', 'Arguments:']
+    lines += ['    %s: the file %s' % (f, p) for f, p in zip(files, positionals)]
+    lines += ['    %s: %s%s' % (k, allowed, ' (optional)' if optional else '') for k, _, allowed, optional in keywords]
+    lines += ['', 'Numbers may be NumPy arrays: see the package documentation.',
+              'Raises ValueError with the tool\'s message when an argument is rejected.']
+    call.__doc__ = '\n'.join(lines)
+    return python_name, call
+
+
+def commands():
+    """The command-line tool's commands: (family, name) pairs, one function each."""
+    return [(family, name) for family, name, _, _, _ in _quorbel.commands()]
+
+
+for _entry in _quorbel.commands():
+    _name, _function = _make(*_entry)
+    globals()[_name] = _function
+    __all__.append(_name)
+__all__.append('commands')
