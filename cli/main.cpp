@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "command.h"
+#include "output.h"
 
 using namespace quorbel;
 using namespace quorbel::cli;
@@ -30,6 +31,22 @@ void PrintOverview() {
     std::printf("  %-40s %s\n", (std::string(command.family) + " " + command.name).c_str(),
                 command.summary);
   std::printf("\n--json prints the results for programs instead of tables for people.\n");
+}
+
+// Every command with its options and positional arguments, as JSON.
+void PrintCommandTable() {
+  Json json;
+  json.BeginArray();
+  for (const Command& command : Commands()) {
+    json.Begin().String("family", command.family).String("name", command.name).String("summary", command.summary);
+    json.BeginArray("positionals");
+    for (const char* positional : command.positionals) json.String(nullptr, positional);
+    json.EndArray().BeginArray("options");
+    for (const OptionHelp& option : command.options)
+      json.Begin().String("name", option.name).String("allowed", option.allowed).Bool("optional", option.optional).End();
+    json.EndArray().End();
+  }
+  json.EndArray().Print();
 }
 
 void PrintCommandHelp(const Command& command) {
@@ -76,6 +93,10 @@ int main(int argc, char** argv) {
   if (argc < 2 || std::strcmp(argv[1], "--help") == 0 || std::strcmp(argv[1], "-h") == 0) {
     PrintOverview();
     return argc < 2 ? 2 : 0;
+  }
+  if (std::strcmp(argv[1], "--commands-json") == 0) {
+    PrintCommandTable();  // for the bindings' generators and coverage tests
+    return 0;
   }
   if (std::strcmp(argv[1], "--version") == 0) {
     std::printf("quorbel %s\n", QUORBEL_VERSION);

@@ -55,6 +55,13 @@ else
   failed=$((failed + 1)); broken+=("python package")
 fi
 
+echo "=== R package"
+if bash tools/build-r-package.sh; then
+  passed=$((passed + 1))
+else
+  failed=$((failed + 1)); broken+=("R package")
+fi
+
 echo "=== release archives"
 if bash tools/release.sh; then
   passed=$((passed + 1))

@@ -1,0 +1,1 @@
+if (requireNamespace("tinytest", quietly = TRUE)) tinytest::test_package("quorbel")
