@@ -13,7 +13,13 @@ if [ "${QUORBEL_NO_EXEC32:-}" = 1 ]; then
 fi
 loader=/lib/ld-linux.so.2
 if [ ! -e "$loader" ]; then
-  echo "the 32-bit loader $loader is not installed (Debian package libc6-i386)"
+  # The loader is the one system piece 32-bit Wine needs; install it to ask.
+  libc_version=$(dpkg-query -W -f='${Version}' libc6 2>/dev/null)
+  DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "libc6-i386=$libc_version" \
+    >/dev/null 2>&1 || true
+fi
+if [ ! -e "$loader" ]; then
+  echo "the 32-bit loader $loader cannot be installed (Debian package libc6-i386)"
   exit 1
 fi
 if ! output=$("$loader" --version 2>&1); then
