@@ -2,6 +2,7 @@
 #include <cerrno>
 #include <cmath>
 #include <algorithm>
+#include <vector>
 #include <cstdlib>
 
 #include "command.h"
@@ -20,19 +21,65 @@ std::string Expected(const std::vector<OptionHelp>& known, const std::string& na
   return option != nullptr ? option->allowed : "a value";
 }
 
+// Edits (insertions, deletions, substitutions) that turn a into b.
+size_t EditDistance(const std::string& a, const std::string& b) {
+  std::vector<size_t> row(b.size() + 1);
+  for (size_t j = 0; j <= b.size(); ++j) row[j] = j;
+  for (size_t i = 1; i <= a.size(); ++i) {
+    size_t diagonal = row[0];
+    row[0] = i;
+    for (size_t j = 1; j <= b.size(); ++j) {
+      const size_t above = row[j];
+      row[j] = std::min({row[j] + 1, row[j - 1] + 1, diagonal + (a[i - 1] == b[j - 1] ? 0 : 1)});
+      diagonal = above;
+    }
+  }
+  return row[b.size()];
+}
+
+// "unknown option --populaton; did you mean --population?" when an option is
+// within a third of its length of the word.
+std::string UnknownOption(const std::vector<OptionHelp>& known, const std::string& word) {
+  const OptionHelp* nearest = nullptr;
+  size_t best = word.size() / 3 + 1;
+  for (const OptionHelp& option : known) {
+    const size_t distance = EditDistance(word, option.name);
+    if (distance < best) {
+      best = distance;
+      nearest = &option;
+    }
+  }
+  std::string message = "unknown option " + word;
+  if (nearest != nullptr) message += std::string("; did you mean ") + nearest->name + "?";
+  return message;
+}
+
 }  // namespace
 
-Args::Args(const std::vector<std::string>& words, const std::vector<OptionHelp>& known) {
+Args::Args(const std::vector<std::string>& words, const std::vector<OptionHelp>& known, size_t positionals) {
   for (size_t i = 0; i < words.size(); ++i) {
-    const std::string& word = words[i];
+    std::string word = words[i];
     if (word == "--json") {
       json_ = true;
     } else if (word.rfind("--", 0) == 0) {
-      if (FindOption(known, word) == nullptr) throw UsageError("unknown option " + word);
-      if (i + 1 >= words.size())
-        throw UsageError(word + " needs a value: " + Expected(known, word));
-      values_[word] = words[++i];
+      std::string value;
+      const size_t equals = word.find('=');
+      const bool joined = equals != std::string::npos;  // --option=value
+      if (joined) {
+        value = word.substr(equals + 1);
+        word = word.substr(0, equals);
+      }
+      if (FindOption(known, word) == nullptr) throw UsageError(UnknownOption(known, word));
+      if (values_.count(word) != 0) throw UsageError(word + " is given twice");
+      if (!joined) {
+        if (i + 1 >= words.size()) throw UsageError(word + " needs a value: " + Expected(known, word));
+        value = words[++i];
+      }
+      values_[word] = value;
     } else {
+      if (positional_.size() == positionals)
+        throw UsageError("unexpected word '" + word + "'" +
+                         (positionals == 0 ? ": this command takes only options" : ""));
       positional_.push_back(word);
     }
   }

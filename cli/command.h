@@ -27,7 +27,10 @@ struct OptionHelp {
 // The options of one invocation: "--name value" pairs, flags and positionals.
 class Args {
  public:
-  Args(const std::vector<std::string>& words, const std::vector<OptionHelp>& known);
+  // `positionals`: how many words that are not options the command takes;
+  // more is an error, as are unknown and repeated options. "--name=value"
+  // works as "--name value".
+  Args(const std::vector<std::string>& words, const std::vector<OptionHelp>& known, size_t positionals = 0);
   float Float(const char* name) const;
   float FloatOr(const char* name, float fallback) const;
   int Int(const char* name) const;

@@ -127,7 +127,7 @@ int main(int argc, char** argv) {
     return 3;
   }
   try {
-    const Args args(words, command->options);
+    const Args args(words, command->options, command->positionals.size());
     const QuorbelResult code = command->run(*api, args);
     if (code == QUORBEL_OK) return 0;
     std::fprintf(stderr, "quorbel: %s\n", RejectionText(*command, code).c_str());

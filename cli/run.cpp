@@ -37,7 +37,7 @@ int RunForJson(const host::Api& api, const std::vector<std::string>& words, std:
   CaptureJson(&captured);
   int status = 0;
   try {
-    const Args args(options, command->options);
+    const Args args(options, command->options, command->positionals.size());
     const QuorbelResult code = command->run(api, args);
     if (code != QUORBEL_OK) {
       *message = RejectionText(*command, code);

@@ -114,6 +114,22 @@ run detect evaluate --population lots --sample 10 --prevalence 0.1 --sensitivity
 message=$(run prevalence true --positives 3 --tested 10 --sensitivity 0.4 --specificity 0.5 2>&1 >/dev/null | tr -d '\r')
 grep -q "sensitivity + specificity above 1" <<<"$message" || fail "Se + Sp below 1 should be explained: $message"
 
+# Words the tool refuses, each named: a misspelt option (with the nearest
+# one), an option given twice, a stray word; and --name=value is taken.
+refuse() {  # refuse "expected message" words...
+  local expected=$1; shift
+  local message
+  message=$(run "$@" 2>&1 >/dev/null | tr -d '\r')
+  local code=$?
+  grep -q -- "$expected" <<<"$message" || fail "$*: expected '$expected', got '$message'"
+}
+base=(sample-size simple-random --precision 0.1 --confidence 95)
+refuse "unknown option --prevalance; did you mean --prevalence?" "${base[@]}" --population 1000 --prevalance 0.3
+refuse "--population is given twice" "${base[@]}" --prevalence 0.3 --population 1000 --population 10
+refuse "unexpected word 'extra': this command takes only options" "${base[@]}" --prevalence 0.3 --population 1000 extra
+joined=$(run sample-size simple-random --prevalence=0.3 --precision=0.1 --confidence=95 --population=1000 --json | tr -d '\r')
+grep -q '"infinitePopulation": 897' <<<"$joined" || fail "--name=value: $joined"
+
 # Numbers keep the point under locales whose decimal mark is a comma.
 for locale_name in es_ES.UTF-8 de_DE.UTF-8; do
   if ! locale -a 2>/dev/null | grep -qi "^${locale_name%%.*}\.utf-\?8$"; then
