@@ -40,15 +40,8 @@ QuorbelResult RunExactDesign(const host::Api&, const Args& args) {
   if (code != QUORBEL_OK) return code;
   if (args.json()) {
     Json json;
-    json.Begin().Bool("reachable", d.reachable != 0);
-    if (d.reachable) {
-      json.Int("sampleSize", d.sampleSize).Int("positiveAt", d.positiveAt)
-          .Double("populationSensitivity", d.populationSensitivity)
-          .Double("populationSpecificity", d.populationSpecificity);
-    } else {
-      json.Double("bestSensitivity", d.bestSensitivity);
-    }
-    json.End().Print();
+    WriteDesign(json, nullptr, d);
+    json.Print();
     return code;
   }
   std::printf("Exact design to detect disease (the smallest sample reaching %s %%)\n\n", DoubleText(level).c_str());
