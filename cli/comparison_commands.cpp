@@ -87,17 +87,17 @@ QuorbelResult RunTruePrevalence(const host::Api& api, const Args& args) {
     if (args.Has("--confidence")) throw UsageError("--confidence goes with --positives and --tested");
     apparent = args.Float("--apparent");
   }
-  // The specified calculation answers beside the exact part when the apparent
+  // The classic calculation answers beside the exact part when the apparent
   // prevalence passes its checks (x = 0, say, does not).
   TruePrevalenceResult r;
   const QuorbelResult code =
       api.True_Prevelance(apparent, args.Float("--sensitivity"), args.Float("--specificity"), &r);
   if (code != QUORBEL_OK && !counted) return code;
-  const bool specified = code == QUORBEL_OK;
+  const bool classic = code == QUORBEL_OK;
   if (args.json()) {
     Json json;
     json.Begin();
-    if (specified) json.Float("truePrevalence", r.truePrevalence).Bool("negative", r.negative != 0);
+    if (classic) json.Float("truePrevalence", r.truePrevalence).Bool("negative", r.negative != 0);
     if (counted)
       json.Double("apparent", exact.apparent).Double("estimate", exact.estimate)
           .Interval("wilson", exact.wilson.lower, exact.wilson.upper)
@@ -107,7 +107,7 @@ QuorbelResult RunTruePrevalence(const host::Api& api, const Args& args) {
     return QUORBEL_OK;
   }
   std::printf("True prevalence (Rogan-Gladen) from an apparent prevalence of %s\n\n", FloatText(apparent).c_str());
-  if (specified)
+  if (classic)
     std::printf("  true prevalence  %s%s\n", FloatText(r.truePrevalence).c_str(),
                 r.negative ? "  (negative: fewer reactors than false positives would explain)" : "");
   if (counted) {

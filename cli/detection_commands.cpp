@@ -86,7 +86,7 @@ TypedTest ReadTypedTest(const Args& args, const Tests& t) {
   return {se, sp, args.DoubleOr("--false-positive-risk", 0.05)};
 }
 
-// What the specified design (n animals, more than `cutOff` reactors positive)
+// What the classic design (n animals, more than `cutOff` reactors positive)
 // achieves, evaluated exactly; n beyond the population tests every animal.
 QuorbelExactEvaluation Achieved(double population, int32_t n, double prevalence, double se, double sp,
                                 int32_t cutOff) {
@@ -199,7 +199,7 @@ QuorbelResult RunDetectTwoStage(const host::Api& api, const Args& args) {
   const int herdSize = static_cast<int>(std::lround(std::min(2147483647.0, args.Double("--herd-size"))));
   const TypedTest typed = ReadTypedTest(args, t);
   const double se = typed.se, sp = typed.sp;
-  // What the specified design achieves: herds drawn from the herd count, the
+  // What the classic design achieves: herds drawn from the herd count, the
   // animals of each herd from the herd (all of them when fewer than asked).
   QuorbelExactHerdSurvey achieved{};
   const bool evaluated = herdFound && r.herdsToSample >= 1 && r.herdsToSample <= herds && r.animalsPerHerd >= 1;

@@ -1,5 +1,5 @@
 // The exact layer as the command-line tool shows it: its result codes as
-// argument blames, and the pieces that the specified commands print beside
+// argument blames, and the pieces that the classic commands print beside
 // their own answers (what a design achieves, the exact design).
 #ifndef QUORBEL_CLI_EXACT_H
 #define QUORBEL_CLI_EXACT_H

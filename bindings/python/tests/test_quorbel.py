@@ -33,7 +33,7 @@ def test_worked_interval_bits():
 
 def test_exact_design_and_evaluation():
     # tests/reference/exact_reference.R: 189 animals positive at 8 (epiR agrees);
-    # SeP 0.38894599330079543 for the specified 269-animal design.
+    # SeP 0.38894599330079543 for the classic 269-animal design.
     design = quorbel.detect_exact(population=1000, prevalence=0.05, sensitivity=0.95, specificity=0.98, confidence=95)
     assert (design['reachable'], design['sampleSize'], design['positiveAt']) == (True, 189, 8)
     evaluation = quorbel.detect_evaluate(population=1000, sample=269, prevalence=0.01, sensitivity=0.95,
