@@ -49,7 +49,8 @@ def sources():
         found += glob.glob(os.path.join(ROOT, 'src', part, '*.cpp'))
     found += [f for f in glob.glob(os.path.join(ROOT, 'cli', '*.cpp')) if not f.endswith('main.cpp')]
     found += [os.path.join(ROOT, 'host', 'linked_api.cpp'), os.path.join(HERE, '_quorbel.cpp')]
-    return sorted(os.path.relpath(f, HERE) for f in found)
+    # Absolute paths, so that the objects stay inside the build folder.
+    return sorted(os.path.abspath(f) for f in found)
 
 
 generated = os.path.join(HERE, 'build', 'generated')
