@@ -1,7 +1,10 @@
 // Commands that work on list files: the two-stage confidence interval from a
 // cluster list, and the selection of units from a unit list.
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
+#include <random>
 #include <string>
 
 #include "command.h"
@@ -16,18 +19,38 @@ const std::vector<std::string>& Files(const Args& args, size_t count, const char
   return args.positional();
 }
 
-// Seeds the generator the library draws from: the C runtime's rand on
-// Windows (the library shares the host's runtime), the library's own
-// generator elsewhere.
-void Seed(const host::Api& api, const Args& args) {
-  if (!args.Has("--seed")) return;
-  const unsigned seed = static_cast<unsigned>(args.Int("--seed"));
+constexpr const char* kGenerator = "msvcrt rand, seeded with SplitMix64 of the seed";
+
+// SplitMix64 (Steele, Lea and Flood, 2014) of the user's seed, cut to 32
+// bits: neighbouring seeds give unrelated generator states, where the
+// runtime's first draw barely moves for small seeds.
+uint32_t MixSeed(uint64_t seed) {
+  uint64_t z = seed + 0x9E3779B97F4A7C15u;
+  z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9u;
+  z = (z ^ (z >> 27)) * 0x94D049BB133111EBu;
+  return static_cast<uint32_t>(z ^ (z >> 31));
+}
+
+// Seeds the generator the library draws from (the C runtime's rand on
+// Windows, whose runtime the library shares; the library's own generator,
+// with the same sequence, elsewhere) with the mixed seed. Without --seed a
+// fresh one comes from the system. Returns the seed as the user gives it.
+long long Seed(const host::Api& api, const Args& args) {
+  long long seed;
+  if (args.Has("--seed")) {
+    seed = args.Int("--seed");
+  } else {
+    std::random_device device;
+    seed = static_cast<long long>(device() & 0x7FFFFFFF);
+  }
+  const uint32_t state = MixSeed(static_cast<uint64_t>(seed));
 #ifdef _WIN32
   (void)api;
-  std::srand(seed);
+  std::srand(state);
 #else
-  api.Selection_SeedRandom(seed);
+  api.Selection_SeedRandom(state);
 #endif
+  return seed;
 }
 
 QuorbelResult RunIntervalTwoStage(const host::Api& api, const Args& args) {
@@ -71,20 +94,60 @@ void ReportListLine(const std::string& list, QuorbelResult code, int32_t line) {
                  " (or the sizes add up beyond 2147483647)");
 }
 
-void PrintSelection(const Args& args, const char* what, int n, const std::string& list, const std::string& out) {
+// A unit as the result file names it, with the times it was selected (1 for
+// simple random selection).
+struct Written {
+  std::string name;
+  long long times;
+};
+
+// The units the library wrote: CR LF lines, "name" or "name,times".
+std::vector<Written> ReadResult(const std::string& path, bool proportional) {
+  std::vector<Written> units;
+  std::ifstream in(path, std::ios::binary);
+  std::string line;
+  while (std::getline(in, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    const size_t comma = proportional ? line.rfind(',') : std::string::npos;
+    if (comma == std::string::npos) units.push_back({line, 1});
+    else units.push_back({line.substr(0, comma), std::atoll(line.c_str() + comma + 1)});
+  }
+  return units;
+}
+
+void PrintSelection(const Args& args, bool proportional, int n, const std::string& list, const std::string& out,
+                    long long seed) {
+  const std::vector<Written> units = ReadResult(out, proportional);
+  std::vector<const Written*> repeated;
+  for (const Written& unit : units)
+    if (unit.times > 1) repeated.push_back(&unit);
+  const char* what = proportional ? "with probability proportional to size" : "at random";
   if (args.json()) {
-    Json().Begin().String("method", what).Int("requested", n).String("list", list).String("result", out).End().Print();
+    Json json;
+    json.Begin().String("method", what).Int("requested", n).Int("written", static_cast<long long>(units.size()))
+        .String("list", list).String("result", out).Int("seed", seed).String("generator", kGenerator)
+        .BeginArray("units");
+    for (const Written& unit : units) json.Begin().String("name", unit.name).Int("times", unit.times).End();
+    json.EndArray().End().Print();
     return;
   }
-  std::printf("Selected %d unit%s %s from %s; written to %s\n", n, n == 1 ? "" : "s", what, list.c_str(),
-              out.c_str());
+  std::printf("Selected %s from %s: %zu unit%s written to %s (%d asked for)\n", what, list.c_str(), units.size(),
+              units.size() == 1 ? "" : "s", out.c_str(), n);
+  if (!proportional && units.size() < static_cast<size_t>(n))
+    std::printf("The list holds fewer units than asked for (it ends at its first blank line): every unit was "
+                "taken once.\n");
+  for (const Written* unit : repeated)
+    std::printf("%s was selected %lld times: it is larger than the sampling interval (total size / %d), so\n"
+                "  the systematic points fall in it more than once. The second column of %s counts them.\n",
+                unit->name.c_str(), unit->times, n, out.c_str());
+  std::printf("seed %lld (%s); rerun with --seed %lld to repeat\n", seed, kGenerator, seed);
 }
 
 QuorbelResult RunSelect(const host::Api& api, const Args& args, bool proportional) {
   const auto& files = Files(args, 2, proportional ? "select pps LIST OUT --count N [--seed S]"
                                                   : "select random LIST OUT --count N [--seed S]");
   const int n = args.Int("--count");
-  Seed(api, args);
+  const long long seed = Seed(api, args);
   int32_t line = 0;
   const QuorbelResult code =
       proportional ? api.Selection_ProbabilityProportional_A(n, files[0].c_str(), files[1].c_str(), &line)
@@ -95,15 +158,16 @@ QuorbelResult RunSelect(const host::Api& api, const Args& args, bool proportiona
                  code == QUORBEL_E_LIST_MISSING ? "no such file" : "the list holds no unit (or cannot be read)");
   if (code == QUORBEL_E_RESULT_FILE)
     std::fprintf(stderr, "quorbel: %s: the result file cannot be created or written\n", files[1].c_str());
-  if (code == QUORBEL_OK)
-    PrintSelection(args, proportional ? "with probability proportional to size" : "at random", n, files[0], files[1]);
+  if (code == QUORBEL_OK) PrintSelection(args, proportional, n, files[0], files[1], seed);
   return code;
 }
 
 QuorbelResult RunSelectRandom(const host::Api& api, const Args& args) { return RunSelect(api, args, false); }
 QuorbelResult RunSelectPps(const host::Api& api, const Args& args) { return RunSelect(api, args, true); }
 
-const OptionHelp kSeed = {"--seed", "seed of the random generator (the same seed gives the same selection)", true};
+const OptionHelp kSeed = {"--seed",
+                          "a whole number; the same seed gives the same selection (default: a fresh seed, printed)",
+                          true};
 
 }  // namespace
 

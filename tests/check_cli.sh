@@ -72,6 +72,21 @@ grep -q "line 2, field 3" <<<"$message" || fail "a faulty cluster line should be
 printf 'Small,2\nMiddle,3\nLarge,5\n' > "$work/sized.txt"
 run select pps "$work/sized.txt" "$work/pps.txt" --count 3 --seed 1 >/dev/null || fail "pps selection failed"
 [ "$(cat "$work/pps.txt")" = "$(printf 'Small,1\r\nMiddle,1\r\nLarge,2\r')" ] || fail "pps with seed 1: $(od -c "$work/pps.txt")"
+# Seeds are mixed by SplitMix64 before seeding: seed 2 gives the first draw
+# 25049 (Python: SplitMix64(2) = 479680206, then one msvcrt rand step), so
+# the start is 3 and the points 3, 6, 9 miss Small.
+seeded=$(run select pps "$work/sized.txt" "$work/pps2.txt" --count 3 --seed 2 | tr -d '\r')
+[ "$(cat "$work/pps2.txt")" = "$(printf 'Middle,1\r\nLarge,2\r')" ] || fail "pps with seed 2: $(od -c "$work/pps2.txt")"
+grep -q "2 units written" <<<"$seeded" && grep -q "Large was selected 2 times" <<<"$seeded" \
+  && grep -q "rerun with --seed 2 to repeat" <<<"$seeded" || fail "the selection summary: $seeded"
+fresh=$(run select pps "$work/sized.txt" "$work/pps3.txt" --count 3 --json | tr -d '\r')
+grep -q '"written": [23], "list": ".*", "result": ".*", "seed": [0-9]*, "generator": "msvcrt rand' <<<"$fresh" \
+  && grep -q '"units": \[{"name": "' <<<"$fresh" || fail "a fresh seed is reported: $fresh"
+for i in $(seq 1 30); do echo "Farm $i"; done > "$work/thirty.txt"
+printf '\nFarm 31\n' >> "$work/thirty.txt"
+short=$(run select random "$work/thirty.txt" "$work/chosen.txt" --count 40 --seed 5 | tr -d '\r')
+grep -q "30 units written" <<<"$short" && grep -q "ends at its first blank line" <<<"$short" \
+  || fail "a list shorter than asked for should be said: $short"
 message=$(run select random "$work/none.txt" "$work/out.txt" --count 3 2>&1 >/dev/null | tr -d '\r')
 grep -q "none.txt: no such file" <<<"$message" || fail "a missing list should be named: $message"
 [ ! -e "$work/out.txt" ] || fail "a failed selection created its result file"
