@@ -14,6 +14,8 @@ install(TARGETS quorbel EXPORT QuorbelTargets
         ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR})
 install(FILES include/quorbel.h include/quorbel_exact.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
 install(TARGETS quorbel_cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(FILES cli/completion/quorbel.bash DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions
+        RENAME quorbel)
 
 install(EXPORT QuorbelTargets NAMESPACE Quorbel:: DESTINATION ${CMAKE_INSTALL_LIBDIR}/cmake/Quorbel)
 configure_package_config_file(cmake/QuorbelConfig.cmake.in ${CMAKE_BINARY_DIR}/QuorbelConfig.cmake
