@@ -54,6 +54,27 @@ std::string UnknownOption(const std::vector<OptionHelp>& known, const std::strin
   return message;
 }
 
+// Options that hold a proportion; they also take a percentage, "95%".
+bool IsProportionOption(const std::string& name) {
+  for (const char* word : {"prevalence", "precision", "sensitivity", "specificity", "--p1", "--p2", "--apparent",
+                           "--false-positive-risk"})
+    if (name.find(word) != std::string::npos) return name != "--herd-sensitivity";
+  return false;
+}
+
+// "95%" as "0.95", "2.5%" as "0.025": the decimal point moved two places in
+// the text, so that the number is read exactly as if written as a fraction.
+std::string PercentAsFraction(const std::string& option, const std::string& text) {
+  const std::string number = text.substr(0, text.size() - 1);
+  const size_t point = number.find('.');
+  std::string whole = number.substr(0, point), fraction = point == std::string::npos ? "" : number.substr(point + 1);
+  const bool digits = !number.empty() && number.find_first_not_of("0123456789.") == std::string::npos &&
+                      number.find('.') == number.rfind('.') && number != ".";
+  if (!digits) throw UsageError(option + " '" + text + "' is not a percentage");
+  while (whole.size() < 3) whole.insert(0, "0");
+  return whole.substr(0, whole.size() - 2) + "." + whole.substr(whole.size() - 2) + fraction;
+}
+
 }  // namespace
 
 Args::Args(const std::vector<std::string>& words, const std::vector<OptionHelp>& known, size_t positionals) {
@@ -71,10 +92,16 @@ Args::Args(const std::vector<std::string>& words, const std::vector<OptionHelp>&
       }
       if (FindOption(known, word) == nullptr) throw UsageError(UnknownOption(known, word));
       if (values_.count(word) != 0) throw UsageError(word + " is given twice");
+      if (word == "--force") {  // a flag: no value
+        if (joined) throw UsageError("--force takes no value");
+        values_[word] = "yes";
+        continue;
+      }
       if (!joined) {
         if (i + 1 >= words.size()) throw UsageError(word + " needs a value: " + Expected(known, word));
         value = words[++i];
       }
+      if (IsProportionOption(word) && !value.empty() && value.back() == '%') value = PercentAsFraction(word, value);
       values_[word] = value;
     } else {
       if (positional_.size() == positionals)

@@ -183,10 +183,27 @@ QuorbelResult RunDetectSampleSize(const host::Api& api, const Args& args) {
   return code;
 }
 
+// The herd sensitivity, a whole percentage for the library, given as 95,
+// 95% or 0.95; `asFraction` tells that it came as a fraction.
+int HerdSensitivityPercent(const Args& args, bool* asFraction) {
+  std::string text = args.Text("--herd-sensitivity");
+  const bool percent = !text.empty() && text.back() == '%';
+  if (percent) text.pop_back();
+  const double value = ParseDouble(text, "--herd-sensitivity");
+  *asFraction = !percent && value > 0 && value <= 1 && text.find('.') != std::string::npos;
+  const double points = *asFraction ? value * 100 : value;
+  const double whole = std::round(points);
+  if (std::fabs(points - whole) > 1e-9 || whole < -2147483648.0 || whole > 2147483647.0)
+    throw UsageError("--herd-sensitivity '" + args.Text("--herd-sensitivity") +
+                     "' must be a whole percentage (95, 95% or 0.95)");
+  return static_cast<int>(whole);
+}
+
 QuorbelResult RunDetectTwoStage(const host::Api& api, const Args& args) {
   const Tests t = ReadTests(args);
   const int confidence = args.Int("--confidence"), herds = args.Int("--herds");
-  const int herdSensitivity = args.Int("--herd-sensitivity");
+  bool herdAsFraction = false;
+  const int herdSensitivity = HerdSensitivityPercent(args, &herdAsFraction);
   TwoStageDetectionResult r;
   r.herdReactorCutOff = r.totalReactorCutOff = -1;
   const QuorbelResult code = api.DetectingEvent_SampleSize_TwoStages(
@@ -241,11 +258,11 @@ QuorbelResult RunDetectTwoStage(const host::Api& api, const Args& args) {
     json.End().Print();
     return code;
   }
-  std::printf("Sample size to detect disease, two-stage sampling (%d herds, confidence %d %%, herd sensitivity %d %%)\n\n"
+  std::printf("Sample size to detect disease, two-stage sampling (%d herds, confidence %d %%, herd sensitivity %d %%%s)\n\n"
               "  herds to sample           %d\n  animals per herd          %d\n  animals in all            %d\n"
               "  reactor cut-off per herd  %s\n  reactor cut-off in all    %s\n"
               "  test sensitivity          %s\n  test specificity          %s\n\nAnimals per herd by herd size:\n",
-              herds, confidence, herdSensitivity, r.herdsToSample, r.animalsPerHerd, r.totalAnimals,
+              herds, confidence, herdSensitivity, herdAsFraction ? ", given as a fraction" : "", r.herdsToSample, r.animalsPerHerd, r.totalAnimals,
               CutOffText(herdFound, r.herdReactorCutOff).c_str(), CutOffText(totalFound, r.totalReactorCutOff).c_str(),
               FloatText(r.sensitivity).c_str(), FloatText(r.specificity).c_str());
   std::vector<std::vector<std::string>> rows;
@@ -316,7 +333,7 @@ void AddDetectionCommands(std::vector<Command>& commands) {
              {"--herd-prevalence", "herd-level design prevalence, 0.000001 <= value <= 1"},
              {"--within-herd-prevalence", "design prevalence within a herd, 0.000001 <= value <= 1"},
              {"--herd-size", "animals in a herd, at least 1"},
-             {"--herd-sensitivity", "percentage 0 to 100"}},
+             {"--herd-sensitivity", "herd-level sensitivity, a whole percentage 0 to 100 (95, 95% or 0.95)"}},
             kTestOptions),
        With({{QUORBEL_E_TEST_PREVALENCE, "--herd-prevalence", kGiven},
              {QUORBEL_E_POPULATION, "--herds", "at least 1"},

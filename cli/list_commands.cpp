@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <random>
 #include <string>
@@ -143,9 +144,20 @@ void PrintSelection(const Args& args, bool proportional, int n, const std::strin
   std::printf("seed %lld (%s); rerun with --seed %lld to repeat\n", seed, kGenerator, seed);
 }
 
+// Refuses an output that is the list itself, and an existing output unless
+// --force is given: the library replaces OUT without a word.
+void GuardOutput(const Args& args, const std::string& list, const std::string& out) {
+  std::error_code error;
+  if (std::filesystem::equivalent(list, out, error))
+    throw UsageError("OUT '" + out + "' is the list itself; the selection would overwrite it");
+  if (std::filesystem::exists(out, error) && !args.Has("--force"))
+    throw UsageError("OUT '" + out + "' exists; give --force to replace it");
+}
+
 QuorbelResult RunSelect(const host::Api& api, const Args& args, bool proportional) {
-  const auto& files = Files(args, 2, proportional ? "select pps LIST OUT --count N [--seed S]"
-                                                  : "select random LIST OUT --count N [--seed S]");
+  const auto& files = Files(args, 2, proportional ? "select pps LIST OUT --count N [--seed S] [--force]"
+                                                  : "select random LIST OUT --count N [--seed S] [--force]");
+  GuardOutput(args, files[0], files[1]);
   const int n = args.Int("--count");
   const long long seed = Seed(api, args);
   int32_t line = 0;
@@ -168,6 +180,7 @@ QuorbelResult RunSelectPps(const host::Api& api, const Args& args) { return RunS
 const OptionHelp kSeed = {"--seed",
                           "a whole number; the same seed gives the same selection (default: a fresh seed, printed)",
                           true};
+const OptionHelp kForce = {"--force", "replace OUT when it exists (no value)", true};
 
 }  // namespace
 
@@ -183,7 +196,7 @@ void AddListCommands(std::vector<Command>& commands) {
        RunIntervalTwoStage, {"FILE"}});
   commands.push_back(
       {"select", "random", "choose units of a unit LIST at random; write them to OUT",
-       {{"--count", "units to select, at least 1"}, kSeed},
+       {{"--count", "units to select, at least 1"}, kSeed, kForce},
        {{QUORBEL_E_SELECT_COUNT, "--count", "at least 1"},
         {QUORBEL_E_LIST_MISSING, "LIST", "an existing file"},
         {QUORBEL_E_LIST_EMPTY, "LIST", "a list with a unit on its first line"},
@@ -192,7 +205,7 @@ void AddListCommands(std::vector<Command>& commands) {
        RunSelectRandom, {"LIST", "OUT"}});
   commands.push_back(
       {"select", "pps", "choose units of a sized LIST (name,size) proportionally to size; write them to OUT",
-       {{"--count", "units to select, 1 to the number of units"}, kSeed},
+       {{"--count", "units to select, 1 to the number of units"}, kSeed, kForce},
        {{QUORBEL_E_PPS_COUNT, "--count", "at least 1"},
         {QUORBEL_E_LIST_MISSING, "LIST", "an existing file"},
         {QUORBEL_E_LIST_EMPTY, "LIST", "a list with a unit on its first line"},

@@ -11,9 +11,18 @@ namespace {
 constexpr const char* kProportion = "a proportion, 0.000001 <= value < 1";
 constexpr const char* kConfidence = kConfidenceText;
 
+// The relative precision: --precision as given, or --absolute-precision d
+// converted as d / prevalence (the numbers as typed, rounded once to a float).
+float RelativePrecision(const Args& args) {
+  if (args.Has("--precision") == args.Has("--absolute-precision"))
+    throw UsageError("give either --precision (relative) or --absolute-precision");
+  if (args.Has("--precision")) return args.Float("--precision");
+  return static_cast<float>(args.Double("--absolute-precision") / args.Double("--prevalence"));
+}
+
 QuorbelResult RunSimpleRandom(const host::Api& api, const Args& args) {
   const float prevalence = args.Float("--prevalence");
-  const float precision = args.Float("--precision");
+  const float precision = RelativePrecision(args);
   const int confidence = args.Int("--confidence");
   const int population = args.Int("--population");
   int32_t sizes[QUORBEL_LADDER_RESULTS];
@@ -22,8 +31,10 @@ QuorbelResult RunSimpleRandom(const host::Api& api, const Args& args) {
 
   if (!args.json())
     std::printf("Sample size to estimate a prevalence, simple random sampling\n"
-                "expected prevalence %s, relative precision %s, confidence %d %%\n\n",
-                FloatText(prevalence).c_str(), FloatText(precision).c_str(), confidence);
+                "expected prevalence %s, relative precision %s (absolute: within %s of the prevalence), "
+                "confidence %d %%\n\n",
+                FloatText(prevalence).c_str(), FloatText(precision).c_str(),
+                FloatText(static_cast<float>(static_cast<double>(precision) * prevalence)).c_str(), confidence);
   PrintLadderTable(args, population, sizes[0], sizes + 1, sizes[QUORBEL_LADDER_RESULTS - 1]);
   return code;
 }
@@ -155,10 +166,13 @@ QuorbelResult RunIntervalStratified(const host::Api& api, const Args& args) {
 void AddPrevalenceCommands(std::vector<Command>& commands) {
   commands.push_back(
       {"sample-size", "simple-random", "animals to examine to estimate a prevalence",
-       {{"--prevalence", kProportion}, {"--precision", "relative precision, 0.000001 <= value < 1"},
+       {{"--prevalence", kProportion},
+        {"--precision", "relative precision: the half-width as a fraction of the prevalence, 0.000001 <= value < 1 "
+                        "(or give --absolute-precision)", true},
+        {"--absolute-precision", "the half-width itself, converted to relative as d / prevalence", true},
         {"--confidence", kConfidence}, {"--population", "a whole number, at least 1"}},
        {{QUORBEL_E_PREVALENCE, "--prevalence", kProportion},
-        {QUORBEL_E_PRECISION, "--precision", kProportion},
+        {QUORBEL_E_PRECISION, "--precision (relative; --absolute-precision / --prevalence)", kProportion},
         {QUORBEL_E_CONFIDENCE, "--confidence", kConfidence},
         {QUORBEL_E_POPULATION, "--population", "at least 1"}},
        RunSimpleRandom});

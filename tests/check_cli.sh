@@ -14,6 +14,13 @@ fi
 run() { "${emulator[@]}" "$program" "$@"; }
 status=0
 fail() { echo "FAIL: $*"; status=1; }
+refuse() {  # refuse "expected message" words...
+  local expected=$1; shift
+  local message
+  message=$(run "$@" 2>&1 >/dev/null | tr -d '\r')
+  local code=$?
+  grep -q -- "$expected" <<<"$message" || fail "$*: expected '$expected', got '$message'"
+}
 
 table=$(run sample-size simple-random --prevalence 0.3 --precision 0.1 --confidence 95 --population 1000 | tr -d '\r')
 grep -q "1000 (yours) *473" <<<"$table" || fail "table lacks the caller's population: $table"
@@ -72,6 +79,20 @@ grep -q "line 2, field 3" <<<"$message" || fail "a faulty cluster line should be
 printf 'Small,2\nMiddle,3\nLarge,5\n' > "$work/sized.txt"
 run select pps "$work/sized.txt" "$work/pps.txt" --count 3 --seed 1 >/dev/null || fail "pps selection failed"
 [ "$(cat "$work/pps.txt")" = "$(printf 'Small,1\r\nMiddle,1\r\nLarge,2\r')" ] || fail "pps with seed 1: $(od -c "$work/pps.txt")"
+# OUT may not be the list, and an existing OUT needs --force.
+refuse "is the list itself" select pps "$work/sized.txt" "$work/sized.txt" --count 2
+refuse "exists; give --force to replace it" select pps "$work/sized.txt" "$work/pps.txt" --count 2
+run select pps "$work/sized.txt" "$work/pps.txt" --count 3 --seed 1 --force >/dev/null || fail "--force should replace OUT"
+# Percentages for proportions, and the herd sensitivity as 95, 95% or 0.95.
+percent=$(run sample-size simple-random --prevalence 30% --precision 10% --confidence 95 --population 1000 --json | tr -d '\r')
+grep -q '"infinitePopulation": 897' <<<"$percent" || fail "percentages: $percent"
+absolute=$(run sample-size simple-random --prevalence 0.3 --absolute-precision 0.03 --confidence 95 --population 1000 | tr -d '\r')
+grep -q "relative precision 0.1 (absolute: within 0.03" <<<"$absolute" && grep -q "1000 (yours) *473" <<<"$absolute" \
+  || fail "absolute precision: $absolute"
+herd=$(run detect two-stage --confidence 95 --herds 500 --herd-prevalence 0.05 --within-herd-prevalence 0.2 --herd-size 100 \
+       --herd-sensitivity 0.95 --sensitivity 0.9 --specificity 0.98 | tr -d '\r')
+grep -q "herd sensitivity 95 %, given as a fraction" <<<"$herd" || fail "herd sensitivity as a fraction: $herd"
+
 # Seeds are mixed by SplitMix64 before seeding: seed 2 gives the first draw
 # 25049 (Python: SplitMix64(2) = 479680206, then one msvcrt rand step), so
 # the start is 3 and the points 3, 6, 9 miss Small.
@@ -131,13 +152,6 @@ grep -q "sensitivity + specificity above 1" <<<"$message" || fail "Se + Sp below
 
 # Words the tool refuses, each named: a misspelt option (with the nearest
 # one), an option given twice, a stray word; and --name=value is taken.
-refuse() {  # refuse "expected message" words...
-  local expected=$1; shift
-  local message
-  message=$(run "$@" 2>&1 >/dev/null | tr -d '\r')
-  local code=$?
-  grep -q -- "$expected" <<<"$message" || fail "$*: expected '$expected', got '$message'"
-}
 base=(sample-size simple-random --precision 0.1 --confidence 95)
 refuse "unknown option --prevalance; did you mean --prevalence?" "${base[@]}" --population 1000 --prevalance 0.3
 refuse "--population is given twice" "${base[@]}" --prevalence 0.3 --population 1000 --population 10
