@@ -66,9 +66,11 @@ for command in table:
     files = [p.lower() for p in command['positionals']]
     options = command['options']
     formals = files + ['%s%s' % (argument(o['name']), ' = NULL' if o['optional'] else '') for o in options]
-    body = '  .command("%s", "%s", list(%s), list(%s))' % (
+    flags = [o['name'] for o in options if o['allowed'].endswith('(no value)')]
+    body = '  .command("%s", "%s", list(%s), structure(list(%s), flags = list(%s)))' % (
         command['family'], command['name'], ', '.join(files),
-        ', '.join('"%s" = %s' % (o['name'], argument(o['name'])) for o in options))
+        ', '.join('"%s" = %s' % (o['name'], argument(o['name'])) for o in options),
+        ', '.join('"%s" = TRUE' % f for f in flags))
     commands_r += ['%s <- function(%s) {' % (name, ', '.join(formals)), body, '}', '']
 
     positionals, example = example_words(command)

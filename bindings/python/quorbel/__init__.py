@@ -82,8 +82,12 @@ def _make(family, name, summary, options, positionals):
                 results[index] = call(**scalar)
             return results
         words = [family, name] + [str(bound[f]) for f in files if f in bound]
-        for keyword, option, _, _ in keywords:
-            if keyword in bound and bound[keyword] is not None:
+        for keyword, option, allowed, _ in keywords:
+            if keyword not in bound or bound[keyword] is None:
+                continue
+            if allowed.endswith('(no value)'):  # a flag, such as --force
+                words += [option] if bound[keyword] else []
+            else:
                 words += [option, _word(bound[keyword])]
         return _run(words)
 

@@ -59,6 +59,19 @@ def test_rejections_name_the_argument_and_code():
         quorbel.sample_size_simple_random(prevalance=0.3)  # misspelt
 
 
+def test_selection_with_a_seed_and_force(tmp_path):
+    # Sizes 2, 3, 5 with 3 points: seed 2 starts at 3 (SplitMix64 then one
+    # msvcrt rand step, computed in Python), so the points 3, 6, 9 miss Small.
+    sized = tmp_path / 'sized.txt'
+    sized.write_text('Small,2\nMiddle,3\nLarge,5\n')
+    out = tmp_path / 'out.txt'
+    r = quorbel.select_pps(str(sized), str(out), count=3, seed=2)
+    assert [(u['name'], u['times']) for u in r['units']] == [('Middle', 1), ('Large', 2)]
+    with pytest.raises(ValueError, match='give --force'):
+        quorbel.select_pps(str(sized), str(out), count=3, seed=2)
+    assert quorbel.select_pps(str(sized), str(out), count=3, seed=2, force=True)['written'] == 2
+
+
 def test_numpy_arrays_are_taken_element_wise():
     numpy = pytest.importorskip('numpy')
     r = quorbel.sample_size_simple_random(prevalence=numpy.array([0.1, 0.3, 0.5]), precision=0.1, confidence=95,

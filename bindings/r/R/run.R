@@ -16,6 +16,10 @@
   for (option in names(options)) {
     value <- options[[option]]
     if (is.null(value)) next
+    if (isTRUE(attr(options, "flags")[[option]])) {  # a flag, such as --force
+      if (isTRUE(value)) words <- c(words, option)
+      next
+    }
     if (length(value) != 1) stop(option, " takes one value", call. = FALSE)
     words <- c(words, option, .word(value))
   }

@@ -27,3 +27,13 @@ expect_error(detect_evaluate(population = 100, sample = 10, prevalence = 0.1, se
                              positive_at = 11), "--positive-at")
 expect_true(all(c("sample_size_simple_random", "detect_evaluate", "select_pps") %in% quorbel_commands()))
 expect_true(all(vapply(quorbel_commands(), exists, TRUE, envir = asNamespace("quorbel"))))
+
+# A selection with a seed (seed 2 starts at 3: SplitMix64 then one msvcrt
+# rand step), and --force as a logical flag.
+sized <- tempfile(fileext = ".txt")
+writeLines(c("Small,2", "Middle,3", "Large,5"), sized)
+out <- tempfile(fileext = ".txt")
+s <- select_pps(sized, out, count = 3, seed = 2)
+expect_equal(s$written, 2L)
+expect_error(select_pps(sized, out, count = 3, seed = 2), "give --force")
+expect_equal(select_pps(sized, out, count = 3, seed = 2, force = TRUE)$written, 2L)
