@@ -77,6 +77,12 @@ std::string PercentAsFraction(const std::string& option, const std::string& text
 
 }  // namespace
 
+const char* DefaultOf(const std::string& option) {
+  if (option == "--confidence") return "95";
+  if (option == "--power") return "80";
+  return nullptr;
+}
+
 Args::Args(const std::vector<std::string>& words, const std::vector<OptionHelp>& known, size_t positionals) {
   for (size_t i = 0; i < words.size(); ++i) {
     std::string word = words[i];
@@ -110,6 +116,8 @@ Args::Args(const std::vector<std::string>& words, const std::vector<OptionHelp>&
       positional_.push_back(word);
     }
   }
+  for (const OptionHelp& option : known)
+    if (values_.count(option.name) == 0 && DefaultOf(option.name) != nullptr) values_[option.name] = DefaultOf(option.name);
   for (const OptionHelp& option : known)
     if (!option.optional && values_.count(option.name) == 0)
       throw UsageError(std::string("missing ") + option.name + ": " + option.allowed);

@@ -53,6 +53,10 @@ class Args {
   bool json_ = false;
 };
 
+// The value an option takes when it is not given (--confidence 95, --power
+// 80), or null.
+const char* DefaultOf(const std::string& option);
+
 // Numbers read from text; the message names `what` when the text is not one.
 float ParseFloat(const std::string& text, const std::string& what);
 double ParseDouble(const std::string& text, const std::string& what);

@@ -33,6 +33,19 @@ void PrintOverview() {
   std::printf("\n--json prints the results for programs instead of tables for people.\n");
 }
 
+// Under the tables of the classic estimates: the normal quantile actually
+// used, which is 1.96 for every level from 91 to 98.
+void PrintConfidenceNote(const Command& command, const Args& args) {
+  const std::string family = command.family;
+  if (args.json() || !args.Has("--confidence") || family == "detect" || family == "prevalence" ||
+      std::string(command.name) == "proportion")
+    return;
+  const int level = args.Int("--confidence");
+  const char* z = level == 90 ? "1.645" : level == 99 ? "2.576" : "1.96";
+  std::printf("\nconfidence %d %%: z = %s%s\n", level, z,
+              level >= 91 && level <= 98 ? " (the library uses 1.96 for every level from 91 to 98)" : "");
+}
+
 // Every command with its options and positional arguments, as JSON.
 void PrintCommandTable() {
   Json json;
@@ -43,7 +56,8 @@ void PrintCommandTable() {
     for (const char* positional : command.positionals) json.String(nullptr, positional);
     json.EndArray().BeginArray("options");
     for (const OptionHelp& option : command.options)
-      json.Begin().String("name", option.name).String("allowed", option.allowed).Bool("optional", option.optional).End();
+      json.Begin().String("name", option.name).String("allowed", option.allowed)
+          .Bool("optional", option.optional || DefaultOf(option.name) != nullptr).End();
     json.EndArray().End();
   }
   json.EndArray().Print();
@@ -52,7 +66,10 @@ void PrintCommandTable() {
 void PrintCommandHelp(const Command& command) {
   std::printf("quorbel %s %s: %s\n\noptions:\n", command.family, command.name, command.summary);
   for (const OptionHelp& option : command.options)
-    std::printf("  %-16s %s%s\n", option.name, option.allowed, option.optional ? " (optional)" : "");
+    std::printf("  %-16s %s%s\n", option.name, option.allowed,
+                DefaultOf(option.name) != nullptr ? (std::string(" (default ") + DefaultOf(option.name) + ")").c_str()
+                : option.optional                 ? " (optional)"
+                                                  : "");
   std::printf("  %-16s %s\n", "--json", "print JSON for programs");
 }
 
@@ -129,7 +146,10 @@ int main(int argc, char** argv) {
   try {
     const Args args(words, command->options, command->positionals.size());
     const QuorbelResult code = command->run(*api, args);
-    if (code == QUORBEL_OK) return 0;
+    if (code == QUORBEL_OK) {
+      PrintConfidenceNote(*command, args);
+      return 0;
+    }
     std::fprintf(stderr, "quorbel: %s\n", RejectionText(*command, code).c_str());
     return 1;
   } catch (const UsageError& error) {

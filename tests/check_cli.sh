@@ -79,6 +79,15 @@ grep -q "line 2, field 3" <<<"$message" || fail "a faulty cluster line should be
 printf 'Small,2\nMiddle,3\nLarge,5\n' > "$work/sized.txt"
 run select pps "$work/sized.txt" "$work/pps.txt" --count 3 --seed 1 >/dev/null || fail "pps selection failed"
 [ "$(cat "$work/pps.txt")" = "$(printf 'Small,1\r\nMiddle,1\r\nLarge,2\r')" ] || fail "pps with seed 1: $(od -c "$work/pps.txt")"
+# Confidence defaults to 95 and power to 80; under the tables, the z used
+# and the 1.96 rule for 91 to 98.
+defaults=$(run compare sample-size --p1 0.2 --p2 0.4 --json | tr -d '\r')
+given=$(run compare sample-size --p1 0.2 --p2 0.4 --confidence 95 --power 80 --json | tr -d '\r')
+[ -n "$defaults" ] && [ "$defaults" = "$given" ] || fail "defaults of 95 and 80: '$defaults' against '$given'"
+note=$(run interval simple-random --positives 30 --sample 100 --population 1000 --confidence 97 | tr -d '\r')
+grep -q "confidence 97 %: z = 1.96 (the library uses 1.96 for every level from 91 to 98)" <<<"$note" || fail "z note: $note"
+run compare sample-size --help | tr -d '\r' | grep -q -- "--power *80, 85, 90 or 95 (default 80)" || fail "help shows no default"
+
 # OUT may not be the list, and an existing OUT needs --force.
 refuse "is the list itself" select pps "$work/sized.txt" "$work/sized.txt" --count 2
 refuse "exists; give --force to replace it" select pps "$work/sized.txt" "$work/pps.txt" --count 2

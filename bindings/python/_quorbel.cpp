@@ -41,7 +41,8 @@ PyObject* CommandTable(PyObject*, PyObject*) {
   for (const quorbel::cli::Command& command : quorbel::cli::Commands()) {
     PyObject* options = PyList_New(0);
     for (const quorbel::cli::OptionHelp& option : command.options) {
-      PyObject* entry = Py_BuildValue("(ssO)", option.name, option.allowed, option.optional ? Py_True : Py_False);
+      const bool optional = option.optional || quorbel::cli::DefaultOf(option.name) != nullptr;
+      PyObject* entry = Py_BuildValue("(ssO)", option.name, option.allowed, optional ? Py_True : Py_False);
       PyList_Append(options, entry);
       Py_DECREF(entry);
     }
