@@ -80,11 +80,10 @@ QuorbelResult RunTruePrevalence(const host::Api& api, const Args& args) {
   if (counted) {
     if (!args.Has("--positives") || !args.Has("--tested")) throw UsageError("--positives and --tested go together");
     const int x = args.Int("--positives"), n = args.Int("--tested");
-    level = args.DoubleOr("--confidence", 95);
+    level = args.Double("--confidence");
     exact = ExactTruePrevalence(args, x, n, level);
     apparent = static_cast<float>(exact.apparent);
   } else {
-    if (args.Has("--confidence")) throw UsageError("--confidence goes with --positives and --tested");
     apparent = args.Float("--apparent");
   }
   // The classic calculation answers beside the exact part when the apparent
@@ -107,6 +106,9 @@ QuorbelResult RunTruePrevalence(const host::Api& api, const Args& args) {
     return QUORBEL_OK;
   }
   std::printf("True prevalence (Rogan-Gladen) from an apparent prevalence of %s\n\n", FloatText(apparent).c_str());
+  if (args.Double("--sensitivity") + args.Double("--specificity") < 1)
+    std::printf("Warning: sensitivity + specificity is below 1: this test does worse than chance, and the\n"
+                "estimate below has no meaning as a prevalence.\n\n");
   if (classic)
     std::printf("  true prevalence  %s%s\n", FloatText(r.truePrevalence).c_str(),
                 r.negative ? "  (negative: fewer reactors than false positives would explain)" : "");
@@ -179,7 +181,7 @@ void AddComparisonCommands(std::vector<Command>& commands) {
        {{"--apparent", "apparent prevalence, 0.000001 <= value <= 1 (or give --positives and --tested)", true},
         {"--positives", "reactors found, 0 to --tested", true},
         {"--tested", "animals tested, at least 1", true},
-        {"--confidence", "a percentage from 50 to 99.99, with --positives (default 95)", true},
+        {"--confidence", "a percentage from 50 to 99.99, with --positives", true},
         {"--sensitivity", kInclusive}, {"--specificity", kInclusive}},
        {{QUORBEL_E_TEST_PREVALENCE, "--apparent", kInclusive},
         {QUORBEL_E_SENSITIVITY, "--sensitivity", kInclusive},

@@ -106,7 +106,7 @@ void AddExactCommands(std::vector<Command>& commands) {
   commands.push_back({"interval", "proportion", "Wald, Wilson, Clopper-Pearson, Jeffreys and Agresti-Coull intervals",
                       {{"--positives", "a whole number, 0 to --sample"},
                        {"--sample", "animals tested, at least 1"},
-                       {"--confidence", "a percentage from 50 to 99.99 (default 95)", true}},
+                       {"--confidence", "a percentage from 50 to 99.99", true}},
                       ExactBlames(), RunProportion});
 }
 

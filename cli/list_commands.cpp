@@ -9,6 +9,7 @@
 #include <string>
 
 #include "command.h"
+#include "list_check.h"
 #include "output.h"
 
 namespace quorbel::cli {
@@ -57,6 +58,7 @@ long long Seed(const host::Api& api, const Args& args) {
 QuorbelResult RunIntervalTwoStage(const host::Api& api, const Args& args) {
   const std::string& file = Files(args, 1, "interval two-stage FILE --confidence LEVEL")[0];
   const int confidence = args.Int("--confidence");
+  WarnAboutList(file, 2);
   int32_t line = 0, field = 0;
   TwoStageIntervalResult r;
   const QuorbelResult code = api.ConfidenceInterval_TwoStages_A(confidence, file.c_str(), &line, &field, &r);
@@ -82,6 +84,12 @@ QuorbelResult RunIntervalTwoStage(const host::Api& api, const Args& args) {
   PrintTable({"estimate", "lower limit", "upper limit", "standard error", "design effect", "rho"},
              {{FloatText(r.prevalence), FloatText(r.lower), FloatText(r.upper), FloatText(r.standardError),
                FloatText(r.designEffect), FloatText(r.intraClusterCorrelation)}});
+  if (r.clusters == 1)
+    std::printf("\nWith one cluster there is no variation between clusters to measure: the standard error, the\n"
+                "limits, the design effect and rho cannot be estimated (nan). Sample more clusters.\n");
+  else if (r.animals == r.clusters)
+    std::printf("\nEvery cluster has one animal: the mean cluster size is 1, so rho, which divides by it minus 1,\n"
+                "cannot be estimated (nan or inf).\n");
   return code;
 }
 
@@ -158,6 +166,7 @@ QuorbelResult RunSelect(const host::Api& api, const Args& args, bool proportiona
   const auto& files = Files(args, 2, proportional ? "select pps LIST OUT --count N [--seed S] [--force]"
                                                   : "select random LIST OUT --count N [--seed S] [--force]");
   GuardOutput(args, files[0], files[1]);
+  if (proportional) WarnAboutList(files[0], 1);
   const int n = args.Int("--count");
   const long long seed = Seed(api, args);
   int32_t line = 0;

@@ -88,6 +88,22 @@ note=$(run interval simple-random --positives 30 --sample 100 --population 1000 
 grep -q "confidence 97 %: z = 1.96 (the library uses 1.96 for every level from 91 to 98)" <<<"$note" || fail "z note: $note"
 run compare sample-size --help | tr -d '\r' | grep -q -- "--power *80, 85, 90 or 95 (default 80)" || fail "help shows no default"
 
+# What the library reads silently, the tool says: a header line, a field
+# that is not a number, lines after a blank line, another separator, one
+# cluster, a test worse than chance.
+printf 'name,animals,positives\nH1,10,2\nH2,abc,0\nH3,15,1\n\nH5,3,1\n' > "$work/header.txt"
+warnings=$(run interval two-stage "$work/header.txt" 2>&1 >/dev/null | tr -d '\r')
+grep -q "line 1 looks like a header" <<<"$warnings" && grep -q "line 3 ('H2,abc,0'): a number field is not a whole number" <<<"$warnings" \
+  && grep -q "the list ends at its blank line 5; 1 line after it is not read" <<<"$warnings" || fail "list warnings: $warnings"
+printf 'H1;10;2\nH2;20;5\n' > "$work/semicolons.txt"
+warnings=$(run interval two-stage "$work/semicolons.txt" 2>&1 >/dev/null | tr -d '\r')
+grep -q "uses ';' but the list separator in effect is ','" <<<"$warnings" || fail "separator warning: $warnings"
+printf 'H1,10,2\n' > "$work/one-cluster.txt"
+one=$(run interval two-stage "$work/one-cluster.txt" | tr -d '\r')
+grep -q "With one cluster there is no variation between clusters" <<<"$one" || fail "one cluster: $one"
+worse=$(run prevalence true --apparent 0.3 --sensitivity 0.4 --specificity 0.5 | tr -d '\r')
+grep -q "sensitivity + specificity is below 1" <<<"$worse" || fail "Se + Sp below 1: $worse"
+
 # OUT may not be the list, and an existing OUT needs --force.
 refuse "is the list itself" select pps "$work/sized.txt" "$work/sized.txt" --count 2
 refuse "exists; give --force to replace it" select pps "$work/sized.txt" "$work/pps.txt" --count 2

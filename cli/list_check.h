@@ -1,0 +1,23 @@
+// Warnings about a list file that the library reads without complaint but a
+// person would want to know of: a header line read as data, numeric fields
+// that are not numbers (read as 0), lines after a blank line that are never
+// read, and a separator other than the one in effect.
+#ifndef QUORBEL_CLI_LIST_CHECK_H
+#define QUORBEL_CLI_LIST_CHECK_H
+
+#include <string>
+
+namespace quorbel::cli {
+
+// The list separator the library takes from the user's locale: ';' under a
+// Spanish one, ',' otherwise.
+char SeparatorInEffect();
+
+// Prints the warnings about `path` to standard error; `numericFields` is the
+// number of fields after the name that must be integers (1 sized list, 2
+// cluster list).
+void WarnAboutList(const std::string& path, int numericFields);
+
+}  // namespace quorbel::cli
+
+#endif
