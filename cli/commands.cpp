@@ -19,9 +19,26 @@ const std::vector<Command>& Commands() {
   return commands;
 }
 
+namespace {
+
+struct CodeName {
+  QuorbelResult code;
+  const char* name;
+  const char* meaning;
+};
+
+// Every result code of the public headers, derived from them by the build.
+constexpr CodeName kCodeNames[] = {
+#include "result-codes.inc"
+};
+
+}  // namespace
+
 std::string CodeText(QuorbelResult code) {
   char text[16];
   std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(code));
+  for (const CodeName& entry : kCodeNames)
+    if (entry.code == code) return std::string(text) + ", " + entry.name + ": " + entry.meaning;
   return text;
 }
 

@@ -67,3 +67,21 @@ function(quorbel_derive_exports def_file out_dir)
   quorbel_write_if_changed("${out_dir}/expected-so.txt" "${plain_text}\n")
   set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS "${def_file}")
 endfunction()
+
+# result-codes.inc: {code, "NAME", "meaning"} for every result code of the
+# public headers, from their #define lines and comments, so that the tool can
+# name a code in words.
+function(quorbel_derive_code_names out_dir)
+  set(inc "")
+  foreach(header IN LISTS ARGN)
+    file(STRINGS "${header}" lines REGEX "^#define QUORBEL_(EXACT_)?E_[A-Z_]+ +0x[0-9A-Fa-f]+u")
+    foreach(line IN LISTS lines)
+      if(line MATCHES "^#define (QUORBEL_[A-Z_]+) +(0x[0-9A-Fa-f]+)u */\\* *([^*]*[^ *,])")
+        string(REPLACE "\"" "'" meaning "${CMAKE_MATCH_3}")
+        string(APPEND inc "{${CMAKE_MATCH_2}u, \"${CMAKE_MATCH_1}\", \"${meaning}\"},\n")
+      endif()
+    endforeach()
+    set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS "${header}")
+  endforeach()
+  quorbel_write_if_changed("${out_dir}/result-codes.inc" "${inc}")
+endfunction()

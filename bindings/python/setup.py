@@ -43,6 +43,18 @@ def derive_exports(out_dir):
         out.write('\n'.join(lines) + '\n')
 
 
+def derive_code_names(out_dir):
+    """result-codes.inc from the public headers, as the CMake build derives it."""
+    lines = []
+    for header in ('quorbel.h', 'quorbel_exact.h'):
+        for line in open(os.path.join(ROOT, 'include', header)):
+            match = re.match(r'^#define (QUORBEL_[A-Z_]+) +(0x[0-9A-Fa-f]+)u */\* *([^*]*[^ *,])', line)
+            if match and re.match(r'QUORBEL_(EXACT_)?E_', match.group(1)):
+                lines.append('{%su, "%s", "%s"},' % (match.group(2), match.group(1), match.group(3).replace('"', "'")))
+    with open(os.path.join(out_dir, 'result-codes.inc'), 'w') as out:
+        out.write('\n'.join(lines) + '\n')
+
+
 def sources():
     found = []
     for part in ('frame', 'platform', 'prevalence', 'comparison', 'detection', 'selection', 'listfiles', 'exact'):
@@ -55,6 +67,7 @@ def sources():
 
 generated = os.path.join(HERE, 'build', 'generated')
 derive_exports(generated)
+derive_code_names(generated)
 flags = ['-std=c++17', '-O2', '-ffp-contract=off', '-fno-fast-math', '-fno-tree-slp-vectorize', '-fvisibility=hidden',
          '-DQUORBEL_BUILDING']
 if re.match(r'i.86', platform.machine()):
