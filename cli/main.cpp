@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "command.h"
+#include "help.h"
 #include "output.h"
 
 using namespace quorbel;
@@ -23,14 +24,21 @@ namespace {
 
 void PrintOverview() {
   std::printf("quorbel: sampling-survey statistics for animal populations\n\n"
-              "usage: quorbel FAMILY COMMAND [--option value ...] [--json]\n"
-              "       quorbel FAMILY COMMAND --help\n"
-              "       quorbel register | unregister   (Windows: enter or remove the library in the registry)\n\n"
-              "commands:\n");
-  for (const Command& command : Commands())
-    std::printf("  %-40s %s\n", (std::string(command.family) + " " + command.name).c_str(),
-                command.summary);
-  std::printf("\n--json prints the results for programs instead of tables for people.\n");
+              "usage: quorbel FAMILY COMMAND [FILES] [--option value ...] [--json]\n"
+              "       quorbel FAMILY COMMAND --help     (what it answers, its options, a worked example)\n"
+              "       quorbel --version\n"
+              "       quorbel register | unregister   (Windows: enter or remove the library in the registry)\n");
+  for (const char* group : Groups()) {
+    std::printf("\n%s:\n", group);
+    for (const Command& command : Commands()) {
+      const CommandGuide* guide = GuideOf(command.family, command.name);
+      if (guide != nullptr && std::strcmp(guide->group, group) == 0)
+        std::printf("  %-40s %s\n", (std::string(command.family) + " " + command.name).c_str(), command.summary);
+    }
+  }
+  std::printf("\n--json prints the results for programs instead of tables for people. Proportions may be\n"
+              "written 0.95 or 95%%. Exit status: 0 success; 1 the library rejected an argument (the message\n"
+              "names it and the result code); 2 a command line that cannot run; 3 the library cannot be loaded.\n");
 }
 
 // Under the tables of the classic estimates: the normal quantile actually
@@ -63,14 +71,36 @@ void PrintCommandTable() {
   json.EndArray().Print();
 }
 
+// The command's question, usage, options with their defaults, notes, and a
+// worked example whose output is computed on the spot.
 void PrintCommandHelp(const Command& command) {
-  std::printf("quorbel %s %s: %s\n\noptions:\n", command.family, command.name, command.summary);
+  const CommandGuide* guide = GuideOf(command.family, command.name);
+  std::printf("quorbel %s %s: %s\n", command.family, command.name, command.summary);
+  if (guide != nullptr) std::printf("%s\n", guide->question);
+  std::printf("\nusage: quorbel %s %s", command.family, command.name);
+  for (const char* positional : command.positionals) std::printf(" %s", positional);
+  std::printf(" [options] [--json]\n\noptions:\n");
   for (const OptionHelp& option : command.options)
     std::printf("  %-16s %s%s\n", option.name, option.allowed,
                 DefaultOf(option.name) != nullptr ? (std::string(" (default ") + DefaultOf(option.name) + ")").c_str()
                 : option.optional                 ? " (optional)"
                                                   : "");
   std::printf("  %-16s %s\n", "--json", "print JSON for programs");
+  if (guide == nullptr) return;
+  if (guide->notes[0] != '\0') std::printf("\nnotes: %s\n", guide->notes);
+  if (guide->example.empty()) return;
+  std::printf("\nexample:\n  $ quorbel");
+  for (const std::string& word : guide->example) std::printf(" %s", word.c_str());
+  std::printf("\n\n");
+  std::string loadError;
+  const host::Api* api = host::LoadApi(&loadError);
+  if (api == nullptr) return;
+  try {
+    const std::vector<std::string> words(guide->example.begin() + 2, guide->example.end());
+    command.run(*api, Args(words, command.options, command.positionals.size()));
+  } catch (const UsageError& error) {
+    std::printf("(%s)\n", error.what());
+  }
 }
 
 // "quorbel register" and "quorbel unregister", for installers: enter the

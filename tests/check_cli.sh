@@ -139,6 +139,15 @@ grep -q "none.txt: no such file" <<<"$message" || fail "a missing list should be
 rm -rf "$work"
 
 run --help | grep -q "sample-size simple-random" || fail "--help does not list the command"
+# Every command is listed under a question, and its help shows usage and an
+# example or notes.
+listed=$(run --help | tr -d '\r' | grep -cE '^  [a-z][a-z-]* [a-z][a-z-]* ')
+known=$(run --commands-json | tr -d '\r' | grep -o '"family"' | wc -l)
+[ "$listed" -eq "$known" ] && [ "$known" -ge 19 ] || fail "--help lists $listed of $known commands"
+help=$(run detect sample-size --help | tr -d '\r')
+grep -q "more than k reactors make the population positive" <<<"$help" && grep -q "animals to sample *47" <<<"$help" \
+  || fail "detect sample-size --help should explain the cut-off and run its example: $help"
+grep -q "usage: quorbel select pps LIST OUT" <<<"$(run select pps --help | tr -d '\r')" || fail "select pps --help names LIST and OUT"
 
 # The exact layer. Expected values from tests/reference/exact_reference.R
 # (full sums in R); the design search agrees with epiR's rsu.sssep.rsfreecalc.

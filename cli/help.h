@@ -1,0 +1,28 @@
+// What --help teaches beyond the option table: the question each command
+// answers, a worked example, and notes on what is easy to misread.
+#ifndef QUORBEL_CLI_HELP_H
+#define QUORBEL_CLI_HELP_H
+
+#include <string>
+#include <vector>
+
+namespace quorbel::cli {
+
+struct CommandGuide {
+  const char* family;
+  const char* name;
+  const char* group;     // plan a sample, analyse a sample, show absence of disease, select units
+  const char* question;  // one sentence
+  std::vector<std::string> example;  // the words after "quorbel"; its output is shown live
+  const char* notes;     // what is easy to misread, or ""
+};
+
+// The guide of a command, or null.
+const CommandGuide* GuideOf(const std::string& family, const std::string& name);
+
+// The groups, in the order quorbel --help lists them.
+const std::vector<const char*>& Groups();
+
+}  // namespace quorbel::cli
+
+#endif
