@@ -1,6 +1,8 @@
 // See list_check.h.
 #include "list_check.h"
 
+#include "paths.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -55,7 +57,7 @@ char SeparatorInEffect() {
 }
 
 void WarnAboutList(const std::string& path, int numericFields) {
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(FilePath(path), std::ios::binary);
   const char separator = SeparatorInEffect(), other = separator == ',' ? ';' : ',';
   std::string line;
   int number = 0, badFields = 0, afterBlank = 0, blankAt = 0;

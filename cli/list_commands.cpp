@@ -10,6 +10,7 @@
 
 #include "command.h"
 #include "list_check.h"
+#include "paths.h"
 #include "output.h"
 
 namespace quorbel::cli {
@@ -61,7 +62,12 @@ QuorbelResult RunIntervalTwoStage(const host::Api& api, const Args& args) {
   WarnAboutList(file, 2);
   int32_t line = 0, field = 0;
   TwoStageIntervalResult r;
+#ifdef _WIN32
+  const QuorbelResult code =
+      api.ConfidenceInterval_TwoStages(confidence, FilePath(file).wstring().c_str(), &line, &field, &r);
+#else
   const QuorbelResult code = api.ConfidenceInterval_TwoStages_A(confidence, file.c_str(), &line, &field, &r);
+#endif
   if (code == QUORBEL_E_CLUSTER_FIELD || code == QUORBEL_E_CLUSTER_NO_ANIMALS || code == QUORBEL_E_CLUSTER_POSITIVES) {
     static const char* kFields[] = {"", "name", "animals", "positives"};
     std::fprintf(stderr, "quorbel: %s, line %d, field %d (%s): %s\n", file.c_str(), line, field,
@@ -113,7 +119,7 @@ struct Written {
 // The units the library wrote: CR LF lines, "name" or "name,times".
 std::vector<Written> ReadResult(const std::string& path, bool proportional) {
   std::vector<Written> units;
-  std::ifstream in(path, std::ios::binary);
+  std::ifstream in(FilePath(path), std::ios::binary);
   std::string line;
   while (std::getline(in, line)) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
@@ -156,9 +162,9 @@ void PrintSelection(const Args& args, bool proportional, int n, const std::strin
 // --force is given: the library replaces OUT without a word.
 void GuardOutput(const Args& args, const std::string& list, const std::string& out) {
   std::error_code error;
-  if (std::filesystem::equivalent(list, out, error))
+  if (std::filesystem::equivalent(FilePath(list), FilePath(out), error))
     throw UsageError("OUT '" + out + "' is the list itself; the selection would overwrite it");
-  if (std::filesystem::exists(out, error) && !args.Has("--force"))
+  if (std::filesystem::exists(FilePath(out), error) && !args.Has("--force"))
     throw UsageError("OUT '" + out + "' exists; give --force to replace it");
 }
 
@@ -170,9 +176,15 @@ QuorbelResult RunSelect(const host::Api& api, const Args& args, bool proportiona
   const int n = args.Int("--count");
   const long long seed = Seed(api, args);
   int32_t line = 0;
+#ifdef _WIN32
+  const std::wstring list = FilePath(files[0]).wstring(), out = FilePath(files[1]).wstring();
+  const QuorbelResult code = proportional ? api.Selection_ProbabilityProportional(n, list.c_str(), out.c_str(), &line)
+                                          : api.Selection_SimpleRandom(n, list.c_str(), out.c_str(), &line);
+#else
   const QuorbelResult code =
       proportional ? api.Selection_ProbabilityProportional_A(n, files[0].c_str(), files[1].c_str(), &line)
                    : api.Selection_SimpleRandom_A(n, files[0].c_str(), files[1].c_str(), &line);
+#endif
   ReportListLine(files[0], code, line);
   if (code == QUORBEL_E_LIST_MISSING || code == QUORBEL_E_LIST_EMPTY)
     std::fprintf(stderr, "quorbel: %s: %s\n", files[0].c_str(),

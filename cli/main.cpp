@@ -7,6 +7,10 @@
 // Exit status: 0 on success, 1 when the library rejects an argument (the
 // message names it and shows the result code), 2 for a command line that
 // cannot be run, 3 when the library cannot be loaded.
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include <clocale>
 #include <cstdio>
 #include <cstring>
@@ -132,7 +136,7 @@ int RunRegistration(bool enter) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+static int Main(int argc, char** argv) {
   // Paths, list files and result files follow the user's character type.
   // Numbers do not: arguments and JSON always use the point, whatever the
   // user's numeric locale, so LC_NUMERIC stays "C".
@@ -187,3 +191,26 @@ int main(int argc, char** argv) {
     return 2;
   }
 }
+
+#ifdef _WIN32
+// The command line as UTF-16, converted to UTF-8 for parsing; file paths go
+// back to UTF-16 for the library's wide exports (see paths.h), so names such
+// as donnees/élevage.txt arrive unchanged. Output is UTF-8 too.
+int wmain(int argc, wchar_t** wideArgv) {
+  SetConsoleOutputCP(CP_UTF8);
+  std::vector<std::string> words;
+  for (int i = 0; i < argc; ++i) {
+    const int bytes = WideCharToMultiByte(CP_UTF8, 0, wideArgv[i], -1, nullptr, 0, nullptr, nullptr);
+    std::string word(static_cast<size_t>(bytes > 0 ? bytes : 1), '\0');
+    WideCharToMultiByte(CP_UTF8, 0, wideArgv[i], -1, word.data(), bytes, nullptr, nullptr);
+    word.resize(std::strlen(word.c_str()));
+    words.push_back(word);
+  }
+  std::vector<char*> argv;
+  for (std::string& word : words) argv.push_back(word.data());
+  argv.push_back(nullptr);
+  return Main(argc, argv.data());
+}
+#else
+int main(int argc, char** argv) { return Main(argc, argv); }
+#endif

@@ -136,6 +136,14 @@ grep -q "30 units written" <<<"$short" && grep -q "ends at its first blank line"
 message=$(run select random "$work/none.txt" "$work/out.txt" --count 3 2>&1 >/dev/null | tr -d '\r')
 grep -q "none.txt: no such file" <<<"$message" || fail "a missing list should be named: $message"
 [ ! -e "$work/out.txt" ] || fail "a failed selection created its result file"
+# On Windows the command line arrives as UTF-16 (wmain) and paths reach the
+# library's wide exports unchanged.
+if [[ $program == *.exe ]]; then
+  mkdir -p "$work/données"
+  printf 'H1,10,2\nH2,20,5\nH3,15,0\nH4,12,3\n' > "$work/données/élevage.txt"
+  wide=$(LC_ALL=C.UTF-8 run interval two-stage "$work/données/élevage.txt" --json 2>&1 | tr -d '\r')
+  grep -q '"clusters": 4, "animals": 57, "positives": 10' <<<"$wide" || fail "a UTF-8 path under Wine: $wide"
+fi
 rm -rf "$work"
 
 run --help | grep -q "sample-size simple-random" || fail "--help does not list the command"
