@@ -88,6 +88,8 @@ Args::Args(const std::vector<std::string>& words, const std::vector<OptionHelp>&
     std::string word = words[i];
     if (word == "--json") {
       json_ = true;
+    } else if (word == "--csv") {
+      json_ = csv_ = true;
     } else if (word.rfind("--", 0) == 0) {
       std::string value;
       const size_t equals = word.find('=');

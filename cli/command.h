@@ -43,14 +43,15 @@ class Args {
   const std::string& Text(const char* name) const { return Value(name); }
   // A comma-separated list of colon-separated fields: "1000:0.3,2000:0.1".
   std::vector<std::vector<std::string>> Records(const char* name, size_t fields) const;
-  bool json() const { return json_; }
+  bool json() const { return json_; }  // also under --csv, whose table is made from the JSON
+  bool csv() const { return csv_; }
   const std::vector<std::string>& positional() const { return positional_; }
 
  private:
   const std::string& Value(const char* name) const;
   std::map<std::string, std::string> values_;
   std::vector<std::string> positional_;
-  bool json_ = false;
+  bool json_ = false, csv_ = false;
 };
 
 // The value an option takes when it is not given (--confidence 95, --power

@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "command.h"
+#include "csv.h"
 #include "help.h"
 #include "output.h"
 
@@ -28,7 +29,7 @@ namespace {
 
 void PrintOverview() {
   std::printf("quorbel: sampling-survey statistics for animal populations\n\n"
-              "usage: quorbel FAMILY COMMAND [FILES] [--option value ...] [--json]\n"
+              "usage: quorbel FAMILY COMMAND [FILES] [--option value ...] [--json | --csv]\n"
               "       quorbel FAMILY COMMAND --help     (what it answers, its options, a worked example)\n"
               "       quorbel --version\n"
               "       quorbel register | unregister   (Windows: enter or remove the library in the registry)\n");
@@ -40,7 +41,7 @@ void PrintOverview() {
         std::printf("  %-40s %s\n", (std::string(command.family) + " " + command.name).c_str(), command.summary);
     }
   }
-  std::printf("\n--json prints the results for programs instead of tables for people. Proportions may be\n"
+  std::printf("\n--json prints the results for programs, --csv as a table for a spreadsheet. Proportions may be\n"
               "written 0.95 or 95%%. Exit status: 0 success; 1 the library rejected an argument (the message\n"
               "names it and the result code); 2 a command line that cannot run; 3 the library cannot be loaded.\n");
 }
@@ -90,6 +91,7 @@ void PrintCommandHelp(const Command& command) {
                 : option.optional                 ? " (optional)"
                                                   : "");
   std::printf("  %-16s %s\n", "--json", "print JSON for programs");
+  std::printf("  %-16s %s\n", "--csv", "print a table with a header row for a spreadsheet");
   if (guide == nullptr) return;
   if (guide->notes[0] != '\0') std::printf("\nnotes: %s\n", guide->notes);
   if (guide->example.empty()) return;
@@ -179,7 +181,11 @@ static int Main(int argc, char** argv) {
   }
   try {
     const Args args(words, command->options, command->positionals.size());
+    std::string captured;
+    if (args.csv()) CaptureJson(&captured);
     const QuorbelResult code = command->run(*api, args);
+    CaptureJson(nullptr);
+    if (args.csv() && code == QUORBEL_OK) std::fputs(JsonToCsv(captured).c_str(), stdout);
     if (code == QUORBEL_OK) {
       PrintConfidenceNote(*command, args);
       return 0;

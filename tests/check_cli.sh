@@ -104,6 +104,16 @@ grep -q "With one cluster there is no variation between clusters" <<<"$one" || f
 worse=$(run prevalence true --apparent 0.3 --sensitivity 0.4 --specificity 0.5 | tr -d '\r')
 grep -q "sensitivity + specificity is below 1" <<<"$worse" || fail "Se + Sp below 1: $worse"
 
+# --csv: a header row, then the rows of the answer's first list of records,
+# other fields repeated as columns.
+csv=$(run sample-size simple-random --prevalence 0.3 --precision 0.1 --population 1000 --csv | tr -d '\r')
+[ "$(head -n 2 <<<"$csv")" = "$(printf 'ladder.population,ladder.sampleSize,population.size,population.sampleSize,infinitePopulation\n50,48,1000,473,897')" ] \
+  || fail "sample-size --csv: $csv"
+csv=$(run compare interval --p1 0.2 --size1 100 --p2 0.35 --size2 120 --csv | tr -d '\r')
+grep -qx "99,-0.0023074835,0.30230746,false,0.14999999" <<<"$csv" || fail "compare interval --csv: $csv"
+csv=$(run detect evaluate --population 1000 --sample 269 --prevalence 0.01 --sensitivity 0.95 --specificity 0.98 --positive-at 9 --csv | tr -d '\r')
+grep -q "^10,0.388945993300" <<<"$csv" || fail "detect evaluate --csv: $csv"
+
 # OUT may not be the list, and an existing OUT needs --force.
 refuse "is the list itself" select pps "$work/sized.txt" "$work/sized.txt" --count 2
 refuse "exists; give --force to replace it" select pps "$work/sized.txt" "$work/pps.txt" --count 2
@@ -125,6 +135,8 @@ seeded=$(run select pps "$work/sized.txt" "$work/pps2.txt" --count 3 --seed 2 | 
 [ "$(cat "$work/pps2.txt")" = "$(printf 'Middle,1\r\nLarge,2\r')" ] || fail "pps with seed 2: $(od -c "$work/pps2.txt")"
 grep -q "2 units written" <<<"$seeded" && grep -q "Large was selected 2 times" <<<"$seeded" \
   && grep -q "rerun with --seed 2 to repeat" <<<"$seeded" || fail "the selection summary: $seeded"
+csv=$(run select pps "$work/sized.txt" "$work/pps4.txt" --count 3 --seed 2 --csv | tr -d '\r')
+grep -q "^units.name,units.times,method," <<<"$csv" && grep -q "^Large,2," <<<"$csv" || fail "select pps --csv: $csv"
 fresh=$(run select pps "$work/sized.txt" "$work/pps3.txt" --count 3 --json | tr -d '\r')
 grep -q '"written": [23], "list": ".*", "result": ".*", "seed": [0-9]*, "generator": "msvcrt rand' <<<"$fresh" \
   && grep -q '"units": \[{"name": "' <<<"$fresh" || fail "a fresh seed is reported: $fresh"
