@@ -25,6 +25,8 @@ Tests ReadTests(const Args& args) {
   if (args.Has("--combination")) {
     const std::string& word = args.Text("--combination");
     if (word != "parallel" && word != "serial") throw UsageError("--combination must be parallel or serial");
+    if (!args.Has("--sensitivity2") || !args.Has("--specificity2"))
+      throw UsageError("--combination needs a second test: --sensitivity2 and --specificity2");
     combination = word == "parallel" ? 2 : 1;
   }
   return {args.Float("--sensitivity"), args.Float("--specificity"), args.FloatOr("--sensitivity2", 0.0f),
@@ -309,6 +311,8 @@ QuorbelResult RunMaximumPrevalence(const host::Api& api, const Args& args) {
               "  probability of detecting at a prevalence of %s: %s\n",
               n, population, r.diseasedAnimals, FloatText(r.maximumPrevalence).c_str(), FloatText(prevalence).c_str(),
               FloatText(r.detectionProbability).c_str());
+  std::printf("  (the diseased animals are the threshold X rounded up, plus one when X is whole; the maximum\n"
+              "  prevalence is X / population itself, so the two need not agree)\n");
   std::printf("\nExactly (hypergeometric sampling):\n\n  diseased animals     %d\n  maximum prevalence   %s\n"
               "  probability of detecting at a prevalence of %s: %s\n",
               exact.maximumDiseased, DoubleText(exact.maximumPrevalence).c_str(), FloatText(prevalence).c_str(),

@@ -87,12 +87,30 @@ QuorbelResult RunStratified(const host::Api& api, const Args& args) {
   return code;
 }
 
+// The preset of the library from --preset 0..4 or --design-effect 2, 4, 7 or
+// 7.5; a preset and --rho exclude each other, and one of them is needed.
+int ReadPreset(const Args& args) {
+  const int given = args.Has("--preset") + args.Has("--design-effect") + args.Has("--rho");
+  if (given != 1) throw UsageError("give one of --preset, --design-effect or --rho");
+  if (args.Has("--design-effect")) {
+    const std::string& effect = args.Text("--design-effect");
+    static const char* kEffects[] = {"2", "4", "7", "7.5"};
+    for (int preset = 1; preset <= 4; ++preset)
+      if (effect == kEffects[preset - 1]) return preset;
+    throw UsageError("--design-effect '" + effect + "' must be 2, 4, 7 or 7.5 (or give --rho)");
+  }
+  if (!args.Has("--preset")) return 0;
+  const int preset = args.Int("--preset");
+  if (preset < 1 || preset > 4) throw UsageError("--preset must be 1, 2, 3 or 4 (design effects 2, 4, 7, 7.5)");
+  return preset;
+}
+
 QuorbelResult RunTwoStage(const host::Api& api, const Args& args) {
   const float prevalence = args.Float("--prevalence");
   const float precision = args.Float("--precision");
   const int confidence = args.Int("--confidence");
   const int m = args.Int("--animals-per-cluster");
-  const int preset = args.IntOr("--preset", 0);
+  const int preset = ReadPreset(args);
   const float rho = args.FloatOr("--rho", 0.0f);
   TwoStageSampleSizeResult r;
   const QuorbelResult code = api.SampleSize_TwoStages(prevalence, precision, confidence, m, preset, rho, &r);
@@ -190,8 +208,9 @@ void AddPrevalenceCommands(std::vector<Command>& commands) {
       {"sample-size", "two-stage", "clusters and animals to examine in a two-stage survey",
        {{"--prevalence", kProportion}, {"--precision", "relative precision, 0.000001 <= value < 1"},
         {"--confidence", kConfidence}, {"--animals-per-cluster", "a whole number, at least 2"},
-        {"--preset", "0 (give --rho), 1 to 4 for design effects 2, 4, 7, 7.5, other: rho 1", true},
-        {"--rho", "intra-cluster correlation, at least 0.000001 when --preset is 0", true}},
+        {"--preset", "1 to 4: design effects 2, 4, 7 and 7.5 (or give --design-effect or --rho)", true},
+        {"--design-effect", "2, 4, 7 or 7.5, the presets by their values", true},
+        {"--rho", "intra-cluster correlation, at least 0.000001, instead of a preset", true}},
        {{QUORBEL_E_CLUSTER_PREVALENCE, "--prevalence", kProportion},
         {QUORBEL_E_PRECISION, "--precision", kProportion},
         {QUORBEL_E_CONFIDENCE, "--confidence", kConfidence},

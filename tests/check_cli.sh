@@ -104,6 +104,17 @@ grep -q "With one cluster there is no variation between clusters" <<<"$one" || f
 worse=$(run prevalence true --apparent 0.3 --sensitivity 0.4 --specificity 0.5 | tr -d '\r')
 grep -q "sensitivity + specificity is below 1" <<<"$worse" || fail "Se + Sp below 1: $worse"
 
+# Presets by their design effects; conflicting or invalid ones refused; a
+# combination needs its second test.
+effect=$(run sample-size two-stage --prevalence 0.3 --precision 0.2 --animals-per-cluster 10 --design-effect 2 --json | tr -d '\r')
+preset=$(run sample-size two-stage --prevalence 0.3 --precision 0.2 --animals-per-cluster 10 --preset 1 --json | tr -d '\r')
+[ -n "$effect" ] && [ "$effect" = "$preset" ] || fail "--design-effect 2 should be preset 1: $effect against $preset"
+refuse "--preset must be 1, 2, 3 or 4" sample-size two-stage --prevalence 0.3 --precision 0.2 --animals-per-cluster 10 --preset 9
+refuse "give one of --preset, --design-effect or --rho" sample-size two-stage --prevalence 0.3 --precision 0.2 \
+  --animals-per-cluster 10 --preset 1 --rho 0.1
+refuse "--combination needs a second test" detect sample-size --prevalence 0.05 --population 100 --sensitivity 0.9 \
+  --specificity 0.98 --combination serial
+
 # --csv: a header row, then the rows of the answer's first list of records,
 # other fields repeated as columns.
 csv=$(run sample-size simple-random --prevalence 0.3 --precision 0.1 --population 1000 --csv | tr -d '\r')
