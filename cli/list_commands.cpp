@@ -5,12 +5,14 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <random>
 #include <string>
 
 #include "command.h"
 #include "list_check.h"
 #include "paths.h"
+#include "progress.h"
 #include "output.h"
 
 namespace quorbel::cli {
@@ -62,12 +64,14 @@ QuorbelResult RunIntervalTwoStage(const host::Api& api, const Args& args) {
   WarnAboutList(file, 2);
   int32_t line = 0, field = 0;
   TwoStageIntervalResult r;
+  std::optional<Progress> progress(std::in_place, file);
 #ifdef _WIN32
   const QuorbelResult code =
       api.ConfidenceInterval_TwoStages(confidence, FilePath(file).wstring().c_str(), &line, &field, &r);
 #else
   const QuorbelResult code = api.ConfidenceInterval_TwoStages_A(confidence, file.c_str(), &line, &field, &r);
 #endif
+  progress.reset();
   if (code == QUORBEL_E_CLUSTER_FIELD || code == QUORBEL_E_CLUSTER_NO_ANIMALS || code == QUORBEL_E_CLUSTER_POSITIVES) {
     static const char* kFields[] = {"", "name", "animals", "positives"};
     std::fprintf(stderr, "quorbel: %s, line %d, field %d (%s): %s\n", file.c_str(), line, field,
@@ -176,6 +180,7 @@ QuorbelResult RunSelect(const host::Api& api, const Args& args, bool proportiona
   const int n = args.Int("--count");
   const long long seed = Seed(api, args);
   int32_t line = 0;
+  std::optional<Progress> progress(std::in_place, files[0]);
 #ifdef _WIN32
   const std::wstring list = FilePath(files[0]).wstring(), out = FilePath(files[1]).wstring();
   const QuorbelResult code = proportional ? api.Selection_ProbabilityProportional(n, list.c_str(), out.c_str(), &line)
@@ -185,6 +190,7 @@ QuorbelResult RunSelect(const host::Api& api, const Args& args, bool proportiona
       proportional ? api.Selection_ProbabilityProportional_A(n, files[0].c_str(), files[1].c_str(), &line)
                    : api.Selection_SimpleRandom_A(n, files[0].c_str(), files[1].c_str(), &line);
 #endif
+  progress.reset();
   ReportListLine(files[0], code, line);
   if (code == QUORBEL_E_LIST_MISSING || code == QUORBEL_E_LIST_EMPTY)
     std::fprintf(stderr, "quorbel: %s: %s\n", files[0].c_str(),
