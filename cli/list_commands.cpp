@@ -1,5 +1,6 @@
 // Commands that work on list files: the two-stage confidence interval from a
 // cluster list, and the selection of units from a unit list.
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -91,15 +92,18 @@ QuorbelResult RunIntervalTwoStage(const host::Api& api, const Args& args) {
   std::printf("Confidence interval of a prevalence, two-stage sampling (%s, confidence %d %%)\n\n"
               "  clusters %d, animals %d, positives %d\n\n",
               file.c_str(), confidence, r.clusters, r.animals, r.positives);
+  // A value that cannot be estimated (one cluster, clusters of one animal)
+  // is said so, with the reason below, rather than printed as nan or inf.
+  auto cell = [](float value) { return std::isfinite(value) ? FloatText(value) : std::string("not estimable"); };
   PrintTable({"estimate", "lower limit", "upper limit", "standard error", "design effect", "rho"},
-             {{FloatText(r.prevalence), FloatText(r.lower), FloatText(r.upper), FloatText(r.standardError),
-               FloatText(r.designEffect), FloatText(r.intraClusterCorrelation)}});
+             {{cell(r.prevalence), cell(r.lower), cell(r.upper), cell(r.standardError), cell(r.designEffect),
+               cell(r.intraClusterCorrelation)}});
   if (r.clusters == 1)
     std::printf("\nWith one cluster there is no variation between clusters to measure: the standard error, the\n"
-                "limits, the design effect and rho cannot be estimated (nan). Sample more clusters.\n");
+                "limits, the design effect and rho cannot be estimated. Sample more clusters.\n");
   else if (r.animals == r.clusters)
     std::printf("\nEvery cluster has one animal: the mean cluster size is 1, so rho, which divides by it minus 1,\n"
-                "cannot be estimated (nan or inf).\n");
+                "cannot be estimated.\n");
   return code;
 }
 
@@ -109,8 +113,9 @@ void ReportListLine(const std::string& list, QuorbelResult code, int32_t line) {
     std::fprintf(stderr, "quorbel: %s, line %d: the line converts to no characters in this locale\n", list.c_str(),
                  line);
   if (code == QUORBEL_E_SIZED_LINE)
-    std::fprintf(stderr, "quorbel: %s, line %d: a line needs exactly a name and a size%s\n", list.c_str(), line,
-                 " (or the sizes add up beyond 2147483647)");
+    std::fprintf(stderr, "quorbel: %s, line %d: a line needs exactly a name and a size, separated by '%c', the "
+                 "list separator in effect (or the sizes add up beyond 2147483647)\n", list.c_str(), line,
+                 SeparatorInEffect());
 }
 
 // A unit as the result file names it, with the times it was selected (1 for

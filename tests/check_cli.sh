@@ -115,6 +115,20 @@ refuse "give one of --preset, --design-effect or --rho" sample-size two-stage --
 refuse "--combination needs a second test" detect sample-size --prevalence 0.05 --population 100 --sensitivity 0.9 \
   --specificity 0.98 --combination serial
 
+# One command of each family in each output form: a table, JSON, CSV.
+for words in "sample-size simple-random --prevalence 0.3 --precision 0.1 --population 1000" \
+             "interval simple-random --positives 30 --sample 100 --population 1000" \
+             "compare interval --p1 0.2 --size1 100 --p2 0.35 --size2 120" \
+             "prevalence true --positives 30 --tested 100 --sensitivity 0.9 --specificity 0.95" \
+             "mean interval --mean 25 --sd 4 --sample 30 --population 200" \
+             "detect maximum-prevalence --sample 30 --population 1000 --sensitivity 1 --prevalence 0.05"; do
+  read -r -a w <<<"$words"
+  table=$(run "${w[@]}" | tr -d '\r'); json=$(run "${w[@]}" --json | tr -d '\r'); csv=$(run "${w[@]}" --csv | tr -d '\r')
+  [ -n "$table" ] && [[ $json == \{* ]] && [ "$(wc -l <<<"$csv")" -ge 2 ] && [[ $(head -n 1 <<<"$csv") == *,* ]] \
+    || fail "$words: table '$table', JSON '$json', CSV '$csv'"
+done
+grep -q "not estimable" <<<"$(run interval two-stage "$work/one-cluster.txt" | tr -d '\r')" || fail "one cluster prints nan"
+
 # --csv: a header row, then the rows of the answer's first list of records,
 # other fields repeated as columns.
 csv=$(run sample-size simple-random --prevalence 0.3 --precision 0.1 --population 1000 --csv | tr -d '\r')
