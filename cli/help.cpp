@@ -32,9 +32,11 @@ const std::vector<CommandGuide> kGuides = {
      {"interval", "simple-random", "--positives", "30", "--sample", "100", "--population", "1000"}, kZRule},
     {"interval", "stratified", kAnalyse, "What does a stratified sample say about the prevalence?",
      {"interval", "stratified", "--strata", "1000:100:0.3,2000:150:0.1"}, kZRule},
-    {"interval", "two-stage", kAnalyse, "What does a two-stage (cluster) sample say about the prevalence?", {},
+    {"interval", "two-stage", kAnalyse, "What does a two-stage (cluster) sample say about the prevalence?",
+     {"interval", "two-stage", "clusters.txt"},
      "FILE holds one cluster per line: name, animals examined, positives, separated by the list separator of the "
-     "user's locale (';' for Spanish, ',' otherwise). A list ends at its first line of fewer than three fields."},
+     "user's locale (';' for Spanish, ',' otherwise). A list ends at its first line of fewer than three fields.",
+     {"H1,10,2", "H2,20,5", "H3,15,0", "H4,12,3"}},
     {"interval", "proportion", kAnalyse, "Which interval does a proportion x / n have, by each method?",
      {"interval", "proportion", "--positives", "30", "--sample", "100"},
      "Computed at the exact normal quantile of any level from 50 to 99.99."},
@@ -71,13 +73,17 @@ const std::vector<CommandGuide> kGuides = {
      {"detect", "exact", "--population", "1000", "--prevalence", "0.05", "--sensitivity", "0.95", "--specificity",
       "0.98"},
      "Positive at c or more reactors, c the smallest that keeps the specificity target (default 0.95)."},
-    {"select", "random", kSelect, "Which units of my list do I examine, chosen at random?", {},
+    {"select", "random", kSelect, "Which units of my list do I examine, chosen at random?",
+     {"select", "random", "farms.txt", "chosen.txt", "--count", "3", "--seed", "7"},
      "LIST: one unit name per line. OUT: the chosen names, one per line (CR LF). A list ends at its first blank "
-     "line: lines after it are never read. Without --seed a fresh seed is taken and printed."},
-    {"select", "pps", kSelect, "Which units do I examine, with probability proportional to their size?", {},
+     "line: lines after it are never read. Without --seed a fresh seed is taken and printed.",
+     {"Farm 1", "Farm 2", "Farm 3", "Farm 4", "Farm 5", "Farm 6", "Farm 7", "Farm 8"}},
+    {"select", "pps", kSelect, "Which units do I examine, with probability proportional to their size?",
+     {"select", "pps", "herds.txt", "chosen.txt", "--count", "3", "--seed", "7"},
      "LIST: name and size per line, split at the list separator of the user's locale (';' for Spanish, ',' "
      "otherwise). OUT: name,times selected: a unit larger than the sampling interval can be selected more than "
-     "once. A list ends at its first blank line: lines after it are never read."},
+     "once. A list ends at its first blank line: lines after it are never read.",
+     {"Herd A,120", "Herd B,45", "Herd C,300", "Herd D,80", "Herd E,60", "Herd F,210"}},
 };
 
 }  // namespace

@@ -15,6 +15,9 @@ struct CommandGuide {
   const char* question;  // one sentence
   std::vector<std::string> example;  // the words after "quorbel"; its output is shown live
   const char* notes;     // what is easy to misread, or ""
+  // For commands that read a list: the example's first positional names a
+  // file of these lines, written to a scratch folder for the example's run.
+  std::vector<std::string> exampleList = {};
 };
 
 // The guide of a command, or null.

@@ -12,6 +12,10 @@
 #endif
 
 #include <clocale>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <random>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -101,12 +105,41 @@ void PrintCommandHelp(const Command& command) {
   std::string loadError;
   const host::Api* api = host::LoadApi(&loadError);
   if (api == nullptr) return;
-  try {
-    const std::vector<std::string> words(guide->example.begin() + 2, guide->example.end());
-    command.run(*api, Args(words, command.options, command.positionals.size()));
-  } catch (const UsageError& error) {
-    std::printf("(%s)\n", error.what());
+  std::vector<std::string> words(guide->example.begin() + 2, guide->example.end());
+  // A list example runs in a scratch folder on a copy of its lines, which are
+  // shown first, and the files it writes are shown after; the folder is
+  // removed afterwards.
+  std::error_code error;
+  const std::filesystem::path home = std::filesystem::current_path(error);
+  const std::filesystem::path scratch =
+      std::filesystem::temp_directory_path(error) / ("quorbel-help-" + std::to_string(std::random_device()()));
+  const bool withList = !guide->exampleList.empty() && !words.empty() &&
+                        std::filesystem::create_directory(scratch, error) &&
+                        (std::filesystem::current_path(scratch, error), !error);
+  if (withList) {
+    std::ofstream list(words[0], std::ios::binary);
+    for (const std::string& line : guide->exampleList) list << line << "\n";
+    std::printf("%s:\n", words[0].c_str());
+    for (const std::string& line : guide->exampleList) std::printf("  %s\n", line.c_str());
+    std::printf("\n");
   }
+  try {
+    command.run(*api, Args(words, command.options, command.positionals.size()));
+  } catch (const UsageError& failure) {
+    std::printf("(%s)\n", failure.what());
+  }
+  if (!withList) return;
+  for (size_t i = 1; i < command.positionals.size() && i < words.size(); ++i) {
+    std::ifstream written(words[i], std::ios::binary);
+    std::string line;
+    std::printf("\n%s:\n", words[i].c_str());
+    while (std::getline(written, line)) {
+      if (!line.empty() && line.back() == '\r') line.pop_back();
+      std::printf("  %s\n", line.c_str());
+    }
+  }
+  std::filesystem::current_path(home, error);
+  std::filesystem::remove_all(scratch, error);
 }
 
 // "quorbel register" and "quorbel unregister", for installers: enter the

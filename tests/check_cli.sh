@@ -192,7 +192,9 @@ known=$(run --commands-json | tr -d '\r' | grep -o '"family"' | wc -l)
 help=$(run detect sample-size --help | tr -d '\r')
 grep -q "more than k reactors make the population positive" <<<"$help" && grep -q "animals to sample *47" <<<"$help" \
   || fail "detect sample-size --help should explain the cut-off and run its example: $help"
-grep -q "usage: quorbel select pps LIST OUT" <<<"$(run select pps --help | tr -d '\r')" || fail "select pps --help names LIST and OUT"
+pps_help=$(run select pps --help | tr -d '\r')
+grep -q "usage: quorbel select pps LIST OUT" <<<"$pps_help" && grep -q "^chosen.txt:" <<<"$pps_help" \
+  && grep -q "^  Herd C,1" <<<"$pps_help" || fail "select pps --help names LIST and OUT and runs its example: $pps_help"
 
 # The exact layer. Expected values from tests/reference/exact_reference.R
 # (full sums in R); the design search agrees with epiR's rsu.sssep.rsfreecalc.
