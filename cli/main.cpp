@@ -50,17 +50,28 @@ void PrintOverview() {
               "names it and the result code); 2 a command line that cannot run; 3 the library cannot be loaded.\n");
 }
 
-// Under the tables of the classic estimates: the normal quantile actually
-// used, which is 1.96 for every level from 91 to 98.
-void PrintConfidenceNote(const Command& command, const Args& args) {
+// Above a table: the settings in effect, defaults included, and for the
+// classic estimates the normal quantile actually used, which is 1.96 for
+// every level from 91 to 98.
+void PrintSettings(const Command& command, const Args& args) {
+  if (args.json()) return;
+  std::string line;
+  auto add = [&line](const std::string& text) { line += (line.empty() ? "" : ", ") + text; };
   const std::string family = command.family;
-  if (args.json() || !args.Has("--confidence") || family == "detect" || family == "prevalence" ||
-      std::string(command.name) == "proportion")
-    return;
-  const int level = args.Int("--confidence");
-  const char* z = level == 90 ? "1.645" : level == 99 ? "2.576" : "1.96";
-  std::printf("\nconfidence %d %%: z = %s%s\n", level, z,
-              level >= 91 && level <= 98 ? " (the library uses 1.96 for every level from 91 to 98)" : "");
+  const bool classicZ = family != "detect" && family != "prevalence" && std::string(command.name) != "proportion";
+  if (args.Has("--confidence")) {
+    const std::string& level = args.Text("--confidence");
+    std::string text = "confidence " + level + " %";
+    if (classicZ && (level == "90" || level == "99")) text += " (z = " + std::string(level == "90" ? "1.645" : "2.576") + ")";
+    if (classicZ && level.size() == 2 && level >= "91" && level <= "98")
+      text += " (z = 1.96: the library uses 1.96 for every level from 91 to 98)";
+    add(text);
+  }
+  if (args.Has("--power")) add("power " + args.Text("--power") + " %");
+  for (const OptionHelp& option : command.options)
+    if (std::string(option.name) == "--false-positive-risk")
+      add("false-positive risk " + (args.Has("--false-positive-risk") ? args.Text("--false-positive-risk") : "0.05"));
+  if (!line.empty()) std::printf("[%s]\n", line.c_str());
 }
 
 // Every command with its options and positional arguments, as JSON.
@@ -216,13 +227,11 @@ static int Main(int argc, char** argv) {
     const Args args(words, command->options, command->positionals.size());
     std::string captured;
     if (args.csv()) CaptureJson(&captured);
+    PrintSettings(*command, args);
     const QuorbelResult code = command->run(*api, args);
     CaptureJson(nullptr);
     if (args.csv() && code == QUORBEL_OK) std::fputs(JsonToCsv(captured).c_str(), stdout);
-    if (code == QUORBEL_OK) {
-      PrintConfidenceNote(*command, args);
-      return 0;
-    }
+    if (code == QUORBEL_OK) return 0;
     std::fprintf(stderr, "quorbel: %s\n", RejectionText(*command, code).c_str());
     return 1;
   } catch (const UsageError& error) {

@@ -107,7 +107,7 @@ int ReadPreset(const Args& args) {
 
 QuorbelResult RunTwoStage(const host::Api& api, const Args& args) {
   const float prevalence = args.Float("--prevalence");
-  const float precision = args.Float("--precision");
+  const float precision = RelativePrecision(args);
   const int confidence = args.Int("--confidence");
   const int m = args.Int("--animals-per-cluster");
   const int preset = ReadPreset(args);
@@ -206,7 +206,8 @@ void AddPrevalenceCommands(std::vector<Command>& commands) {
        RunStratified});
   commands.push_back(
       {"sample-size", "two-stage", "clusters and animals to examine in a two-stage survey",
-       {{"--prevalence", kProportion}, {"--precision", "relative precision, 0.000001 <= value < 1"},
+       {{"--prevalence", kProportion}, {"--precision", "relative precision, 0.000001 <= value < 1 (or give --absolute-precision)", true},
+        {"--absolute-precision", "the half-width itself, converted to relative as d / prevalence", true},
         {"--confidence", kConfidence}, {"--animals-per-cluster", "a whole number, at least 2"},
         {"--preset", "1 to 4: design effects 2, 4, 7 and 7.5 (or give --design-effect or --rho)", true},
         {"--design-effect", "2, 4, 7 or 7.5, the presets by their values", true},

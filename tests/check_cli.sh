@@ -85,7 +85,14 @@ defaults=$(run compare sample-size --p1 0.2 --p2 0.4 --json | tr -d '\r')
 given=$(run compare sample-size --p1 0.2 --p2 0.4 --confidence 95 --power 80 --json | tr -d '\r')
 [ -n "$defaults" ] && [ "$defaults" = "$given" ] || fail "defaults of 95 and 80: '$defaults' against '$given'"
 note=$(run interval simple-random --positives 30 --sample 100 --population 1000 --confidence 97 | tr -d '\r')
-grep -q "confidence 97 %: z = 1.96 (the library uses 1.96 for every level from 91 to 98)" <<<"$note" || fail "z note: $note"
+[ "$(head -n 1 <<<"$note")" = "[confidence 97 % (z = 1.96: the library uses 1.96 for every level from 91 to 98)]" ] \
+  || fail "z in the header: $note"
+settings=$(run compare sample-size --p1 0.2 --p2 0.4 | tr -d '\r' | head -n 1)
+[ "$settings" = "[confidence 95 % (z = 1.96: the library uses 1.96 for every level from 91 to 98), power 80 %]" ] \
+  || fail "defaults in the header: $settings"
+two=$(run sample-size two-stage --prevalence 0.3 --absolute-precision 0.06 --animals-per-cluster 10 --preset 1 --json | tr -d '\r')
+[ "$two" = "$(run sample-size two-stage --prevalence 0.3 --precision 0.2 --animals-per-cluster 10 --preset 1 --json | tr -d '\r')" ] \
+  || fail "two-stage --absolute-precision: $two"
 run compare sample-size --help | tr -d '\r' | grep -q -- "--power *80, 85, 90 or 95 (default 80)" || fail "help shows no default"
 
 # What the library reads silently, the tool says: a header line, a field
