@@ -16,8 +16,6 @@
 namespace quorbel::cli {
 namespace {
 
-constexpr int kSpanish = 10;
-
 // The fields of a line as the library splits it: runs between separators.
 std::vector<std::string> Fields(const std::string& line, char separator) {
   std::vector<std::string> fields;
@@ -46,6 +44,7 @@ bool IsWholeNumber(const std::string& field) {
 
 char SeparatorInEffect() {
 #ifdef _WIN32
+  constexpr LCID kSpanish = 10;  // primary language of a Spanish locale
   return (GetUserDefaultLCID() & 0x3FF) == kSpanish ? ';' : ',';
 #else
   for (const char* name : {"LC_ALL", "LC_CTYPE", "LANG"}) {
