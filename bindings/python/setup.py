@@ -47,7 +47,7 @@ def derive_code_names(out_dir):
     """result-codes.inc from the public headers, as the CMake build derives it."""
     lines = []
     for header in ('quorbel.h', 'quorbel_exact.h'):
-        for line in open(os.path.join(ROOT, 'include', header)):
+        for line in open(os.path.join(ROOT, 'include', header)).read().splitlines():
             match = re.match(r'^#define (QUORBEL_[A-Z_]+) +(0x[0-9A-Fa-f]+)u */\* *([^*]*[^ *,])', line)
             if match and re.match(r'QUORBEL_(EXACT_)?E_', match.group(1)):
                 lines.append('{%su, "%s", "%s"},' % (match.group(2), match.group(1), match.group(3).replace('"', "'")))
