@@ -20,7 +20,7 @@ objdump -p "$lib" | grep -q "SONAME *libquorbel.so.0" || fail "SONAME is not lib
 # The completion offers what the tool's help lists.
 completion=$(bash -c 'source "$1/share/bash-completion/completions/quorbel"
   COMP_WORDS=("$1/bin/quorbel" detect ex); COMP_CWORD=2; _quorbel "$1/bin/quorbel"; echo "${COMPREPLY[*]}"
-  COMP_WORDS=("$1/bin/quorbel" detect exact --spec); COMP_CWORD=3; _quorbel "$1/bin/quorbel"; echo "${COMPREPLY[*]}"' _ "$prefix")
+  COMP_WORDS=("$1/bin/quorbel" detect exact --speci); COMP_CWORD=3; _quorbel "$1/bin/quorbel"; echo "${COMPREPLY[*]}"' _ "$prefix")
 grep -qx "exact" <<<"$(head -n 1 <<<"$completion")" || fail "completion of 'detect ex': $completion"
 grep -q -- "--specificity --specificity-target" <<<"$(tail -n 1 <<<"$completion")" || fail "completion of options: $completion"
 libdir=$(dirname "$lib")
