@@ -14,6 +14,12 @@ endif()
 if(NOT WIN32)
   target_compile_options(quorbel_flags INTERFACE -fvisibility=hidden)
 endif()
+# Emscripten leaves C++ exceptions uncaught unless asked; the library's
+# guards and the tool's argument errors rely on them.
+if(EMSCRIPTEN)
+  target_compile_options(quorbel_flags INTERFACE -fexceptions)
+  target_link_options(quorbel_flags INTERFACE -fexceptions)
+endif()
 if(QUORBEL_FUZZ)
   target_compile_options(quorbel_flags INTERFACE
       -fsanitize=fuzzer-no-link,address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)
