@@ -1,0 +1,215 @@
+// The pictures of the calculator, drawn with Chart.js from further calls of
+// window.quorbel: the prevalence sample size against population size, the
+// population sensitivity and specificity of a detection design against
+// sample size, the intervals of a proportion side by side, and the true
+// prevalence against the apparent one.
+(function (root) {
+  'use strict';
+  const COLOURS = {blue: '#1f6f8b', orange: '#d9822b', green: '#3b8b3b', red: '#b3261e', grey: '#7a8896'};
+  const MAX_POINTS = 160;
+  let charts = [];
+
+  function clear(container) {
+    for (const chart of charts) chart.destroy();
+    charts = [];
+    container.textContent = '';
+  }
+
+  function figure(container, id, caption) {
+    const canvas = document.createElement('canvas');
+    canvas.id = id;
+    canvas.setAttribute('role', 'img');
+    canvas.setAttribute('aria-label', caption);
+    const box = document.createElement('div');
+    box.className = 'canvas-box';
+    box.append(canvas);
+    const node = document.createElement('figure');
+    const text = document.createElement('figcaption');
+    text.textContent = caption;
+    node.append(box, text);
+    container.append(node);
+    return canvas;
+  }
+
+  function plot(container, id, caption, config) {
+    const canvas = figure(container, id, caption);
+    config.options = Object.assign({animation: false, responsive: true, maintainAspectRatio: false,
+                                    interaction: {mode: 'nearest', intersect: false}}, config.options || {});
+    charts.push(new Chart(canvas, config));
+  }
+
+  const axis = (title, extra) => Object.assign({type: 'linear', title: {display: true, text: title}}, extra || {});
+  const line = (label, data, colour, extra) =>
+    Object.assign({type: 'line', label, data, borderColor: colour, backgroundColor: colour, pointRadius: 0, borderWidth: 2}, extra || {});
+  const marker = (label, points, colour) =>
+    ({type: 'scatter', label, data: points, borderColor: colour, backgroundColor: colour, pointRadius: 7, pointStyle: 'rectRot'});
+
+  // Whole numbers from `low` to `high`, at most MAX_POINTS of them, with
+  // `keep` among them.
+  function steps(low, high, keep) {
+    const stride = Math.max(1, Math.ceil((high - low + 1) / MAX_POINTS));
+    const values = [];
+    for (let v = low; v <= high; v += stride) values.push(v);
+    if (values[values.length - 1] !== high) values.push(high);
+    for (const k of keep) if (k >= low && k <= high && !values.includes(k)) values.push(k);
+    return values.sort((a, b) => a - b);
+  }
+
+  // Values of a call over a range, leaving out those the library rejects.
+  function series(xs, call) {
+    const points = [];
+    for (const x of xs) {
+      try {
+        const y = call(x);
+        if (y !== null && Number.isFinite(y)) points.push({x, y});
+      } catch (error) { /* outside the function's domain: no point */ }
+    }
+    return points;
+  }
+
+  const number = (value, fallback) => {
+    if (value === undefined || value === null || value === '') return fallback;
+    const text = String(value).trim();
+    if (text === 'infinite' || text === 'Infinity') return Infinity;
+    const parsed = Number(text.replace(/%$/, ''));
+    return text.endsWith('%') ? parsed / 100 : parsed;
+  };
+
+  // ------------------------------------------------------------ the ladder
+  function ladder(container, args, result) {
+    const points = result.ladder.map((row) => ({x: row.population, y: row.sampleSize}));
+    const yours = [{x: result.population.size, y: result.population.sampleSize}];
+    plot(container, 'chart-ladder', 'Animals to examine against the size of the population; your population marked, ' +
+         'the infinite population as a dashed line.', {
+      data: {datasets: [
+        line('sample size', points, COLOURS.blue, {pointRadius: 3}),
+        line('infinite population', [{x: points[0].x, y: result.infinitePopulation}, {x: Math.max(points[points.length - 1].x, yours[0].x), y: result.infinitePopulation}],
+             COLOURS.grey, {borderDash: [6, 4], borderWidth: 1}),
+        marker('your population', yours, COLOURS.orange)]},
+      options: {scales: {x: axis('population (animals)', {type: 'logarithmic'}), y: axis('sample size (animals)', {beginAtZero: true})}},
+    });
+  }
+
+  // ----------------------------------------------------- detection designs
+  function detectionDesigns(command, args, result) {
+    const designs = [];
+    if (command.name === 'sample-size') {
+      designs.push({label: 'design of the classic method', n: result.sampleSize, positiveAt: result.reactorCutOff + 1,
+                    sensitivity: result.achieved.populationSensitivity, specificity: result.achieved.populationSpecificity});
+    }
+    const exact = command.name === 'exact' ? result : result.exact;
+    if (exact && exact.reachable) {
+      designs.push({label: 'exact design', n: exact.sampleSize, positiveAt: exact.positiveAt,
+                    sensitivity: exact.populationSensitivity, specificity: exact.populationSpecificity});
+    }
+    if (command.name === 'evaluate') {
+      designs.push({label: 'your design', n: number(args.sample), positiveAt: number(args.positive_at, 1),
+                    sensitivity: result.populationSensitivity, specificity: result.populationSpecificity});
+    }
+    return designs;
+  }
+
+  function detection(container, command, args, result, quorbel) {
+    const designs = detectionDesigns(command, args, result);
+    if (!designs.length) return;
+    const population = number(args.population);
+    const largest = Math.max(...designs.map((d) => d.n));
+    const high = Math.min(population, Math.max(20, Math.ceil(largest * 2)));
+    const ns = steps(1, high, designs.map((d) => d.n));
+    // The classic design's answer gives the test it used (two tests combined
+    // into one); the other commands take one test.
+    const common = {population: args.population, prevalence: args.prevalence,
+                    sensitivity: result.sensitivity !== undefined ? result.sensitivity : args.sensitivity,
+                    specificity: result.specificity !== undefined ? result.specificity
+                               : args.specificity === undefined ? 1 : args.specificity};
+    const cutOffs = [...new Set(designs.map((d) => d.positiveAt))];
+    const datasets = [];
+    cutOffs.forEach((positiveAt, i) => {
+      const dash = i === 0 ? [] : [6, 4];
+      const answers = new Map();
+      const evaluate = (n) => {
+        if (n < positiveAt) return null;
+        if (!answers.has(n)) answers.set(n, quorbel.detect_evaluate(Object.assign({sample: n, positive_at: positiveAt}, common)));
+        return answers.get(n);
+      };
+      datasets.push(line('population sensitivity, positive at ' + positiveAt, series(ns, (n) => evaluate(n) && evaluate(n).populationSensitivity), COLOURS.blue, {borderDash: dash}));
+      datasets.push(line('population specificity, positive at ' + positiveAt, series(ns, (n) => evaluate(n) && evaluate(n).populationSpecificity), COLOURS.green, {borderDash: dash}));
+    });
+    const level = number(args.confidence, 95);
+    const target = level > 1 ? level / 100 : level;
+    datasets.push(line('target confidence ' + target, [{x: 1, y: target}, {x: high, y: target}], COLOURS.red, {borderDash: [2, 3], borderWidth: 1.5}));
+    const colours = [COLOURS.orange, '#6a3d9a', COLOURS.grey];
+    designs.forEach((d, i) => datasets.push(marker(d.label + ': ' + d.n + ' animals, positive at ' + d.positiveAt,
+                                                   [{x: d.n, y: d.sensitivity}], colours[i % colours.length])));
+    plot(container, 'chart-detection', 'Population sensitivity and specificity against the number of animals tested, ' +
+         'for each reactor cut-off of the designs; the designs marked, the target confidence as a red line. ' +
+         'A design below the line falls short.', {
+      data: {datasets},
+      options: {scales: {x: axis('animals tested'), y: axis('probability', {min: 0, max: 1})}},
+    });
+  }
+
+  // ----------------------------------------------- intervals of a proportion
+  const METHODS = [['wald', 'Wald'], ['wilson', 'Wilson'], ['clopperPearson', 'Clopper-Pearson'],
+                   ['jeffreys', 'Jeffreys'], ['agrestiCoull', 'Agresti-Coull']];
+
+  function intervals(container, args, result) {
+    const shown = METHODS.filter(([key]) => result[key]);
+    plot(container, 'chart-intervals', 'The interval of each method side by side; the observed proportion as a line.', {
+      type: 'bar',
+      data: {labels: shown.map(([, label]) => label), datasets: [
+        {type: 'bar', label: 'interval', data: shown.map(([key]) => [result[key].lower, result[key].upper]),
+         backgroundColor: 'rgba(31, 111, 139, 0.55)', borderColor: COLOURS.blue, borderWidth: 1, borderSkipped: false},
+        {type: 'line', label: 'observed proportion ' + result.proportion, data: shown.map(() => result.proportion),
+         borderColor: COLOURS.orange, backgroundColor: COLOURS.orange, pointRadius: 0, borderWidth: 2}]},
+      options: {indexAxis: 'y', scales: {x: axis('proportion', {min: 0}), y: {type: 'category'}}},
+    });
+  }
+
+  // ------------------------------------------------ true against apparent
+  function truePrevalence(container, args, result, quorbel) {
+    const test = {sensitivity: args.sensitivity, specificity: args.specificity};
+    const datasets = [];
+    if (args.tested !== undefined && args.positives !== undefined && 'estimate' in result) {
+      const tested = number(args.tested);
+      const positives = number(args.positives);
+      const ks = steps(0, tested, [positives]);
+      const answers = new Map(ks.map((k) => {
+        try {
+          return [k, quorbel.prevalence_true(Object.assign({positives: k, tested: args.tested, confidence: args.confidence}, test))];
+        } catch (error) {
+          return [k, null];
+        }
+      }));
+      const at = (field) => series(ks, (k) => answers.get(k) && field(answers.get(k))).map((p) => ({x: p.x / tested, y: p.y}));
+      datasets.push(line('true prevalence', at((a) => a.estimate), COLOURS.blue));
+      datasets.push(line('Clopper-Pearson limits', at((a) => a.clopperPearson.lower), COLOURS.grey, {borderDash: [5, 3], borderWidth: 1.5}));
+      datasets.push(line('', at((a) => a.clopperPearson.upper), COLOURS.grey, {borderDash: [5, 3], borderWidth: 1.5}));
+      datasets.push(marker('your sample: ' + positives + ' of ' + tested, [{x: result.apparent, y: result.estimate}], COLOURS.orange));
+    } else {
+      const apparent = number(args.apparent);
+      const xs = steps(1, 100, []).map((k) => k / 100);
+      const curve = series(xs, (x) => quorbel.prevalence_true(Object.assign({apparent: x}, test)).truePrevalence);
+      datasets.push(line('true prevalence', curve, COLOURS.blue));
+      datasets.push(marker('your apparent prevalence', [{x: apparent, y: result.truePrevalence}], COLOURS.orange));
+    }
+    plot(container, 'chart-true-prevalence', 'The true prevalence behind each apparent prevalence for this test, ' +
+         'with its limits; your result marked.', {
+      data: {datasets},
+      options: {scales: {x: axis('apparent prevalence', {min: 0, max: 1}), y: axis('true prevalence', {min: 0, max: 1})},
+                plugins: {legend: {labels: {filter: (item) => item.text !== ''}}}},
+    });
+  }
+
+  function draw(container, command, args, result, quorbel) {
+    clear(container);
+    if (typeof Chart === 'undefined') return;
+    const key = command.family + '/' + command.name;
+    if (key === 'sample-size/simple-random') ladder(container, args, result);
+    else if (key === 'detect/sample-size' || key === 'detect/exact' || key === 'detect/evaluate') detection(container, command, args, result, quorbel);
+    else if (key === 'interval/proportion') intervals(container, args, result);
+    else if (key === 'prevalence/true') truePrevalence(container, args, result, quorbel);
+  }
+
+  root.QuorbelCharts = {draw, clear};
+})(this);
