@@ -40,9 +40,15 @@ bool IsWholeNumber(const std::string& field) {
   return digits != i && (digits == std::string::npos || field.find_first_not_of(" \t\r", digits) == std::string::npos);
 }
 
+// Set by a host that chooses the separator itself; 0 while it follows the locale.
+char g_chosenSeparator = 0;
+
 }  // namespace
 
+void ChooseSeparatorInEffect(char separator) { g_chosenSeparator = separator; }
+
 char SeparatorInEffect() {
+  if (g_chosenSeparator != 0) return g_chosenSeparator;
 #ifdef _WIN32
   constexpr LCID kSpanish = 10;  // primary language of a Spanish locale
   return (GetUserDefaultLCID() & 0x3FF) == kSpanish ? ';' : ',';
@@ -91,8 +97,10 @@ void WarnAboutList(const std::string& path, int numericFields) {
     std::fprintf(stderr, "quorbel: warning: %s: the list ends at its blank line %d; %d line%s after it %s not read\n",
                  path.c_str(), blankAt, afterBlank, afterBlank == 1 ? "" : "s", afterBlank == 1 ? "is" : "are");
   if (!sawSeparator && sawOther)
-    std::fprintf(stderr, "quorbel: warning: %s uses '%c' but the list separator in effect is '%c' (it follows the "
-                 "user's locale: ';' for Spanish, ',' otherwise)\n", path.c_str(), other, separator);
+    std::fprintf(stderr, "quorbel: warning: %s uses '%c' but the list separator in effect is '%c' (%s)\n", path.c_str(),
+                 other, separator,
+                 g_chosenSeparator != 0 ? "the one chosen for this list"
+                                        : "it follows the user's locale: ';' for Spanish, ',' otherwise");
 }
 
 }  // namespace quorbel::cli

@@ -13,6 +13,10 @@ namespace quorbel::cli {
 // Spanish one, ',' otherwise.
 char SeparatorInEffect();
 
+// For a host that sets the library's separator itself (the browser page):
+// the separator the checks then assume; 0 returns to the locale's.
+void ChooseSeparatorInEffect(char separator);
+
 // Prints the warnings about `path` to standard error; `numericFields` is the
 // number of fields after the name that must be integers (1 sized list, 2
 // cluster list).

@@ -20,6 +20,11 @@
 namespace quorbel::cli {
 
 Progress::Progress(const std::string& path) {
+#ifdef __EMSCRIPTEN__
+  // A page has no terminal, and its module no threads.
+  (void)path;
+  return;
+#endif
   std::error_code error;
   const auto size = std::filesystem::file_size(FilePath(path), error);
   if (error || size < kLargeList || !QUORBEL_ISATTY(QUORBEL_FILENO(stderr))) return;

@@ -13,6 +13,7 @@
 #include "frame/list_separator.h"
 #include "help.h"
 #include "linked_api.h"
+#include "list_check.h"
 #include "output.h"
 
 namespace {
@@ -49,6 +50,7 @@ extern "C" {
 // user locale to take it from, so the page asks.
 EMSCRIPTEN_KEEPALIVE const char* quorbel_web_run(const char* joinedWords, int separator) {
   quorbel::ChooseListSeparator(separator == ';' ? quorbel::kLanguageSpanish : 0);
+  quorbel::cli::ChooseSeparatorInEffect(separator == ';' ? ';' : ',');
   std::string json, message;
   int status = 3;
   try {

@@ -256,6 +256,8 @@
       state.lastResult = null;
       showError(command, error.message);
       $('#results').textContent = '';
+      for (const warning of error.warnings || [])
+        $('#results').append(element('p', {class: 'warning', text: 'Warning: ' + warning}));
       QuorbelCharts.clear($('#charts'));
       return;
     }

@@ -41,7 +41,11 @@
     warnings = [];
     const answer = module.ccall('quorbel_web_run', 'string', ['string', 'number'],
                                 [words.join('\n'), separator.charCodeAt(0)]);
-    if (answer[0] !== '0') throw new Error(answer.slice(1));
+    if (answer[0] !== '0') {
+      const error = new Error(answer.slice(1));
+      error.warnings = warnings;
+      throw error;
+    }
     return JSON.parse(answer.slice(1));
   }
 
