@@ -13,6 +13,7 @@ packages=(
   g++-i686-linux-gnu qemu-user-static libboost-math-dev pkg-config zip
   python3 python3-dev python3-venv python3-pip python3-setuptools python3-numpy python3-pytest
   r-base-dev r-cran-jsonlite r-cran-tinytest
+  emscripten node-acorn chromium
   locales ca-certificates
 )
 # Locales the tests run the tool under: a Spanish and a German one, whose

@@ -10,6 +10,9 @@
 #   win32     Quorbel.dll for 32-bit Windows (the product), the suite under
 #             a private 32-bit Wine; reported as skipped, with the reason,
 #             where this machine cannot execute 32-bit programs
+# then the Python and R packages, the release archives, and the browser
+# calculator (its module under node; its page in headless Chromium, reported
+# as skipped, with the reason, where Chromium cannot start).
 # Exits non-zero when any build or test fails; skipped tests do not fail it.
 set -uo pipefail
 cd "$(dirname "$0")/.."
@@ -67,6 +70,26 @@ if bash tools/release.sh; then
   passed=$((passed + 1))
 else
   failed=$((failed + 1)); broken+=("release archives")
+fi
+
+echo "=== web calculator: module under node"
+if bash tools/test-web.sh module; then
+  passed=$((passed + 1))
+else
+  failed=$((failed + 1)); broken+=("web module")
+fi
+
+echo "=== web calculator: page in headless Chromium"
+output=$(bash tools/test-web.sh browser 2>&1)
+status=$?
+echo "$output"
+if [ $status -eq 0 ]; then
+  passed=$((passed + 1))
+elif [ $status -eq 77 ]; then
+  skipped=$((skipped + 1)); skipped_tests+=("web.browser")
+  notes+=("web.browser: $(grep -m1 '^SKIPPED:' <<<"$output" | sed 's/^SKIPPED: //')")
+else
+  failed=$((failed + 1)); broken+=("web browser")
 fi
 
 echo

@@ -11,6 +11,8 @@ import {createRequire} from 'node:module';
 import {before, describe, test} from 'node:test';
 import {fileURLToPath} from 'node:url';
 
+import {compareAnswers} from './compare.mjs';
+
 const require = createRequire(import.meta.url);
 const root = path.resolve(path.dirname(fileURLToPath(import.meta.url)), '..', '..');
 const page = path.join(root, 'build', 'web');
@@ -139,24 +141,7 @@ describe('exact layer against R', () => {
   });
 });
 
-// The same words through the native tool: the specified calculations bit
-// for bit, the exact layer within 1e-12 (the module's libm may differ in a
-// double's last bit).
-const EXACT_KEYS = new Set(['achieved', 'exact', 'estimate', 'wald', 'wilson', 'clopperPearson', 'jeffreys', 'agrestiCoull',
-                            'z', 'populationSensitivity', 'populationSpecificity', 'bestSensitivity']);
-
-function compareAnswers(web, native, where, exactLayer) {
-  if (typeof native === 'number') {
-    if (exactLayer) assert.ok(Math.abs(web - native) <= 1e-12 * Math.max(1, Math.abs(native)), `${where}: ${web} against ${native}`);
-    else assert.ok(Object.is(web, native), `${where}: ${web} against ${native}`);
-    return;
-  }
-  if (native === null || typeof native !== 'object') return assert.equal(web, native, where);
-  assert.deepEqual(Object.keys(web), Object.keys(native), where);
-  for (const key of Object.keys(native))
-    compareAnswers(web[key], native[key], `${where}.${key}`, exactLayer || EXACT_KEYS.has(key));
-}
-
+// The same words through the native tool (compare.mjs tells how closely).
 const LISTS = {
   'clusters.txt': 'H1,10,2\nH2,20,5\nH3,15,0\nH4,12,3\nH5,8,1\n',
   'farms.txt': Array.from({length: 40}, (_, i) => `Farm ${i + 1}`).join('\n') + '\n',
