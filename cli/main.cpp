@@ -75,21 +75,6 @@ void PrintSettings(const Command& command, const Args& args) {
 }
 
 // Every command with its options and positional arguments, as JSON.
-void PrintCommandTable() {
-  Json json;
-  json.BeginArray();
-  for (const Command& command : Commands()) {
-    json.Begin().String("family", command.family).String("name", command.name).String("summary", command.summary);
-    json.BeginArray("positionals");
-    for (const char* positional : command.positionals) json.String(nullptr, positional);
-    json.EndArray().BeginArray("options");
-    for (const OptionHelp& option : command.options)
-      json.Begin().String("name", option.name).String("allowed", option.allowed)
-          .Bool("optional", option.optional || DefaultOf(option.name) != nullptr).End();
-    json.EndArray().End();
-  }
-  json.EndArray().Print();
-}
 
 // The command's question, usage, options with their defaults, notes, and a
 // worked example whose output is computed on the spot.
@@ -192,7 +177,7 @@ static int Main(int argc, char** argv) {
     return argc < 2 ? 2 : 0;
   }
   if (std::strcmp(argv[1], "--commands-json") == 0) {
-    PrintCommandTable();  // for the bindings' generators and coverage tests
+    std::fputs(CommandTableJson().c_str(), stdout);  // for the bindings' generators and coverage tests
     return 0;
   }
   if (std::strcmp(argv[1], "--version") == 0) {

@@ -1,8 +1,10 @@
 // Finding a command, the words of a rejection, and running a command in
-// this process for its JSON (the bindings' way in). See command.h.
+// this process for its JSON (the bindings' way in), and the table of
+// commands as JSON. See command.h.
 #include <cstring>
 
 #include "command.h"
+#include "help.h"
 #include "output.h"
 
 namespace quorbel::cli {
@@ -19,6 +21,38 @@ std::string RejectionText(const Command& command, QuorbelResult code) {
       return std::string(blame.argument) + " rejected: it must be " + blame.allowed + " (result code " +
              CodeText(code) + ")";
   return "the library failed (result code " + CodeText(code) + ")";
+}
+
+std::string CommandTableJson() {
+  Json json;
+  json.BeginArray();
+  for (const Command& command : Commands()) {
+    json.Begin().String("family", command.family).String("name", command.name).String("summary", command.summary);
+    json.BeginArray("positionals");
+    for (const char* positional : command.positionals) json.String(nullptr, positional);
+    json.EndArray().BeginArray("options");
+    for (const OptionHelp& option : command.options) {
+      const char* fallback = DefaultOf(option.name);
+      json.Begin().String("name", option.name).String("allowed", option.allowed);
+      json.Bool("optional", option.optional || fallback != nullptr).String("default", fallback ? fallback : "").End();
+    }
+    json.EndArray();
+    if (const CommandGuide* guide = GuideOf(command.family, command.name)) {
+      json.String("group", guide->group).String("question", guide->question).String("notes", guide->notes);
+      json.BeginArray("example");
+      for (const std::string& word : guide->example) json.String(nullptr, word);
+      json.EndArray().BeginArray("exampleList");
+      for (const std::string& line : guide->exampleList) json.String(nullptr, line);
+      json.EndArray();
+    }
+    json.End();
+  }
+  json.EndArray();
+  std::string text;
+  CaptureJson(&text);
+  json.Print();
+  CaptureJson(nullptr);
+  return text;
 }
 
 int RunForJson(const host::Api& api, const std::vector<std::string>& words, std::string* json, std::string* message) {

@@ -11,10 +11,8 @@
 #include "command.h"
 #include "csv.h"
 #include "frame/list_separator.h"
-#include "help.h"
 #include "linked_api.h"
 #include "list_check.h"
-#include "output.h"
 
 namespace {
 
@@ -30,15 +28,6 @@ std::vector<std::string> SplitWords(const std::string& joined) {
     words.push_back(joined.substr(start, end - start));
   words.push_back(joined.substr(start));
   return words;
-}
-
-void WriteGuide(quorbel::cli::Json& json, const quorbel::cli::CommandGuide& guide) {
-  json.String("group", guide.group).String("question", guide.question).String("notes", guide.notes);
-  json.BeginArray("example");
-  for (const std::string& word : guide.example) json.String(nullptr, word);
-  json.EndArray().BeginArray("exampleList");
-  for (const std::string& line : guide.exampleList) json.String(nullptr, line);
-  json.EndArray();
 }
 
 }  // namespace
@@ -73,32 +62,9 @@ EMSCRIPTEN_KEEPALIVE const char* quorbel_web_csv(const char* json) {
   return g_answer.c_str();
 }
 
-// The commands, their options with defaults, and the guides of --help (the
-// group, the question, the notes and the worked example), as JSON.
+// The table of commands with their guides: see CommandTableJson.
 EMSCRIPTEN_KEEPALIVE const char* quorbel_web_commands() {
-  using quorbel::cli::Json;
-  Json json;
-  json.BeginArray();
-  for (const quorbel::cli::Command& command : quorbel::cli::Commands()) {
-    json.Begin().String("family", command.family).String("name", command.name).String("summary", command.summary);
-    json.BeginArray("positionals");
-    for (const char* positional : command.positionals) json.String(nullptr, positional);
-    json.EndArray().BeginArray("options");
-    for (const quorbel::cli::OptionHelp& option : command.options) {
-      const char* fallback = quorbel::cli::DefaultOf(option.name);
-      json.Begin().String("name", option.name).String("allowed", option.allowed);
-      json.Bool("optional", option.optional || fallback != nullptr).String("default", fallback ? fallback : "").End();
-    }
-    json.EndArray();
-    if (const quorbel::cli::CommandGuide* guide = quorbel::cli::GuideOf(command.family, command.name))
-      WriteGuide(json, *guide);
-    json.End();
-  }
-  json.EndArray();
-  g_answer.clear();
-  quorbel::cli::CaptureJson(&g_answer);
-  json.Print();
-  quorbel::cli::CaptureJson(nullptr);
+  g_answer = quorbel::cli::CommandTableJson();
   return g_answer.c_str();
 }
 
