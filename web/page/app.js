@@ -53,7 +53,7 @@
     OUT: ['Result file name', 'for the download'],
   };
 
-  const state = {command: null, lists: {}, timer: null, lastResult: null};
+  const state = {command: null, lists: {}, timer: null};
   const $ = (selector) => document.querySelector(selector);
 
   function element(tag, attributes, ...children) {
@@ -164,7 +164,10 @@
       fields.append(buildField(option, values[option.name]));
     }
     form.append(fields, element('p', {class: 'general-error', id: 'form-error', role: 'alert', hidden: true}));
-    if (command.notes) form.append(element('p', {class: 'notes', text: command.notes}));
+    // The tool's notes, but a page takes the separator from its own field.
+    const notes = command.notes.replace(/the list separator of the user's locale \(';' for Spanish, ',' otherwise\)/,
+                                        'the list separator chosen here');
+    if (notes) form.append(element('p', {class: 'notes', text: notes}));
   }
 
   // ------------------------------------------------------------ the address
@@ -253,7 +256,6 @@
     try {
       result = quorbel[(command.family + '_' + command.name).replace(/-/g, '_')](args);
     } catch (error) {
-      state.lastResult = null;
       showError(command, error.message);
       $('#results').textContent = '';
       for (const warning of error.warnings || [])
@@ -261,7 +263,6 @@
       QuorbelCharts.clear($('#charts'));
       return;
     }
-    state.lastResult = result;
     QuorbelResults.render($('#results'), command, args, result, quorbel);
     QuorbelCharts.draw($('#charts'), command, args, result, quorbel);
   }

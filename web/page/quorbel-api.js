@@ -13,11 +13,12 @@
 // is the tool's own.
 //
 // Commands that read a list take it as `list` or `file`: the text itself, a
-// Uint8Array, or {name, text}. `separator` (',' by default, or ';') splits
-// its lines, since a page has no user locale to choose it. Commands that
-// write a file take its name as `out` (default "chosen.txt"); the text
-// written is the answer's non-enumerable property `output`. Warnings the
-// tool would print are the non-enumerable `warnings` (an array).
+// Uint8Array, {name, text} or {name, bytes}. `separator` (',' by default, or
+// ';') splits its lines, since a page has no user locale to choose it.
+// Commands that write a file take its name as `out` (default "chosen.txt");
+// the text written is the answer's non-enumerable property `output`.
+// Warnings the tool would print are the non-enumerable `warnings` (an array)
+// of the answer, or of the Error when the call is rejected.
 //
 // In node: require('./quorbel-api.js')(require('./quorbel.js')).
 (function (root, define) {
@@ -63,7 +64,7 @@
       content = value.text !== undefined ? value.text : value.bytes;
     }
     if (typeof content !== 'string' && !(content instanceof Uint8Array))
-      throw new TypeError('a list is its text, a Uint8Array or {name, text}');
+      throw new TypeError('a list is its text, a Uint8Array, {name, text} or {name, bytes}');
     name = String(name).replace(/[\\/\n]/g, '_');
     module.FS.writeFile(SCRATCH + '/' + name, content);
     return name;
