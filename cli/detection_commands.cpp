@@ -99,27 +99,6 @@ QuorbelExactEvaluation Achieved(double population, int32_t n, double prevalence,
   return e;
 }
 
-// The fewest herds, 1 .. herds, whose survey sensitivity reaches the level
-// with this herd design; 0 when even every herd falls short.
-int32_t HerdsReaching(int herds, double herdPrevalence, int herdSize, const QuorbelExactDesign& herd,
-                      double withinPrevalence, double se, double sp, double level) {
-  auto sensitivity = [&](int32_t h) {
-    QuorbelExactHerdSurvey s{};
-    CheckExact(QuorbelExact_HerdSurvey(herds, h, herdPrevalence, herdSize, herd.sampleSize, withinPrevalence, se, sp,
-                                       herd.positiveAt, &s),
-               "exact herd survey");
-    return s.surveySensitivity;
-  };
-  if (sensitivity(herds) < level / 100.0) return 0;
-  int32_t low = 1, high = herds;
-  while (low < high) {
-    const int32_t middle = low + (high - low) / 2;
-    if (sensitivity(middle) >= level / 100.0) high = middle;
-    else low = middle + 1;
-  }
-  return low;
-}
-
 QuorbelResult RunDetectSampleSize(const host::Api& api, const Args& args) {
   const Tests t = ReadTests(args);
   const float prevalence = args.Float("--prevalence");
@@ -234,7 +213,9 @@ QuorbelResult RunDetectTwoStage(const host::Api& api, const Args& args) {
   if (designable) {
     herdDesign = ExactDesign(herdSize, within, se, sp, herdSensitivity, 1.0 - typed.risk);
     if (herdDesign.reachable)
-      herdsNeeded = HerdsReaching(herds, herdPrevalence, herdSize, herdDesign, within, se, sp, confidence);
+      CheckExact(QuorbelExact_HerdsNeeded(herds, herdPrevalence, herdSize, herdDesign.sampleSize, within, se, sp,
+                                          herdDesign.positiveAt, confidence, &herdsNeeded),
+                 "exact herds needed");
   }
   if (args.json()) {
     Json json;

@@ -168,6 +168,18 @@ QUORBEL_API QuorbelResult QuorbelExact_HerdSurvey(int32_t herds, int32_t herdsSa
                                                   double specificity, int32_t positiveAt,
                                                   QuorbelExactHerdSurvey* result);
 
+/* The fewest herds, 1 .. herds, whose survey sensitivity (as
+ * QuorbelExact_HerdSurvey gives it, for this herd design) reaches the
+ * confidence level; 0 when even every herd falls short. The survey
+ * sensitivity grows with the herds sampled, so the search halves the range,
+ * with the herd sensitivity worked out once. Checks: those of
+ * QuorbelExact_HerdSurvey with every herd sampled, then the confidence level
+ * (percent). */
+QUORBEL_API QuorbelResult QuorbelExact_HerdsNeeded(int32_t herds, double herdPrevalence, int32_t herdSize,
+                                                   int32_t animalsPerHerd, double withinHerdPrevalence,
+                                                   double sensitivity, double specificity, int32_t positiveAt,
+                                                   double confidenceLevel, int32_t* herdsNeeded);
+
 #ifdef __cplusplus
 } /* extern "C" */
 #endif

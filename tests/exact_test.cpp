@@ -49,6 +49,15 @@ struct TrueCase {
   double limits[4];
   bool valid;
 };
+struct HerdsCase {
+  int32_t herds;
+  double herdPrevalence;
+  int32_t herdSize, animalsPerHerd;
+  double withinPrevalence, se, sp;
+  int32_t positiveAt;
+  double level, herdSensitivity;
+  int32_t herdsNeeded;
+};
 
 #include "reference/exact_reference.inc"
 
@@ -142,6 +151,13 @@ TEST(Exact, RejectionsInOrderWriteNothing) {
       {"Se + Sp = 1", EXACT(QuorbelExact_TruePrevalence)(1, 10, 0.4, 0.6, 95, nullptr), QUORBEL_EXACT_E_USELESS_TEST},
       {"herd sample above herds", EXACT(QuorbelExact_HerdSurvey)(10, 11, 0.1, 50, 5, 0.1, 1, 1, 1, nullptr),
        QUORBEL_EXACT_E_SAMPLE},
+      // The herd design is checked before the level, as the survey would be.
+      {"herds needed, herds 0", EXACT(QuorbelExact_HerdsNeeded)(0, 0.1, 50, 5, 0.1, 1, 1, 1, 10, nullptr),
+       QUORBEL_EXACT_E_POPULATION},
+      {"herds needed, positive at 6 of 5", EXACT(QuorbelExact_HerdsNeeded)(10, 0.1, 50, 5, 0.1, 1, 1, 6, 10, nullptr),
+       QUORBEL_EXACT_E_POSITIVE_AT},
+      {"herds needed, level 100", EXACT(QuorbelExact_HerdsNeeded)(10, 0.1, 50, 5, 0.1, 1, 1, 1, 100, nullptr),
+       QUORBEL_EXACT_E_CONFIDENCE},
   };
   for (const auto& c : cases) EXPECT_EQ(c.expected, c.code) << c.what;
 }
@@ -156,6 +172,24 @@ TEST(Exact, HerdSurveyOfWholeHerdsIsTheChanceOfDrawingADiseasedHerd) {
   EXPECT_EQ(1.0, r.herdSensitivity);
   EXPECT_EQ(1.0, r.surveySpecificity);
   EXPECT_NEAR(0.41624763307384804, r.surveySensitivity, kProbability);
+}
+
+// The herds a two-stage design needs, against R's full sums over every herd
+// count (exact_reference.R); the herd sensitivity of each row ties the
+// search to the herd design it searched with.
+TEST(Exact, HerdsNeededAgreesWithFullSums) {
+  for (const HerdsCase& c : kHerdsCases) {
+    int32_t needed = -7;
+    ASSERT_EQ(QUORBEL_OK, EXACT(QuorbelExact_HerdsNeeded)(c.herds, c.herdPrevalence, c.herdSize, c.animalsPerHerd,
+                                                          c.withinPrevalence, c.se, c.sp, c.positiveAt, c.level,
+                                                          &needed));
+    EXPECT_EQ(c.herdsNeeded, needed) << c.herds << " herds at " << c.level;
+    QuorbelExactHerdSurvey survey;
+    ASSERT_EQ(QUORBEL_OK, EXACT(QuorbelExact_HerdSurvey)(c.herds, c.herds, c.herdPrevalence, c.herdSize,
+                                                         c.animalsPerHerd, c.withinPrevalence, c.se, c.sp,
+                                                         c.positiveAt, &survey));
+    EXPECT_NEAR(c.herdSensitivity, survey.herdSensitivity, kProbability);
+  }
 }
 
 }  // namespace

@@ -111,4 +111,18 @@ for (t in trues) {
        paste(sapply(c(rg(wil), rg(cp)), num), collapse = ", "), if (ap < 1 - sp || ap > se) "false" else "true")
 }
 emit("};")
+
+emit("// {herds, herd prevalence, herd size, animals per herd, within-herd prevalence, Se, Sp, positiveAt, level,")
+emit("//  herd sensitivity, herds needed (0: none suffice)}")
+emit("const HerdsCase kHerdsCases[] = {")
+survey <- function(H, DH, h, hse) { y <- 0:min(h, DH); 1 - sum(dhyper(y, DH, H - DH, h) * (1 - hse)^y) }
+herds <- list(c(500, 0.05, 100, 28, 0.2, 0.9, 0.98, 3, 95), c(100, 0.05, 20, 20, 0.1, 1, 1, 1, 95),
+              c(100, 0.01, 50, 5, 0.1, 0.9, 1, 1, 95), c(40, 0.1, 30, 10, 0.3, 0.8, 0.99, 2, 99))
+for (h in herds) {
+  H <- h[1]; hse <- sep(h[3], h[4], h[5], h[6], h[7], h[8]); DH <- diseased(h[2], H)
+  reach <- which(sapply(1:H, function(k) survey(H, DH, k, hse)) >= h[9] / 100)
+  emit("    {%d, %s, %d, %d, %s, %s, %s, %d, %s, %s, %d},", H, num(h[2]), h[3], h[4], num(h[5]), num(h[6]), num(h[7]),
+       h[8], num(h[9]), num(hse), if (length(reach)) min(reach) else 0)
+}
+emit("};")
 writeLines(lines, out)
