@@ -35,33 +35,14 @@ PyObject* Run(PyObject*, PyObject* args) {
   return Py_BuildValue("(iss)", status, json.c_str(), message.c_str());
 }
 
-// commands() -> [(family, name, summary, [(option, allowed, optional)], [positionals])]
+// commands() -> the table of commands as JSON text (see CommandTableJson).
 PyObject* CommandTable(PyObject*, PyObject*) {
-  PyObject* table = PyList_New(0);
-  for (const quorbel::cli::Command& command : quorbel::cli::Commands()) {
-    PyObject* options = PyList_New(0);
-    for (const quorbel::cli::OptionHelp& option : command.options) {
-      const bool optional = option.optional || quorbel::cli::DefaultOf(option.name) != nullptr;
-      PyObject* entry = Py_BuildValue("(ssO)", option.name, option.allowed, optional ? Py_True : Py_False);
-      PyList_Append(options, entry);
-      Py_DECREF(entry);
-    }
-    PyObject* positionals = PyList_New(0);
-    for (const char* name : command.positionals) {
-      PyObject* text = PyUnicode_FromString(name);
-      PyList_Append(positionals, text);
-      Py_DECREF(text);
-    }
-    PyObject* entry = Py_BuildValue("(sssNN)", command.family, command.name, command.summary, options, positionals);
-    PyList_Append(table, entry);
-    Py_DECREF(entry);
-  }
-  return table;
+  return PyUnicode_FromString(quorbel::cli::CommandTableJson().c_str());
 }
 
 PyMethodDef kMethods[] = {
     {"run", Run, METH_VARARGS, "run(words) -> (status, json, message)"},
-    {"commands", CommandTable, METH_NOARGS, "the table of commands"},
+    {"commands", CommandTable, METH_NOARGS, "the table of commands, as JSON"},
     {nullptr, nullptr, 0, nullptr},
 };
 

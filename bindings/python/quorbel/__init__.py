@@ -56,9 +56,10 @@ def _is_array(value):
     return isinstance(value, (list, tuple)) or (numpy is not None and isinstance(value, numpy.ndarray))
 
 
-def _make(family, name, summary, options, positionals):
+def _make(command):
+    family, name, summary, positionals = command['family'], command['name'], command['summary'], command['positionals']
     python_name = (family + '_' + name).replace('-', '_')
-    keywords = [(option[2:].replace('-', '_'), option, allowed, optional) for option, allowed, optional in options]
+    keywords = [(o['name'][2:].replace('-', '_'), o['name'], o['allowed'], o['optional']) for o in command['options']]
     files = [p.lower() for p in positionals]
 
     def call(*args, **kwargs):
@@ -110,13 +111,16 @@ def _make(family, name, summary, options, positionals):
     return python_name, call
 
 
+_COMMANDS = json.loads(_quorbel.commands())
+
+
 def commands():
     """The command-line tool's commands: (family, name) pairs, one function each."""
-    return [(family, name) for family, name, _, _, _ in _quorbel.commands()]
+    return [(command['family'], command['name']) for command in _COMMANDS]
 
 
-for _entry in _quorbel.commands():
-    _name, _function = _make(*_entry)
+for _entry in _COMMANDS:
+    _name, _function = _make(_entry)
     globals()[_name] = _function
     __all__.append(_name)
 __all__.append('commands')
