@@ -104,7 +104,9 @@ def _make(command):
     lines = [summary[0].upper() + summary[1:] + '.', '',
              'The same as: quorbel %s %s --json' % (family, name), '', 'Arguments:']
     lines += ['    %s: the file %s' % (f, p) for f, p in zip(files, positionals)]
-    lines += ['    %s: %s%s' % (k, allowed, ' (optional)' if optional else '') for k, _, allowed, optional in keywords]
+    defaults = {o['name'][2:].replace('-', '_'): o.get('default', '') for o in command['options']}
+    lines += ['    %s: %s%s' % (k, allowed, ' (default %s)' % defaults[k] if defaults[k] else ' (optional)' if optional else '')
+              for k, _, allowed, optional in keywords]
     lines += ['', 'Numbers may be NumPy arrays: see the package documentation.',
               'Raises ValueError with the tool\'s message when an argument is rejected.']
     call.__doc__ = '\n'.join(lines)
