@@ -87,16 +87,16 @@ const Command* FindCommand(const std::string& family, const std::string& name);
 // What the tool says when the library rejects an argument with `code`.
 std::string RejectionText(const Command& command, QuorbelResult code);
 
-// Runs "FAMILY COMMAND [words...]" in this process with --json, as the
-// bindings do: the JSON into *json, or what the tool would say into *message.
-// Returns the tool's exit status (0, 1 for a rejected argument, 2 for words
-// that cannot run).
 // The commands as JSON, for the bindings' generators, the page and the
 // coverage tests: family, name, summary, positionals, options (name,
 // allowed, optional, default) and the guide of --help (group, question,
 // notes, example words, example list).
 std::string CommandTableJson();
 
+// Runs "FAMILY COMMAND [words...]" in this process with --json, as the
+// bindings do: the JSON into *json, or what the tool would say into *message.
+// Returns the tool's exit status (0, 1 for a rejected argument, 2 for words
+// that cannot run).
 int RunForJson(const host::Api& api, const std::vector<std::string>& words, std::string* json, std::string* message);
 
 // Every command, family by family.

@@ -74,8 +74,6 @@ void PrintSettings(const Command& command, const Args& args) {
   if (!line.empty()) std::printf("[%s]\n", line.c_str());
 }
 
-// Every command with its options and positional arguments, as JSON.
-
 // The command's question, usage, options with their defaults, notes, and a
 // worked example whose output is computed on the spot.
 void PrintCommandHelp(const Command& command) {
