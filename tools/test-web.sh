@@ -18,6 +18,14 @@ fi
 status=0
 if [ "$part" != browser ]; then
   node --test web/tests/ || status=1
+  # The skipping path itself, on every machine: no browser is a skip with its reason.
+  said=$(QUORBEL_CHROMIUM=/nonexistent node web/tests/browser.mjs)
+  skip_status=$?
+  if [ $skip_status -eq 77 ] && grep -q '^SKIPPED: the browser tests: no Chromium at /nonexistent$' <<<"$said"; then
+    echo "ok - a missing browser is reported as skipped"
+  else
+    echo "not ok - a missing browser is reported as skipped (exit $skip_status: $said)"; status=1
+  fi
 fi
 if [ "$part" != module ]; then
   node web/tests/browser.mjs

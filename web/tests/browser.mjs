@@ -43,7 +43,8 @@ try {
   execFileSync(executable, [...flags, '--user-data-dir=' + fs.mkdtempSync(path.join(os.tmpdir(), 'quorbel-probe-')),
                             '--dump-dom', 'about:blank'], {timeout: 60000, stdio: ['ignore', 'pipe', 'pipe']});
 } catch (error) {
-  skip(`headless Chromium cannot start on this machine: ${String(error.stderr || error.message).trim().split('\n').pop()}`);
+  const said = String(error.stderr || '').trim().split('\n').pop();
+  skip(`headless Chromium cannot start on this machine: ${said || error.message.split('\n')[0]}`);
 }
 const browser = await chromium.launch({executablePath: executable, timeout: 60000, args: flags.slice(1)});
 fs.mkdirSync(shots, {recursive: true});
