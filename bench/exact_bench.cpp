@@ -1,5 +1,6 @@
 // Speed of the exact layer: evaluating a design (up to n = 10,000 of
-// N = 10,000,000) and searching for the exact design, including the case
+// N = 10,000,000), the herds a two-stage design needs, and searching for
+// the exact design, including the case
 // epiR's rsu.sssep.rsfreecalc answers (N 1,000, P 0.05, Se 0.95, Sp 0.98:
 // 189 animals, positive at 8).
 #include <benchmark/benchmark.h>
@@ -40,5 +41,17 @@ BENCHMARK(BM_Exact_Design)
     ->Args({10000000, 3, 1000})
     ->Args({10000000, 5, 999})
     ->Unit(benchmark::kMillisecond);
+
+// The fewest herds of a two-stage design: the worked two-stage case (500
+// herds of 100, 28 animals positive at 3: 58 herds), and 100,000 herds.
+void BM_Exact_HerdsNeeded(benchmark::State& state) {
+  const int32_t herds = static_cast<int32_t>(state.range(0));
+  for (auto _ : state) {
+    int32_t needed = 0;
+    benchmark::DoNotOptimize(QuorbelExact_HerdsNeeded(herds, 0.05, 100, 28, 0.2, 0.9, 0.98, 3, 95, &needed));
+    benchmark::DoNotOptimize(needed);
+  }
+}
+BENCHMARK(BM_Exact_HerdsNeeded)->Arg(500)->Arg(100000)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
