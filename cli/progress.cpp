@@ -18,18 +18,9 @@
 #include "paths.h"
 
 namespace quorbel::cli {
-namespace {
-#ifdef __EMSCRIPTEN__
-constexpr bool kCanShowProgress = false;  // a page has no terminal, and its module no threads
-#else
-constexpr bool kCanShowProgress = true;
-#endif
-}  // namespace
-
 Progress::Progress(const std::string& path) {
-  if (!kCanShowProgress) return;
   std::error_code error;
-  const auto size = std::filesystem::file_size(FilePath(path), error);
+  const auto size = std::filesystem::file_size(commands::FilePath(path), error);
   if (error || size < kLargeList || !QUORBEL_ISATTY(QUORBEL_FILENO(stderr))) return;
   ticker_ = std::thread([this, path, size] {
     std::unique_lock<std::mutex> lock(mutex_);

@@ -9,17 +9,24 @@
 #include <string>
 #include <thread>
 
+#include "reading.h"
+
 namespace quorbel::cli {
 
-class Progress {
+class Progress : public commands::ReadingWatch {
  public:
   // Shows progress for `path` when it holds at least kLargeList bytes.
   explicit Progress(const std::string& path);
-  ~Progress();
+  ~Progress() override;
   Progress(const Progress&) = delete;
   Progress& operator=(const Progress&) = delete;
 
   static constexpr unsigned long long kLargeList = 20ull << 20;
+
+  // The watcher the program gives the commands.
+  static std::unique_ptr<commands::ReadingWatch> Watch(const std::string& path) {
+    return std::make_unique<Progress>(path);
+  }
 
  private:
   std::mutex mutex_;

@@ -1,15 +1,14 @@
-// The WebAssembly module of the browser calculator: runs a command of the
-// command-line tool in this process and hands back its JSON, as the R and
-// Python packages do, over the library's own sources compiled in. The page's
-// script (quorbel-api.js) turns each command into a function of
-// window.quorbel and reads files through the module's in-memory file system.
+// The WebAssembly module of the browser calculator: runs a command in this
+// process, as the R and Python packages do, over the library's own sources
+// compiled in. The page's script (quorbel-api.js) turns each command into a
+// function of window.quorbel and reads files through the module's in-memory
+// file system.
 #include <emscripten/emscripten.h>
 
 #include <string>
 #include <vector>
 
 #include "command.h"
-#include "csv.h"
 #include "frame/list_separator.h"
 #include "linked_api.h"
 #include "list_check.h"
@@ -17,8 +16,7 @@
 namespace {
 
 // The answer of the last call, kept until the next one so that the script
-// can read it: one status digit (0 done, 1 rejected argument, 2 unusable
-// words, 3 internal failure), then the JSON or the message.
+// can read it.
 std::string g_answer;
 
 std::vector<std::string> SplitWords(const std::string& joined) {
@@ -36,35 +34,38 @@ extern "C" {
 
 // Runs the words of one command line (without "quorbel"), separated by line
 // feeds, with the list separator `separator` (';' or ','): a browser has no
-// user locale to take it from, so the page asks.
+// user locale to take it from, so the page asks. Answers
+//   {"status": 0, "answer": {...}, "csv": "...", "warnings": [...]}
+// or {"status": 1 or 2, "error": {...}, "warnings": [...]}, the error's
+// fields as ErrorValue gives them; status 3 is an internal failure.
 EMSCRIPTEN_KEEPALIVE const char* quorbel_web_run(const char* joinedWords, int separator) {
+  using namespace quorbel::commands;
   quorbel::ChooseListSeparator(separator == ';' ? quorbel::kLanguageSpanish : 0);
-  quorbel::cli::ChooseSeparatorInEffect(separator == ';' ? ';' : ',');
-  std::string json, message;
-  int status = 3;
+  ChooseSeparatorInEffect(separator == ';' ? ';' : ',');
+  Value envelope = Value::Object();
   try {
-    status = quorbel::cli::RunForJson(quorbel::host::LinkedApi(), SplitWords(joinedWords), &json, &message);
-  } catch (const std::exception& error) {
-    message = error.what();
+    const Outcome outcome = RunForJson(quorbel::host::LinkedApi(), SplitWords(joinedWords));
+    envelope.Add("status", Value::Int(outcome.status));
+    if (outcome.status == 0) {
+      g_answer = "{\"status\": 0, \"answer\": " + outcome.json + ", \"csv\": " +
+                 RenderJson(Value::String(outcome.csv)) + "}";
+      return g_answer.c_str();
+    }
+    envelope.Add("error", ErrorValue(outcome.error));
+    envelope.Add("warnings", WarningsValue(outcome.warnings));
+  } catch (const std::exception& failure) {
+    envelope = Value::Object();
+    envelope.Add("status", Value::Int(3));
+    Value& error = envelope.Add("error", Value::Object());
+    error.Add("message", Value::String(failure.what()));
   }
-  g_answer = std::to_string(status) + (status == 0 ? json : message);
-  return g_answer.c_str();
-}
-
-// The CSV table of a JSON answer, as the tool's --csv prints it; empty when
-// the text is not an answer.
-EMSCRIPTEN_KEEPALIVE const char* quorbel_web_csv(const char* json) {
-  try {
-    g_answer = quorbel::cli::JsonToCsv(json);
-  } catch (const std::exception&) {
-    g_answer.clear();
-  }
+  g_answer = RenderJson(envelope);
   return g_answer.c_str();
 }
 
 // The table of commands with their guides: see CommandTableJson.
 EMSCRIPTEN_KEEPALIVE const char* quorbel_web_commands() {
-  g_answer = quorbel::cli::CommandTableJson();
+  g_answer = quorbel::commands::CommandTableJson();
   return g_answer.c_str();
 }
 

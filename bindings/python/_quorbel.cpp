@@ -13,8 +13,9 @@
 
 namespace {
 
-// run(words) -> (status, json, message): status 0 with the JSON text, or the
-// tool's exit status (1 rejected argument, 2 unusable words) with its message.
+// run(words) -> (status, json, csv, error, warnings): status 0 with the
+// answer as JSON and CSV, or the tool's exit status (1 rejected argument, 2
+// unusable words) with the error as JSON; the warnings as JSON either way.
 PyObject* Run(PyObject*, PyObject* args) {
   PyObject* list = nullptr;
   if (!PyArg_ParseTuple(args, "O!", &PyList_Type, &list)) return nullptr;
@@ -24,24 +25,27 @@ PyObject* Run(PyObject*, PyObject* args) {
     if (word == nullptr) return nullptr;
     words.emplace_back(word);
   }
-  std::string json, message;
-  int status = 0;
+  using namespace quorbel::commands;
+  Outcome outcome;
   try {
-    status = quorbel::cli::RunForJson(quorbel::host::LinkedApi(), words, &json, &message);
+    outcome = RunForJson(quorbel::host::LinkedApi(), words);
   } catch (const std::exception& error) {
     PyErr_SetString(PyExc_RuntimeError, error.what());
     return nullptr;
   }
-  return Py_BuildValue("(iss)", status, json.c_str(), message.c_str());
+  const std::string error = outcome.status == 0 ? "null" : ErrorJson(outcome.error);
+  const std::string warnings = RenderJson(WarningsValue(outcome.warnings));
+  return Py_BuildValue("(issss)", outcome.status, outcome.json.c_str(), outcome.csv.c_str(), error.c_str(),
+                       warnings.c_str());
 }
 
 // commands() -> the table of commands as JSON text (see CommandTableJson).
 PyObject* CommandTable(PyObject*, PyObject*) {
-  return PyUnicode_FromString(quorbel::cli::CommandTableJson().c_str());
+  return PyUnicode_FromString(quorbel::commands::CommandTableJson().c_str());
 }
 
 PyMethodDef kMethods[] = {
-    {"run", Run, METH_VARARGS, "run(words) -> (status, json, message)"},
+    {"run", Run, METH_VARARGS, "run(words) -> (status, json, csv, error, warnings)"},
     {"commands", CommandTable, METH_NOARGS, "the table of commands, as JSON"},
     {nullptr, nullptr, 0, nullptr},
 };

@@ -69,8 +69,7 @@
 
   const commandKey = (command) => command.family + '/' + command.name;
   const fieldId = (name) => 'field-' + name.replace(/^--/, '').toLowerCase();
-  const argumentName = (name) => name.replace(/^--/, '').replace(/-/g, '_').toLowerCase();
-  const isFlag = (option) => option.allowed.endsWith('(no value)');
+  const isFlag = (option) => option.kind === 'flag';
 
   // ------------------------------------------------------------- navigation
   function buildNavigation(table) {
@@ -206,22 +205,21 @@
     for (const node of document.querySelectorAll('[aria-invalid]')) node.removeAttribute('aria-invalid');
   }
 
-  // The message names the argument it is about: the first --option or file
-  // word of this form found in it.
-  function showError(command, message) {
+  // The error names the argument it is about (error.argument, as the tool
+  // spells it); its message goes beside that field, or above the form.
+  function showError(command, error) {
+    const message = error.message;
     const names = command.options.map((o) => o.name).concat(command.positionals);
-    const pattern = /(--[a-z0-9-]+|\b(?:FILE|LIST|OUT)\b)/g;
-    let match;
-    while ((match = pattern.exec(message)) !== null) {
-      if (!names.includes(match[1])) continue;
-      const id = fieldId(match[1]);
+    if (error.argument && names.includes(error.argument)) {
+      const id = fieldId(error.argument);
       const input = document.getElementById(id);
       const slot = document.getElementById(id + '-error');
-      if (!input || !slot) break;
-      input.setAttribute('aria-invalid', 'true');
-      slot.textContent = message;
-      slot.hidden = false;
-      return;
+      if (input && slot) {
+        input.setAttribute('aria-invalid', 'true');
+        slot.textContent = message;
+        slot.hidden = false;
+        return;
+      }
     }
     const general = $('#form-error');
     general.textContent = message;
@@ -231,7 +229,7 @@
   function callArguments(command, values) {
     const args = {};
     for (const option of command.options) {
-      if (values[option.name] !== undefined) args[argumentName(option.name)] = values[option.name];
+      if (values[option.name] !== undefined) args[option.argument] = values[option.name];
     }
     for (const positional of command.positionals) {
       if (positional === 'OUT') {
@@ -256,10 +254,10 @@
     try {
       result = quorbel[(command.family + '_' + command.name).replace(/-/g, '_')](args);
     } catch (error) {
-      showError(command, error.message);
+      showError(command, error);
       $('#results').textContent = '';
       for (const warning of error.warnings || [])
-        $('#results').append(element('p', {class: 'warning', text: 'Warning: ' + warning}));
+        $('#results').append(element('p', {class: 'warning', text: 'Warning: ' + warning.message}));
       QuorbelCharts.clear($('#charts'));
       return;
     }

@@ -8,17 +8,19 @@
 //
 // A function is named <first word>_<second word> of its command, dashes as
 // underscores; its options are the command's, dashes as underscores; it
-// returns what `quorbel ... --json` prints, as an object. An infinite
-// population is Infinity. A rejected argument throws an Error whose message
-// is the tool's own.
+// returns what `quorbel ... --json` prints, as an object, with its
+// `settings` and `warnings` ({kind, message, line}). An infinite population
+// is Infinity. A rejected argument throws an Error whose message is the
+// tool's own, with the fields `code`, `codeName`, `argument` (as the tool
+// spells it: "--prevalence", "LIST"), `allowed`, `line` and `field` (null
+// where they do not apply) and `warnings`.
 //
 // Commands that read a list take it as `list` or `file`: the text itself, a
 // Uint8Array, {name, text} or {name, bytes}. `separator` (',' by default, or
 // ';') splits its lines, since a page has no user locale to choose it.
 // Commands that write a file take its name as `out` (default "chosen.txt");
 // the text written is the answer's non-enumerable property `output`.
-// Warnings the tool would print are the non-enumerable `warnings` (an array)
-// of the answer, or of the Error when the call is rejected.
+// The answer's CSV, as `quorbel ... --csv` prints it, is quorbel.csv(answer).
 //
 // In node: require('./quorbel-api.js')(require('./quorbel.js')).
 (function (root, define) {
@@ -29,7 +31,7 @@
   const SCRATCH = '/scratch';
   const api = {};
   let module = null;
-  let warnings = [];
+  const csvOf = new WeakMap();
 
   function word(value) {
     if (value === Infinity) return 'infinite';
@@ -39,15 +41,18 @@
 
   function runWords(words, separator) {
     if (words.some((w) => w.includes('\n'))) throw new Error('a value may not hold a line break');
-    warnings = [];
-    const answer = module.ccall('quorbel_web_run', 'string', ['string', 'number'],
-                                [words.join('\n'), separator.charCodeAt(0)]);
-    if (answer[0] !== '0') {
-      const error = new Error(answer.slice(1));
-      error.warnings = warnings;
+    const reply = JSON.parse(module.ccall('quorbel_web_run', 'string', ['string', 'number'],
+                                          [words.join('\n'), separator.charCodeAt(0)]));
+    if (reply.status !== 0) {
+      const error = new Error(reply.error.message);
+      for (const field of ['code', 'codeName', 'argument', 'allowed', 'line', 'field'])
+        error[field] = reply.error[field] === undefined ? null : reply.error[field];
+      error.status = reply.status;
+      error.warnings = reply.warnings || [];
       throw error;
     }
-    return JSON.parse(answer.slice(1));
+    csvOf.set(reply.answer, reply.csv);
+    return reply.answer;
   }
 
   function hidden(object, name, value) {
@@ -77,7 +82,7 @@
 
   function makeFunction(command) {
     const functionName = (command.family + '_' + command.name).replace(/-/g, '_');
-    const keys = new Map(command.options.map((o) => [o.name.slice(2).replace(/-/g, '_'), o]));
+    const keys = new Map(command.options.map((o) => [o.argument, o]));
     const files = command.positionals.map((p) => p.toLowerCase());
     const fn = function (options) {
       options = options || {};
@@ -101,14 +106,13 @@
         for (const [key, option] of keys) {
           const value = options[key];
           if (value === undefined || value === null || value === '') continue;
-          if (option.allowed.endsWith('(no value)')) {
+          if (option.kind === 'flag') {
             if (value) words.push(option.name);
           } else {
             words.push(option.name, word(value));
           }
         }
         const result = runWords(words, separator);
-        hidden(result, 'warnings', warnings);
         if (outName !== null && module.FS.analyzePath(SCRATCH + '/' + outName).exists)
           hidden(result, 'output', module.FS.readFile(SCRATCH + '/' + outName, {encoding: 'utf8'}));
         return result;
@@ -121,10 +125,7 @@
     return [functionName, fn];
   }
 
-  api.ready = moduleFactory({
-    print: () => {},
-    printErr: (line) => warnings.push(String(line).replace(/^quorbel: (warning: )?/, '')),
-  }).then((loaded) => {
+  api.ready = moduleFactory({print: () => {}, printErr: () => {}}).then((loaded) => {
     module = loaded;
     module.FS.mkdir(SCRATCH);
     module.FS.chdir(SCRATCH);
@@ -135,7 +136,7 @@
     }
     api.commands = () => table;
     // The CSV table of an answer, as `quorbel ... --csv` prints it.
-    api.csv = (result) => module.ccall('quorbel_web_csv', 'string', ['string'], [JSON.stringify(result)]);
+    api.csv = (result) => csvOf.get(result) || '';
     return api;
   });
   return api;

@@ -30,6 +30,7 @@
   // "exact herd reachable"), intervals, and arrays of row objects.
   function split(result, prefix, parts) {
     for (const [key, value] of Object.entries(result)) {
+      if (!prefix && (key === 'settings' || key === 'warnings')) continue;  // shown on their own
       const name = prefix ? prefix + ' ' + words(key) : words(key);
       if (isInterval(value)) parts.intervals.push([name, value]);
       else if (Array.isArray(value) && value.length && typeof value[0] === 'object') parts.tables.push([name, value]);
@@ -55,7 +56,7 @@
       parts.push(positional === 'OUT' ? value : (value && value.name) || positional);
     }
     for (const option of command.options) {
-      const value = args[option.name.slice(2).replace(/-/g, '_')];
+      const value = args[option.argument];
       if (value !== undefined) parts.push(option.name, /\s/.test(value) ? "'" + value + "'" : String(value));
     }
     return parts.join(' ');
@@ -86,11 +87,23 @@
     return button;
   }
 
+  // "confidence 95 (default 95), z = 1.96": the values in effect that have
+  // defaults, and the normal quantile used.
+  function settingsText(settings) {
+    const parts = Object.keys(settings.defaults || {}).filter((k) => k in settings)
+        .map((k) => words(k.replace(/_/g, ' ')) + ' ' + settings[k] +
+             (settings[k] === settings.defaults[k] ? ' (default)' : ''));
+    if (settings.z !== undefined) parts.push('z = ' + settings.z);
+    return parts.length ? 'Settings: ' + parts.join(', ') : '';
+  }
+
   function render(container, command, args, result, quorbel) {
     for (const link of container.querySelectorAll('a[href^="blob:"]')) URL.revokeObjectURL(link.href);
     container.textContent = '';
     container.append(element('h2', {text: 'Result'}));
-    for (const warning of result.warnings || []) container.append(element('p', {class: 'warning', text: 'Warning: ' + warning}));
+    if (result.settings) container.append(element('p', {class: 'settings', text: settingsText(result.settings)}));
+    for (const warning of result.warnings || [])
+      container.append(element('p', {class: 'warning', text: 'Warning: ' + warning.message}));
     const parts = split(result, '', {values: [], intervals: [], tables: []});
     if (parts.values.length) container.append(table(['', 'value'], parts.values));
     if (parts.intervals.length)

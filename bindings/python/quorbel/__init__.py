@@ -6,9 +6,14 @@ Every command of the ``quorbel`` command-line tool is a function here, named
 keyword arguments are the command's options, dashes as underscores
 (``population``, ``positive_at``); its positional arguments are the command's
 files (``list``, ``out``, ``file``). It returns what ``quorbel ... --json``
-prints, with the same keys, as a dict. An infinite population is
-``math.inf``. A rejected argument raises ``ValueError`` with the tool's own
-message, which names the argument and the result code.
+prints, with the same keys, as a dict, including ``settings`` (the values
+in effect, their defaults and the z used) and ``warnings``. An infinite
+population is ``math.inf``. A rejected argument raises :class:`QuorbelError`
+(a ``ValueError``) with the tool's own message and the fields ``code``,
+``code_name``, ``argument`` (as the tool spells it: ``--prevalence``,
+``LIST``), ``allowed``, ``line`` and ``field``. Each warning of an answer is
+issued as a :class:`QuorbelWarning` through :mod:`warnings`, with its
+``kind`` and ``line``.
 
 Numbers may also be NumPy arrays (or lists): the call is then made element by
 element over the broadcast arguments, and an object array of result dicts of
@@ -21,6 +26,7 @@ without it, only plain numbers are taken.
 import inspect
 import json
 import math
+import warnings as _warnings
 
 from . import _quorbel
 
@@ -29,7 +35,36 @@ try:
 except ImportError:  # NumPy is optional
     numpy = None
 
-__all__ = []
+__all__ = ['QuorbelError', 'QuorbelWarning']
+
+
+class QuorbelError(ValueError):
+    """An argument the tool refuses, or one the library rejects.
+
+    Attributes: ``status`` (1 rejected by the library, 2 words that cannot
+    run), ``code`` and ``code_name`` (the library's result code, or None),
+    ``argument`` (as the tool spells it), ``allowed``, and ``line`` and
+    ``field`` of a faulty list (None where they do not apply).
+    """
+
+    def __init__(self, error, status):
+        super().__init__(error['message'])
+        self.status = status
+        self.code = error.get('code')
+        self.code_name = error.get('codeName')
+        self.argument = error.get('argument')
+        self.allowed = error.get('allowed')
+        self.line = error.get('line')
+        self.field = error.get('field')
+
+
+class QuorbelWarning(UserWarning):
+    """Something to know about an answer: ``kind`` names it, ``line`` is the list line (or None)."""
+
+    def __init__(self, warning):
+        super().__init__(warning['message'])
+        self.kind = warning['kind']
+        self.line = warning.get('line')
 
 
 def _word(value):
@@ -46,9 +81,11 @@ def _word(value):
 
 
 def _run(words):
-    status, text, message = _quorbel.run(words)
+    status, text, _, error, warnings = _quorbel.run(words)
+    for warning in json.loads(warnings):
+        _warnings.warn(QuorbelWarning(warning), stacklevel=3)
     if status != 0:
-        raise ValueError(message)
+        raise QuorbelError(json.loads(error), status)
     return json.loads(text)
 
 
@@ -59,7 +96,7 @@ def _is_array(value):
 def _make(command):
     family, name, summary, positionals = command['family'], command['name'], command['summary'], command['positionals']
     python_name = (family + '_' + name).replace('-', '_')
-    keywords = [(o['name'][2:].replace('-', '_'), o['name'], o['allowed'], o['optional']) for o in command['options']]
+    keywords = [(o['argument'], o['name'], o['kind'], o['optional']) for o in command['options']]
     files = [p.lower() for p in positionals]
 
     def call(*args, **kwargs):
@@ -83,10 +120,10 @@ def _make(command):
                 results[index] = call(**scalar)
             return results
         words = [family, name] + [str(bound[f]) for f in files if f in bound]
-        for keyword, option, allowed, _ in keywords:
+        for keyword, option, kind, _ in keywords:
             if keyword not in bound or bound[keyword] is None:
                 continue
-            if allowed.endswith('(no value)'):  # a flag, such as --force
+            if kind == 'flag':  # such as --force
                 words += [option] if bound[keyword] else []
             else:
                 words += [option, _word(bound[keyword])]
@@ -104,11 +141,12 @@ def _make(command):
     lines = [summary[0].upper() + summary[1:] + '.', '',
              'The same as: quorbel %s %s --json' % (family, name), '', 'Arguments:']
     lines += ['    %s: the file %s' % (f, p) for f, p in zip(files, positionals)]
-    defaults = {o['name'][2:].replace('-', '_'): o.get('default', '') for o in command['options']}
-    lines += ['    %s: %s%s' % (k, allowed, ' (default %s)' % defaults[k] if defaults[k] else ' (optional)' if optional else '')
-              for k, _, allowed, optional in keywords]
+    for o in command['options']:
+        lines.append('    %s: %s%s' % (o['argument'], o['allowed'], ' (default %s)' % o['default'] if o['default']
+                                         else ' (optional)' if o['optional'] else ''))
     lines += ['', 'Numbers may be NumPy arrays: see the package documentation.',
-              'Raises ValueError with the tool\'s message when an argument is rejected.']
+              'Raises QuorbelError (a ValueError) with the tool\'s message, code and argument when an argument',
+              'is rejected; issues QuorbelWarning for each warning of the answer.']
     call.__doc__ = '\n'.join(lines)
     return python_name, call
 

@@ -20,7 +20,7 @@ SEXP QuorbelRun(SEXP words) {
   std::string json, message;
   int status = 2;
   try {
-    status = quorbel::cli::RunForJson(quorbel::host::LinkedApi(), list, &json, &message);
+    status = quorbel::commands::RunForJson(quorbel::host::LinkedApi(), list, &json, &message);
   } catch (const std::exception& error) {
     message = error.what();
   }
@@ -34,15 +34,15 @@ SEXP QuorbelRun(SEXP words) {
 
 // The command table as JSON (as "quorbel --commands-json" prints it).
 SEXP QuorbelCommands() {
-  quorbel::cli::Json json;
+  quorbel::commands::Json json;
   json.BeginArray();
-  for (const quorbel::cli::Command& command : quorbel::cli::Commands())
+  for (const quorbel::commands::Command& command : quorbel::commands::Commands())
     json.Begin().String("family", command.family).String("name", command.name).End();
   json.EndArray();
   std::string text;
-  quorbel::cli::CaptureJson(&text);
+  quorbel::commands::CaptureJson(&text);
   json.Print();
-  quorbel::cli::CaptureJson(nullptr);
+  quorbel::commands::CaptureJson(nullptr);
   return Rf_mkString(text.c_str());
 }
 

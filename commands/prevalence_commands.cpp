@@ -4,7 +4,7 @@
 #include "command.h"
 #include "output.h"
 
-namespace quorbel::cli {
+namespace quorbel::commands {
 namespace {
 
 // Shared option texts.
@@ -15,7 +15,7 @@ constexpr const char* kConfidence = kConfidenceText;
 // converted as d / prevalence (the numbers as typed, rounded once to a float).
 float RelativePrecision(const Args& args) {
   if (args.Has("--precision") == args.Has("--absolute-precision"))
-    throw UsageError("give either --precision (relative) or --absolute-precision");
+    throw UsageError("--precision", "give either --precision (relative) or --absolute-precision");
   if (args.Has("--precision")) return args.Float("--precision");
   return static_cast<float>(args.Double("--absolute-precision") / args.Double("--prevalence"));
 }
@@ -44,7 +44,7 @@ template <class Slot, class Parse>
 std::vector<Slot> ReadStrata(const Args& args, size_t fields, Parse parse) {
   const auto records = args.Records("--strata", fields);
   if (records.size() < 2 || records.size() > QUORBEL_STRATA)
-    throw UsageError("--strata needs 2 to 5 strata separated by ','");
+    throw UsageError("--strata", "--strata needs 2 to 5 strata separated by ','");
   std::vector<Slot> slots(QUORBEL_STRATA, Slot{});
   for (size_t h = 0; h < records.size(); ++h) slots[h] = parse(records[h], "--strata stratum " + std::to_string(h + 1));
   return slots;
@@ -67,12 +67,12 @@ QuorbelResult RunStratified(const host::Api& api, const Args& args) {
                                                        s[3].prevalence, s[4].size, s[4].prevalence, &r);
   if (code != QUORBEL_OK) return code;
   if (args.json()) {
-    Json json;
+    ValueBuilder json;
     json.Begin().Float("overallPrevalence", r.prevalence).BeginArray("strata");
     for (int h = 0; h < QUORBEL_STRATA && r.stratumSizes[h] > 0; ++h)
       json.Begin().Int("stratum", h + 1).Int("population", s[h].size).Float("prevalence", s[h].prevalence)
           .Int("sampleSize", r.stratumSizes[h]).End();
-    json.EndArray().Int("total", r.total).End().Print();
+    json.EndArray().Int("total", r.total).End().Deliver();
     return code;
   }
   std::printf("Sample size to estimate a prevalence, stratified sampling (Neyman allocation)\n"
@@ -91,17 +91,17 @@ QuorbelResult RunStratified(const host::Api& api, const Args& args) {
 // 7.5; a preset and --rho exclude each other, and one of them is needed.
 int ReadPreset(const Args& args) {
   const int given = args.Has("--preset") + args.Has("--design-effect") + args.Has("--rho");
-  if (given != 1) throw UsageError("give one of --preset, --design-effect or --rho");
+  if (given != 1) throw UsageError("--preset", "give one of --preset, --design-effect or --rho");
   if (args.Has("--design-effect")) {
     const std::string& effect = args.Text("--design-effect");
     static const char* kEffects[] = {"2", "4", "7", "7.5"};
     for (int preset = 1; preset <= 4; ++preset)
       if (effect == kEffects[preset - 1]) return preset;
-    throw UsageError("--design-effect '" + effect + "' must be 2, 4, 7 or 7.5 (or give --rho)");
+    throw std::logic_error("a design effect outside the option's choices");
   }
   if (!args.Has("--preset")) return 0;
   const int preset = args.Int("--preset");
-  if (preset < 1 || preset > 4) throw UsageError("--preset must be 1, 2, 3 or 4 (design effects 2, 4, 7, 7.5)");
+  if (preset < 1 || preset > 4) throw UsageError("--preset", "--preset must be 1, 2, 3 or 4 (design effects 2, 4, 7, 7.5)");
   return preset;
 }
 
@@ -116,8 +116,8 @@ QuorbelResult RunTwoStage(const host::Api& api, const Args& args) {
   const QuorbelResult code = api.SampleSize_TwoStages(prevalence, precision, confidence, m, preset, rho, &r);
   if (code != QUORBEL_OK) return code;
   if (args.json()) {
-    Json().Begin().Int("clusters", r.clusters).Int("animalsPerCluster", m).Int("animals", r.animals)
-        .Bool("minimumApplied", r.minimumApplied != 0).End().Print();
+    ValueBuilder().Begin().Int("clusters", r.clusters).Int("animalsPerCluster", m).Int("animals", r.animals)
+        .Bool("minimumApplied", r.minimumApplied != 0).End().Deliver();
     return code;
   }
   std::printf("Sample size to estimate a prevalence, two-stage sampling\n"
@@ -130,7 +130,7 @@ QuorbelResult RunTwoStage(const host::Api& api, const Args& args) {
 
 void PrintInterval(const Args& args, const char* title, float estimate, float lower, float upper) {
   if (args.json()) {
-    Json().Begin().Float("estimate", estimate).Float("lower", lower).Float("upper", upper).End().Print();
+    ValueBuilder().Begin().Float("estimate", estimate).Float("lower", lower).Float("upper", upper).End().Deliver();
     return;
   }
   std::printf("%s\n\n", title);
@@ -143,7 +143,7 @@ QuorbelResult RunIntervalSimpleRandom(const host::Api& api, const Args& args) {
   const int confidence = args.Int("--confidence");
   const char* title = "Confidence interval of a prevalence, simple random sampling";
   if (args.Has("--positives") == args.Has("--proportion"))
-    throw UsageError("give either --proportion or --positives");
+    throw UsageError("--proportion", "give either --proportion or --positives");
   if (args.Has("--proportion")) {
     const float p = args.Float("--proportion");
     IntervalResult r;
@@ -184,62 +184,62 @@ QuorbelResult RunIntervalStratified(const host::Api& api, const Args& args) {
 void AddPrevalenceCommands(std::vector<Command>& commands) {
   commands.push_back(
       {"sample-size", "simple-random", "animals to examine to estimate a prevalence",
-       {{"--prevalence", kProportion},
-        {"--precision", "relative precision: the half-width as a fraction of the prevalence, 0.000001 <= value < 1 "
+       {{"--prevalence", OptionKind::kProportion, kProportion},
+        {"--precision", OptionKind::kProportion, "relative precision: the half-width as a fraction of the prevalence, 0.000001 <= value < 1 "
                         "(or give --absolute-precision)", true},
-        {"--absolute-precision", "the half-width itself, converted to relative as d / prevalence", true},
-        {"--confidence", kConfidence}, {"--population", "a whole number, at least 1"}},
+        {"--absolute-precision", OptionKind::kProportion, "the half-width itself, converted to relative as d / prevalence", true},
+        {"--confidence", OptionKind::kLevel, kConfidence, true, "95"}, {"--population", OptionKind::kCount, "a whole number, at least 1"}},
        {{QUORBEL_E_PREVALENCE, "--prevalence", kProportion},
         {QUORBEL_E_PRECISION, "--precision (relative; --absolute-precision / --prevalence)", kProportion},
         {QUORBEL_E_CONFIDENCE, "--confidence", kConfidence},
         {QUORBEL_E_POPULATION, "--population", "at least 1"}},
-       RunSimpleRandom});
+       RunSimpleRandom, {}, ZRule::kClassic});
   constexpr const char* kStrata = "2 to 5 strata SIZE:PREVALENCE separated by ',', e.g. 1000:0.3,2000:0.1";
   commands.push_back(
       {"sample-size", "stratified", "animals to examine in each stratum (Neyman allocation)",
-       {{"--precision", "relative precision, 0.000001 <= value < 1"}, {"--confidence", kConfidence},
-        {"--strata", kStrata}},
+       {{"--precision", OptionKind::kProportion, "relative precision, 0.000001 <= value < 1"}, {"--confidence", OptionKind::kLevel, kConfidence, true, "95"},
+        {"--strata", OptionKind::kRecords, kStrata}},
        {{QUORBEL_E_CONFIDENCE, "--confidence", kConfidence},
         {QUORBEL_E_PRECISION, "--precision", kProportion},
         {QUORBEL_E_STRATUM, "--strata",
          "strata with sizes of at least 1 and prevalences 0.000001 <= p < 1 (0 < p < 1 for strata 3 to 5)"}},
-       RunStratified});
+       RunStratified, {}, ZRule::kClassic});
   commands.push_back(
       {"sample-size", "two-stage", "clusters and animals to examine in a two-stage survey",
-       {{"--prevalence", kProportion}, {"--precision", "relative precision, 0.000001 <= value < 1 (or give --absolute-precision)", true},
-        {"--absolute-precision", "the half-width itself, converted to relative as d / prevalence", true},
-        {"--confidence", kConfidence}, {"--animals-per-cluster", "a whole number, at least 2"},
-        {"--preset", "1 to 4: design effects 2, 4, 7 and 7.5 (or give --design-effect or --rho)", true},
-        {"--design-effect", "2, 4, 7 or 7.5, the presets by their values", true},
-        {"--rho", "intra-cluster correlation, at least 0.000001, instead of a preset", true}},
+       {{"--prevalence", OptionKind::kProportion, kProportion}, {"--precision", OptionKind::kProportion, "relative precision, 0.000001 <= value < 1 (or give --absolute-precision)", true},
+        {"--absolute-precision", OptionKind::kProportion, "the half-width itself, converted to relative as d / prevalence", true},
+        {"--confidence", OptionKind::kLevel, kConfidence, true, "95"}, {"--animals-per-cluster", OptionKind::kCount, "a whole number, at least 2"},
+        {"--preset", OptionKind::kCount, "1 to 4: design effects 2, 4, 7 and 7.5 (or give --design-effect or --rho)", true},
+        {"--design-effect", OptionKind::kChoice, "2, 4, 7 or 7.5, the presets by their values", true, nullptr, "2|4|7|7.5"},
+        {"--rho", OptionKind::kReal, "intra-cluster correlation, at least 0.000001, instead of a preset", true}},
        {{QUORBEL_E_CLUSTER_PREVALENCE, "--prevalence", kProportion},
         {QUORBEL_E_PRECISION, "--precision", kProportion},
         {QUORBEL_E_CONFIDENCE, "--confidence", kConfidence},
         {QUORBEL_E_SAMPLE_TOO_SMALL, "--animals-per-cluster", "at least 2"},
         {QUORBEL_E_CORRELATION, "--rho", "at least 0.000001 when no --preset is chosen"}},
-       RunTwoStage});
+       RunTwoStage, {}, ZRule::kClassic});
   commands.push_back(
       {"interval", "simple-random", "confidence interval of a prevalence after simple random sampling",
-       {{"--proportion", "observed proportion, 0.000001 <= value < 1 (or give --positives)", true},
-        {"--positives", "number of positive animals, 1 to --sample (or give --proportion)", true},
-        {"--sample", "animals examined, at least 2"}, {"--population", "at least 2 and at least --sample"},
-        {"--confidence", kConfidence}},
+       {{"--proportion", OptionKind::kProportion, "observed proportion, 0.000001 <= value < 1 (or give --positives)", true},
+        {"--positives", OptionKind::kCount, "number of positive animals, 1 to --sample (or give --proportion)", true},
+        {"--sample", OptionKind::kCount, "animals examined, at least 2"}, {"--population", OptionKind::kCount, "at least 2 and at least --sample"},
+        {"--confidence", OptionKind::kLevel, kConfidence, true, "95"}},
        {{QUORBEL_E_OBSERVED_PROPORTION, "--proportion or --positives",
          "a proportion 0.000001 <= p < 1, or 1 to --sample positives"},
         {QUORBEL_E_SAMPLE_TOO_SMALL, "--sample or --population", "at least 2"},
         {QUORBEL_E_CONFIDENCE, "--confidence", kConfidence},
         {QUORBEL_E_POPULATION_TOO_SMALL, "--population", "at least --sample"}},
-       RunIntervalSimpleRandom});
+       RunIntervalSimpleRandom, {}, ZRule::kClassic});
   commands.push_back(
       {"interval", "stratified", "confidence interval of a prevalence after stratified sampling",
-       {{"--confidence", kConfidence},
-        {"--strata", "2 to 5 strata POPULATION:SAMPLE:PROPORTION separated by ','"}},
+       {{"--confidence", OptionKind::kLevel, kConfidence, true, "95"},
+        {"--strata", OptionKind::kRecords, "2 to 5 strata POPULATION:SAMPLE:PROPORTION separated by ','"}},
        {{QUORBEL_E_CONFIDENCE, "--confidence", kConfidence},
         {QUORBEL_E_POPULATION_TOO_SMALL, "--strata",
          "strata with populations of at least 2 and no larger samples than populations"},
         {QUORBEL_E_SAMPLE_TOO_SMALL, "--strata", "strata 1 and 2 with samples of at least 2"},
         {QUORBEL_E_OBSERVED_PROPORTION, "--strata", "strata 1 and 2 with proportions 0.000001 <= p < 1"}},
-       RunIntervalStratified});
+       RunIntervalStratified, {}, ZRule::kClassic});
 }
 
-}  // namespace quorbel::cli
+}  // namespace quorbel::commands

@@ -5,7 +5,7 @@
 
 #include "exact.h"
 
-namespace quorbel::cli {
+namespace quorbel::commands {
 namespace {
 
 QuorbelResult RunEvaluate(const host::Api&, const Args& args) {
@@ -15,12 +15,13 @@ QuorbelResult RunEvaluate(const host::Api&, const Args& args) {
                                                    args.Double("--sensitivity"), args.Double("--specificity"),
                                                    args.Int("--positive-at"), &r);
   if (code != QUORBEL_OK) return code;
+  WarnIfWorseThanChance(args.Double("--sensitivity"), args.Double("--specificity"));
   if (args.json()) {
-    Json json;
+    ValueBuilder json;
     json.Begin();
     if (std::isfinite(r.diseasedUnits)) json.Int("diseasedUnits", static_cast<long long>(r.diseasedUnits));
     json.Double("populationSensitivity", r.populationSensitivity)
-        .Double("populationSpecificity", r.populationSpecificity).End().Print();
+        .Double("populationSpecificity", r.populationSpecificity).End().Deliver();
     return code;
   }
   std::printf("What a detection design achieves (exact)\n\n");
@@ -36,12 +37,12 @@ QuorbelResult RunExactDesign(const host::Api&, const Args& args) {
   QuorbelExactDesign d{};
   const QuorbelResult code =
       QuorbelExact_Design(args.Population("--population"), args.Double("--prevalence"), args.Double("--sensitivity"),
-                          args.Double("--specificity"), level, args.DoubleOr("--specificity-target", 0.95), &d);
+                          args.Double("--specificity"), level, args.Double("--specificity-target"), &d);
   if (code != QUORBEL_OK) return code;
   if (args.json()) {
-    Json json;
+    ValueBuilder json;
     WriteDesign(json, nullptr, d);
-    json.Print();
+    json.Deliver();
     return code;
   }
   std::printf("Exact design to detect disease (the smallest sample reaching %s %%)\n\n", DoubleText(level).c_str());
@@ -51,7 +52,7 @@ QuorbelResult RunExactDesign(const host::Api&, const Args& args) {
 
 QuorbelResult RunProportion(const host::Api&, const Args& args) {
   const int x = args.Int("--positives"), n = args.Int("--sample");
-  const double level = args.DoubleOr("--confidence", 95);
+  const double level = args.Double("--confidence");
   QuorbelExactProportion r{};
   const QuorbelResult code = QuorbelExact_ProportionIntervals(x, n, level, &r);
   if (code != QUORBEL_OK) return code;
@@ -65,10 +66,10 @@ QuorbelResult RunProportion(const host::Api&, const Args& args) {
                  {"jeffreys", "Jeffreys", r.jeffreys},
                  {"agrestiCoull", "Agresti-Coull", r.agrestiCoull}};
   if (args.json()) {
-    Json json;
+    ValueBuilder json;
     json.Begin().Double("proportion", r.proportion).Double("z", r.z);
     for (const auto& m : methods) json.Interval(m.key, m.interval.lower, m.interval.upper);
-    json.End().Print();
+    json.End().Deliver();
     return code;
   }
   std::printf("Confidence intervals of the proportion %d / %d = %s at %s %% (z = %s)\n\n", x, n,
@@ -87,27 +88,27 @@ constexpr const char* kProportionText = "a proportion, 0 < value <= 1";
 void AddExactCommands(std::vector<Command>& commands) {
   commands.push_back(
       {"detect", "evaluate", "population sensitivity and specificity a detection design really achieves",
-       {{"--population", "a whole number >= 1, or infinite"},
-        {"--sample", "animals tested, 1 to the population"},
-        {"--prevalence", "design prevalence, 0 < value <= 1"},
-        {"--sensitivity", kProportionText},
-        {"--specificity", kProportionText},
-        {"--positive-at", "reactors from which the population is declared infected, 1 to the sample"}},
+       {{"--population", OptionKind::kPopulation, "a whole number >= 1, or infinite"},
+        {"--sample", OptionKind::kCount, "animals tested, 1 to the population"},
+        {"--prevalence", OptionKind::kProportion, "design prevalence, 0 < value <= 1"},
+        {"--sensitivity", OptionKind::kProportion, kProportionText},
+        {"--specificity", OptionKind::kProportion, kProportionText},
+        {"--positive-at", OptionKind::kCount, "reactors from which the population is declared infected, 1 to the sample"}},
        ExactBlames(), RunEvaluate});
   commands.push_back(
       {"detect", "exact", "the smallest sample whose exact population sensitivity reaches the confidence",
-       {{"--population", "a whole number >= 1, or infinite"},
-        {"--prevalence", kProportionText},
-        {"--sensitivity", kProportionText},
-        {"--specificity", kProportionText},
-        {"--confidence", "a percentage from 50 to 99.99"},
-        {"--specificity-target", "population specificity to keep, 0 < value <= 1 (default 0.95)", true}},
+       {{"--population", OptionKind::kPopulation, "a whole number >= 1, or infinite"},
+        {"--prevalence", OptionKind::kProportion, kProportionText},
+        {"--sensitivity", OptionKind::kProportion, kProportionText},
+        {"--specificity", OptionKind::kProportion, kProportionText},
+        {"--confidence", OptionKind::kLevel, "a percentage from 50 to 99.99", true, "95"},
+        {"--specificity-target", OptionKind::kProportion, "population specificity to keep, 0 < value <= 1", true, "0.95"}},
        ExactBlames(), RunExactDesign});
   commands.push_back({"interval", "proportion", "Wald, Wilson, Clopper-Pearson, Jeffreys and Agresti-Coull intervals",
-                      {{"--positives", "a whole number, 0 to --sample"},
-                       {"--sample", "animals tested, at least 1"},
-                       {"--confidence", "a percentage from 50 to 99.99", true}},
-                      ExactBlames(), RunProportion});
+                      {{"--positives", OptionKind::kCount, "a whole number, 0 to --sample"},
+                       {"--sample", OptionKind::kCount, "animals tested, at least 1"},
+                       {"--confidence", OptionKind::kLevel, "a percentage from 50 to 99.99", true, "95"}},
+                      ExactBlames(), RunProportion, {}, ZRule::kExact});
 }
 
-}  // namespace quorbel::cli
+}  // namespace quorbel::commands

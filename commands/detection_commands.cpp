@@ -9,7 +9,7 @@
 #include "exact.h"
 #include "output.h"
 
-namespace quorbel::cli {
+namespace quorbel::commands {
 namespace {
 
 constexpr const char* kGiven = "a proportion, 0.000001 <= value <= 1";
@@ -24,22 +24,22 @@ Tests ReadTests(const Args& args) {
   int combination = 0;
   if (args.Has("--combination")) {
     const std::string& word = args.Text("--combination");
-    if (word != "parallel" && word != "serial") throw UsageError("--combination must be parallel or serial");
     if (!args.Has("--sensitivity2") || !args.Has("--specificity2"))
-      throw UsageError("--combination needs a second test: --sensitivity2 and --specificity2");
+      throw UsageError("--combination", "--combination needs a second test: --sensitivity2 and --specificity2");
     combination = word == "parallel" ? 2 : 1;
   }
+  WarnIfWorseThanChance(args.Double("--sensitivity"), args.Double("--specificity"));
   return {args.Float("--sensitivity"), args.Float("--specificity"), args.FloatOr("--sensitivity2", 0.0f),
-          args.FloatOr("--specificity2", 0.0f), args.FloatOr("--false-positive-risk", 0.05f), combination};
+          args.FloatOr("--specificity2", 0.0f), args.Float("--false-positive-risk"), combination};
 }
 
-const std::vector<OptionHelp> kTestOptions = {
-    {"--sensitivity", "sensitivity of the test, 0.000001 <= value <= 1"},
-    {"--specificity", "specificity of the test, 0.000001 <= value <= 1"},
-    {"--sensitivity2", "sensitivity of a second test", true},
-    {"--specificity2", "specificity of a second test", true},
-    {"--combination", "parallel or serial, with a second test", true},
-    {"--false-positive-risk", "accepted risk of more reactors than the cut-off (default 0.05)", true},
+const std::vector<Option> kTestOptions = {
+    {"--sensitivity", OptionKind::kProportion, "sensitivity of the test, 0.000001 <= value <= 1"},
+    {"--specificity", OptionKind::kProportion, "specificity of the test, 0.000001 <= value <= 1"},
+    {"--sensitivity2", OptionKind::kProportion, "sensitivity of a second test", true},
+    {"--specificity2", OptionKind::kProportion, "specificity of a second test", true},
+    {"--combination", OptionKind::kChoice, "parallel or serial, with a second test", true, nullptr, "parallel|serial"},
+    {"--false-positive-risk", OptionKind::kProportion, "accepted risk of more reactors than the cut-off", true, "0.05"},
 };
 
 const std::vector<CodeBlame> kTestBlames = {
@@ -52,7 +52,7 @@ const std::vector<CodeBlame> kTestBlames = {
     {QUORBEL_E_CONFIDENCE, "--confidence", kConfidenceText},
 };
 
-std::vector<OptionHelp> With(std::vector<OptionHelp> first, const std::vector<OptionHelp>& rest) {
+std::vector<Option> With(std::vector<Option> first, const std::vector<Option>& rest) {
   first.insert(first.end(), rest.begin(), rest.end());
   return first;
 }
@@ -85,7 +85,7 @@ TypedTest ReadTypedTest(const Args& args, const Tests& t) {
       sp = 1 - (1 - sp) * (1 - sp2);
     }
   }
-  return {se, sp, args.DoubleOr("--false-positive-risk", 0.05)};
+  return {se, sp, args.Double("--false-positive-risk")};
 }
 
 // What the classic design (n animals, more than `cutOff` reactors positive)
@@ -115,10 +115,11 @@ QuorbelResult RunDetectSampleSize(const host::Api& api, const Args& args) {
   if (found) achieved = Achieved(population, r.sampleSize, typedPrevalence, typed.se, typed.sp, r.reactorCutOff);
   const QuorbelExactDesign exact =
       ExactDesign(population, typedPrevalence, typed.se, typed.sp, confidence, 1.0 - typed.risk);
+  WarnIfShort(found ? achieved.populationSensitivity : 0.0, found ? achieved.populationSpecificity : 1.0, confidence, typed.risk);
   static const char* kRows[] = {"50", "100", "250", "500", "1000", "2000", "5000", "10000000"};
   static const char* kColumns[] = {"10 %", "5 %", "2 %", "1 %", "0.5 %", "0.1 %"};
   if (args.json()) {
-    Json json;
+    ValueBuilder json;
     json.Begin().Int("sampleSize", r.sampleSize);
     if (found) json.Int("reactorCutOff", r.reactorCutOff);
     json.Float("sensitivity", r.sensitivity).Float("specificity", r.specificity).BeginArray("referenceTable");
@@ -133,7 +134,7 @@ QuorbelResult RunDetectSampleSize(const host::Api& api, const Args& args) {
       json.Begin("achieved").Double("populationSensitivity", achieved.populationSensitivity)
           .Double("populationSpecificity", achieved.populationSpecificity).End();
     WriteDesign(json, "exact", exact);
-    json.End().Print();
+    json.End().Deliver();
     return code;
   }
   std::printf("Sample size to detect disease, simple random sampling\n"
@@ -160,31 +161,25 @@ QuorbelResult RunDetectSampleSize(const host::Api& api, const Args& args) {
   }
   std::printf("\nThe exact design for the same inputs (specificity target %s):\n\n", DoubleText(1.0 - typed.risk).c_str());
   PrintDesign(exact, confidence);
-  WarnIfShort(found ? achieved.populationSensitivity : 0.0, confidence);
   return code;
 }
 
 // The herd sensitivity, a whole percentage for the library, given as 95,
-// 95% or 0.95; `asFraction` tells that it came as a fraction.
-int HerdSensitivityPercent(const Args& args, bool* asFraction) {
-  std::string text = args.Text("--herd-sensitivity");
-  const bool percent = !text.empty() && text.back() == '%';
-  if (percent) text.pop_back();
-  const double value = ParseDouble(text, "--herd-sensitivity");
-  *asFraction = !percent && value > 0 && value <= 1 && text.find('.') != std::string::npos;
-  const double points = *asFraction ? value * 100 : value;
-  const double whole = std::round(points);
-  if (std::fabs(points - whole) > 1e-9 || whole < -2147483648.0 || whole > 2147483647.0)
-    throw UsageError("--herd-sensitivity '" + args.Text("--herd-sensitivity") +
-                     "' must be a whole percentage (95, 95% or 0.95)");
-  return static_cast<int>(whole);
+// 95% or 0.95, which its kind reads as 95.
+int HerdSensitivityPercent(const Args& args) {
+  const std::string& text = args.Text("--herd-sensitivity");
+  char* end = nullptr;
+  const double value = std::strtod(text.c_str(), &end);
+  if (text.empty() || *end != '\0' || !(value >= INT32_MIN && value <= INT32_MAX) || value != std::floor(value))
+    throw UsageError("--herd-sensitivity",
+                     "--herd-sensitivity '" + text + "' must be a whole percentage (95, 95% or 0.95)");
+  return static_cast<int>(value);
 }
 
 QuorbelResult RunDetectTwoStage(const host::Api& api, const Args& args) {
   const Tests t = ReadTests(args);
   const int confidence = args.Int("--confidence"), herds = args.Int("--herds");
-  bool herdAsFraction = false;
-  const int herdSensitivity = HerdSensitivityPercent(args, &herdAsFraction);
+  const int herdSensitivity = HerdSensitivityPercent(args);
   TwoStageDetectionResult r;
   r.herdReactorCutOff = r.totalReactorCutOff = -1;
   const QuorbelResult code = api.DetectingEvent_SampleSize_TwoStages(
@@ -217,8 +212,9 @@ QuorbelResult RunDetectTwoStage(const host::Api& api, const Args& args) {
                                           herdDesign.positiveAt, confidence, &herdsNeeded),
                  "exact herds needed");
   }
+  WarnIfShort(evaluated ? achieved.surveySensitivity : 0.0, evaluated ? achieved.herdSpecificity : 1.0, confidence, typed.risk);
   if (args.json()) {
-    Json json;
+    ValueBuilder json;
     json.Begin().Int("herdsToSample", r.herdsToSample).Int("animalsPerHerd", r.animalsPerHerd)
         .Int("totalAnimals", r.totalAnimals);
     if (herdFound) json.Int("herdReactorCutOff", r.herdReactorCutOff);
@@ -238,14 +234,14 @@ QuorbelResult RunDetectTwoStage(const host::Api& api, const Args& args) {
       if (herdsNeeded > 0) json.Int("herdsToSample", herdsNeeded);
       json.End();
     }
-    json.End().Print();
+    json.End().Deliver();
     return code;
   }
-  std::printf("Sample size to detect disease, two-stage sampling (%d herds, confidence %d %%, herd sensitivity %d %%%s)\n\n"
+  std::printf("Sample size to detect disease, two-stage sampling (%d herds, confidence %d %%, herd sensitivity %d %%)\n\n"
               "  herds to sample           %d\n  animals per herd          %d\n  animals in all            %d\n"
               "  reactor cut-off per herd  %s\n  reactor cut-off in all    %s\n"
               "  test sensitivity          %s\n  test specificity          %s\n\nAnimals per herd by herd size:\n",
-              herds, confidence, herdSensitivity, herdAsFraction ? ", given as a fraction" : "", r.herdsToSample, r.animalsPerHerd, r.totalAnimals,
+              herds, confidence, herdSensitivity, r.herdsToSample, r.animalsPerHerd, r.totalAnimals,
               CutOffText(herdFound, r.herdReactorCutOff).c_str(), CutOffText(totalFound, r.totalReactorCutOff).c_str(),
               FloatText(r.sensitivity).c_str(), FloatText(r.specificity).c_str());
   std::vector<std::vector<std::string>> rows;
@@ -265,7 +261,6 @@ QuorbelResult RunDetectTwoStage(const host::Api& api, const Args& args) {
     if (herdsNeeded > 0) std::printf("  herds to sample      %d\n", herdsNeeded);
     else if (herdDesign.reachable) std::printf("  herds to sample      none reaches %d %%, even every herd\n", confidence);
   }
-  WarnIfShort(evaluated ? achieved.surveySensitivity : 0.0, confidence);
   return code;
 }
 
@@ -281,10 +276,10 @@ QuorbelResult RunMaximumPrevalence(const host::Api& api, const Args& args) {
                                             args.Double("--prevalence"), &exact),
              "exact maximum prevalence");
   if (args.json()) {
-    Json().Begin().Int("diseasedAnimals", r.diseasedAnimals).Float("maximumPrevalence", r.maximumPrevalence)
+    ValueBuilder().Begin().Int("diseasedAnimals", r.diseasedAnimals).Float("maximumPrevalence", r.maximumPrevalence)
         .Float("detectionProbability", r.detectionProbability).Begin("exact")
         .Int("maximumDiseased", exact.maximumDiseased).Double("maximumPrevalence", exact.maximumPrevalence)
-        .Double("detectionProbability", exact.detectionProbability).End().End().Print();
+        .Double("detectionProbability", exact.detectionProbability).End().End().Deliver();
     return code;
   }
   std::printf("Highest prevalence a negative sample of %d out of %d could have missed\n\n"
@@ -306,19 +301,19 @@ QuorbelResult RunMaximumPrevalence(const host::Api& api, const Args& args) {
 void AddDetectionCommands(std::vector<Command>& commands) {
   commands.push_back(
       {"detect", "sample-size", "animals to test to show that a disease is absent, with a reactor cut-off",
-       With({{"--prevalence", "design prevalence, 0.000001 <= value <= 1"},
-             {"--population", "a whole number, at least 1"}, {"--confidence", kConfidenceText}},
+       With({{"--prevalence", OptionKind::kProportion, "design prevalence, 0.000001 <= value <= 1"},
+             {"--population", OptionKind::kCount, "a whole number, at least 1"}, {"--confidence", OptionKind::kLevel, kConfidenceText, true, "95"}},
             kTestOptions),
        With({{QUORBEL_E_TEST_PREVALENCE, "--prevalence", kGiven}, {QUORBEL_E_POPULATION, "--population", "at least 1"}},
             kTestBlames),
        RunDetectSampleSize});
   commands.push_back(
       {"detect", "two-stage", "herds and animals per herd to test to show that a disease is absent",
-       With({{"--confidence", kConfidenceText}, {"--herds", "number of herds, at least 1"},
-             {"--herd-prevalence", "herd-level design prevalence, 0.000001 <= value <= 1"},
-             {"--within-herd-prevalence", "design prevalence within a herd, 0.000001 <= value <= 1"},
-             {"--herd-size", "animals in a herd, at least 1"},
-             {"--herd-sensitivity", "herd-level sensitivity, a whole percentage 0 to 100 (95, 95% or 0.95)"}},
+       With({{"--confidence", OptionKind::kLevel, kConfidenceText, true, "95"}, {"--herds", OptionKind::kCount, "number of herds, at least 1"},
+             {"--herd-prevalence", OptionKind::kProportion, "herd-level design prevalence, 0.000001 <= value <= 1"},
+             {"--within-herd-prevalence", OptionKind::kProportion, "design prevalence within a herd, 0.000001 <= value <= 1"},
+             {"--herd-size", OptionKind::kReal, "animals in a herd, at least 1"},
+             {"--herd-sensitivity", OptionKind::kLevel, "herd-level sensitivity, a whole percentage 0 to 100 (95, 95% or 0.95)"}},
             kTestOptions),
        With({{QUORBEL_E_TEST_PREVALENCE, "--herd-prevalence", kGiven},
              {QUORBEL_E_POPULATION, "--herds", "at least 1"},
@@ -329,9 +324,9 @@ void AddDetectionCommands(std::vector<Command>& commands) {
        RunDetectTwoStage});
   commands.push_back(
       {"detect", "maximum-prevalence", "highest prevalence a negative sample could have missed",
-       {{"--sample", "animals tested, at least 1"}, {"--population", "at least --sample"},
-        {"--sensitivity", "sensitivity of the test, 0.000001 <= value <= 1"}, {"--confidence", kConfidenceText},
-        {"--prevalence", "prevalence at which to give the detection probability"}},
+       {{"--sample", OptionKind::kCount, "animals tested, at least 1"}, {"--population", OptionKind::kCount, "at least --sample"},
+        {"--sensitivity", OptionKind::kProportion, "sensitivity of the test, 0.000001 <= value <= 1"}, {"--confidence", OptionKind::kLevel, kConfidenceText, true, "95"},
+        {"--prevalence", OptionKind::kProportion, "prevalence at which to give the detection probability"}},
        {{QUORBEL_E_SAMPLE_TOO_SMALL, "--sample", "at least 1"},
         {QUORBEL_E_POPULATION, "--population", "at least 1"},
         {QUORBEL_E_POPULATION_TOO_SMALL, "--population", "at least --sample"},
@@ -341,4 +336,4 @@ void AddDetectionCommands(std::vector<Command>& commands) {
        RunMaximumPrevalence});
 }
 
-}  // namespace quorbel::cli
+}  // namespace quorbel::commands

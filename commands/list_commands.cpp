@@ -13,16 +13,30 @@
 #include "command.h"
 #include "list_check.h"
 #include "paths.h"
-#include "progress.h"
+#include "reading.h"
 #include "output.h"
 
-namespace quorbel::cli {
+namespace quorbel::commands {
 namespace {
 
 // The positional file arguments of a command, exactly `count` of them.
 const std::vector<std::string>& Files(const Args& args, size_t count, const char* usage) {
-  if (args.positional().size() != count) throw UsageError(std::string("usage: quorbel ") + usage);
+  if (args.positional().size() != count) throw UsageError("", std::string("usage: quorbel ") + usage);
   return args.positional();
+}
+
+// The error of a list the library refused at a line (and field), from the
+// command's blame of `code` with the place and what is wrong there.
+CommandError FaultyLine(const char* family, const char* name, QuorbelResult code, const std::string& detail, int line,
+                        int field) {
+  const CommandError blame = Rejection(*FindCommand(family, name), code);
+  CommandError error(blame.argument, blame.argument + " rejected: " + detail + " (result code " + CodeText(code) + ")",
+                     1);
+  error.code = code;
+  error.allowed = blame.allowed;
+  error.line = line;
+  error.field = field;
+  return error;
 }
 
 constexpr const char* kGenerator = "msvcrt rand, seeded with SplitMix64 of the seed";
@@ -65,28 +79,32 @@ QuorbelResult RunIntervalTwoStage(const host::Api& api, const Args& args) {
   WarnAboutList(file, 2);
   int32_t line = 0, field = 0;
   TwoStageIntervalResult r;
-  std::optional<Progress> progress(std::in_place, file);
+  std::unique_ptr<ReadingWatch> watch = WatchReading(file);
 #ifdef _WIN32
   const QuorbelResult code =
       api.ConfidenceInterval_TwoStages(confidence, FilePath(file).wstring().c_str(), &line, &field, &r);
 #else
   const QuorbelResult code = api.ConfidenceInterval_TwoStages_A(confidence, file.c_str(), &line, &field, &r);
 #endif
-  progress.reset();
+  watch.reset();
   if (code == QUORBEL_E_CLUSTER_FIELD || code == QUORBEL_E_CLUSTER_NO_ANIMALS || code == QUORBEL_E_CLUSTER_POSITIVES) {
     static const char* kFields[] = {"", "name", "animals", "positives"};
-    std::fprintf(stderr, "quorbel: %s, line %d, field %d (%s): %s\n", file.c_str(), line, field,
-                 field >= 1 && field <= 3 ? kFields[field] : "?",
-                 code == QUORBEL_E_CLUSTER_FIELD ? "the field is missing or the name is blank"
-                 : code == QUORBEL_E_CLUSTER_NO_ANIMALS ? "positives in a cluster of 0 animals"
-                                                        : "more positives than animals");
+    char where[64];
+    std::snprintf(where, sizeof where, ", line %d, field %d (%s): ", line, field,
+                  field >= 1 && field <= 3 ? kFields[field] : "?");
+    throw FaultyLine("interval", "two-stage", code,
+                     file + where +
+                         (code == QUORBEL_E_CLUSTER_FIELD          ? "the field is missing or the name is blank"
+                          : code == QUORBEL_E_CLUSTER_NO_ANIMALS ? "positives in a cluster of 0 animals"
+                                                                  : "more positives than animals"),
+                     line, field);
   }
   if (code != QUORBEL_OK) return code;
   if (args.json()) {
-    Json().Begin().Float("prevalence", r.prevalence).Float("lower", r.lower).Float("upper", r.upper)
+    ValueBuilder().Begin().Float("prevalence", r.prevalence).Float("lower", r.lower).Float("upper", r.upper)
         .Float("standardError", r.standardError).Float("designEffect", r.designEffect)
         .Float("intraClusterCorrelation", r.intraClusterCorrelation).Int("clusters", r.clusters)
-        .Int("animals", r.animals).Int("positives", r.positives).End().Print();
+        .Int("animals", r.animals).Int("positives", r.positives).End().Deliver();
     return code;
   }
   std::printf("Confidence interval of a prevalence, two-stage sampling (%s, confidence %d %%)\n\n"
@@ -107,15 +125,27 @@ QuorbelResult RunIntervalTwoStage(const host::Api& api, const Args& args) {
   return code;
 }
 
-// Reports a faulty list line; the library names the line, the layout the field.
-void ReportListLine(const std::string& list, QuorbelResult code, int32_t line) {
-  if (code == QUORBEL_E_LIST_LINE)
-    std::fprintf(stderr, "quorbel: %s, line %d: the line converts to no characters in this locale\n", list.c_str(),
-                 line);
-  if (code == QUORBEL_E_SIZED_LINE)
-    std::fprintf(stderr, "quorbel: %s, line %d: a line needs exactly a name and a size, separated by '%c', the "
-                 "list separator in effect (or the sizes add up beyond 2147483647)\n", list.c_str(), line,
-                 SeparatorInEffect());
+// Throws the error of a faulty list: for a faulty line, the line the library
+// names; for a list or result file that cannot be used, the file.
+void ReportListFault(const char* name, const std::string& list, const std::string& out, QuorbelResult code,
+                     int32_t line) {
+  char text[200];
+  if (code == QUORBEL_E_LIST_LINE) {
+    std::snprintf(text, sizeof text, ", line %d: the line converts to no characters in this locale", line);
+    throw FaultyLine("select", name, code, list + text, line, -1);
+  }
+  if (code == QUORBEL_E_SIZED_LINE) {
+    std::snprintf(text, sizeof text, ", line %d: a line needs exactly a name and a size, separated by '%c', the list "
+                  "separator in effect (or the sizes add up beyond %d)", line, SeparatorInEffect(), INT32_MAX);
+    throw FaultyLine("select", name, code, list + text, line, -1);
+  }
+  if (code == QUORBEL_E_LIST_MISSING || code == QUORBEL_E_LIST_EMPTY)
+    throw FaultyLine("select", name, code,
+                     list + (code == QUORBEL_E_LIST_MISSING ? ": no such file"
+                                                            : ": the list holds no unit (or cannot be read)"),
+                     -1, -1);
+  if (code == QUORBEL_E_RESULT_FILE)
+    throw FaultyLine("select", name, code, out + ": the result file cannot be created or written", -1, -1);
 }
 
 // A unit as the result file names it, with the times it was selected (1 for
@@ -146,20 +176,25 @@ void PrintSelection(const Args& args, bool proportional, int n, const std::strin
   for (const Written& unit : units)
     if (unit.times > 1) repeated.push_back(&unit);
   const char* what = proportional ? "with probability proportional to size" : "at random";
+  long long hits = 0;
+  for (const Written& unit : units) hits += unit.times;
+  if (!proportional && units.size() < static_cast<size_t>(n))
+    Warn("list-shorter-than-count", "the list holds fewer units than asked for (it ends at its first blank line): "
+                                    "every unit was taken once");
+  if (proportional && hits > n)
+    Warn("hits-beyond-count", std::to_string(hits) + " selections were made for " + std::to_string(n) +
+                                  " asked: the systematic points fall in large units more than once");
   if (args.json()) {
-    Json json;
+    ValueBuilder json;
     json.Begin().String("method", what).Int("requested", n).Int("written", static_cast<long long>(units.size()))
         .String("list", list).String("result", out).Int("seed", seed).String("generator", kGenerator)
         .BeginArray("units");
     for (const Written& unit : units) json.Begin().String("name", unit.name).Int("times", unit.times).End();
-    json.EndArray().End().Print();
+    json.EndArray().End().Deliver();
     return;
   }
   std::printf("Selected %s from %s: %zu unit%s written to %s (%d asked for)\n", what, list.c_str(), units.size(),
               units.size() == 1 ? "" : "s", out.c_str(), n);
-  if (!proportional && units.size() < static_cast<size_t>(n))
-    std::printf("The list holds fewer units than asked for (it ends at its first blank line): every unit was "
-                "taken once.\n");
   for (const Written* unit : repeated)
     std::printf("%s was selected %lld times: it is larger than the sampling interval (total size / %d), so\n"
                 "  the systematic points fall in it more than once. The second column of %s counts them.\n",
@@ -172,9 +207,9 @@ void PrintSelection(const Args& args, bool proportional, int n, const std::strin
 void GuardOutput(const Args& args, const std::string& list, const std::string& out) {
   std::error_code error;
   if (std::filesystem::equivalent(FilePath(list), FilePath(out), error))
-    throw UsageError("OUT '" + out + "' is the list itself; the selection would overwrite it");
+    throw UsageError("OUT", "OUT '" + out + "' is the list itself; the selection would overwrite it");
   if (std::filesystem::exists(FilePath(out), error) && !args.Has("--force"))
-    throw UsageError("OUT '" + out + "' exists; give --force to replace it");
+    throw UsageError("OUT", "OUT '" + out + "' exists; give --force to replace it");
 }
 
 QuorbelResult RunSelect(const host::Api& api, const Args& args, bool proportional) {
@@ -185,7 +220,7 @@ QuorbelResult RunSelect(const host::Api& api, const Args& args, bool proportiona
   const int n = args.Int("--count");
   const long long seed = Seed(api, args);
   int32_t line = 0;
-  std::optional<Progress> progress(std::in_place, files[0]);
+  std::unique_ptr<ReadingWatch> watch = WatchReading(files[0]);
 #ifdef _WIN32
   const std::wstring list = FilePath(files[0]).wstring(), out = FilePath(files[1]).wstring();
   const QuorbelResult code = proportional ? api.Selection_ProbabilityProportional(n, list.c_str(), out.c_str(), &line)
@@ -195,13 +230,8 @@ QuorbelResult RunSelect(const host::Api& api, const Args& args, bool proportiona
       proportional ? api.Selection_ProbabilityProportional_A(n, files[0].c_str(), files[1].c_str(), &line)
                    : api.Selection_SimpleRandom_A(n, files[0].c_str(), files[1].c_str(), &line);
 #endif
-  progress.reset();
-  ReportListLine(files[0], code, line);
-  if (code == QUORBEL_E_LIST_MISSING || code == QUORBEL_E_LIST_EMPTY)
-    std::fprintf(stderr, "quorbel: %s: %s\n", files[0].c_str(),
-                 code == QUORBEL_E_LIST_MISSING ? "no such file" : "the list holds no unit (or cannot be read)");
-  if (code == QUORBEL_E_RESULT_FILE)
-    std::fprintf(stderr, "quorbel: %s: the result file cannot be created or written\n", files[1].c_str());
+  watch.reset();
+  ReportListFault(proportional ? "pps" : "random", files[0], files[1], code, line);
   if (code == QUORBEL_OK) PrintSelection(args, proportional, n, files[0], files[1], seed);
   return code;
 }
@@ -209,26 +239,26 @@ QuorbelResult RunSelect(const host::Api& api, const Args& args, bool proportiona
 QuorbelResult RunSelectRandom(const host::Api& api, const Args& args) { return RunSelect(api, args, false); }
 QuorbelResult RunSelectPps(const host::Api& api, const Args& args) { return RunSelect(api, args, true); }
 
-const OptionHelp kSeed = {"--seed",
+const Option kSeed = {"--seed", OptionKind::kCount,
                           "a whole number; the same seed gives the same selection (default: a fresh seed, printed)",
                           true};
-const OptionHelp kForce = {"--force", "replace OUT when it exists (no value)", true};
+const Option kForce = {"--force", OptionKind::kFlag, "replace OUT when it exists", true};
 
 }  // namespace
 
 void AddListCommands(std::vector<Command>& commands) {
   commands.push_back(
       {"interval", "two-stage", "confidence interval from a cluster list FILE (name,animals,positives per line)",
-       {{"--confidence", kConfidenceText}},
+       {{"--confidence", OptionKind::kLevel, kConfidenceText, true, "95"}},
        {{QUORBEL_E_CONFIDENCE, "--confidence", kConfidenceText},
         {QUORBEL_E_CLUSTER_FILE, "FILE", "a readable cluster list with at least two positives in all"},
         {QUORBEL_E_CLUSTER_FIELD, "FILE", "a list whose lines each have a name, animals and positives"},
         {QUORBEL_E_CLUSTER_NO_ANIMALS, "FILE", "a list without positives in clusters of 0 animals"},
         {QUORBEL_E_CLUSTER_POSITIVES, "FILE", "a list without more positives than animals in a cluster"}},
-       RunIntervalTwoStage, {"FILE"}});
+       RunIntervalTwoStage, {"FILE"}, ZRule::kClassic});
   commands.push_back(
       {"select", "random", "choose units of a unit LIST at random; write them to OUT",
-       {{"--count", "units to select, at least 1"}, kSeed, kForce},
+       {{"--count", OptionKind::kCount, "units to select, at least 1"}, kSeed, kForce},
        {{QUORBEL_E_SELECT_COUNT, "--count", "at least 1"},
         {QUORBEL_E_LIST_MISSING, "LIST", "an existing file"},
         {QUORBEL_E_LIST_EMPTY, "LIST", "a list with a unit on its first line"},
@@ -237,7 +267,7 @@ void AddListCommands(std::vector<Command>& commands) {
        RunSelectRandom, {"LIST", "OUT"}});
   commands.push_back(
       {"select", "pps", "choose units of a sized LIST (name,size) proportionally to size; write them to OUT",
-       {{"--count", "units to select, 1 to the number of units"}, kSeed, kForce},
+       {{"--count", OptionKind::kCount, "units to select, 1 to the number of units"}, kSeed, kForce},
        {{QUORBEL_E_PPS_COUNT, "--count", "at least 1"},
         {QUORBEL_E_LIST_MISSING, "LIST", "an existing file"},
         {QUORBEL_E_LIST_EMPTY, "LIST", "a list with a unit on its first line"},
@@ -247,4 +277,4 @@ void AddListCommands(std::vector<Command>& commands) {
        RunSelectPps, {"LIST", "OUT"}});
 }
 
-}  // namespace quorbel::cli
+}  // namespace quorbel::commands

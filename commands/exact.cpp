@@ -3,7 +3,7 @@
 
 #include <cstdio>
 
-namespace quorbel::cli {
+namespace quorbel::commands {
 
 namespace {
 constexpr const char* kProportion = "a proportion, 0 < value <= 1";
@@ -26,11 +26,15 @@ std::vector<CodeBlame> ExactBlames() {
 
 void CheckExact(QuorbelResult code, const char* context) {
   if (code == QUORBEL_OK) return;
+  CommandError error("", std::string(context) + " failed (result code " + CodeText(code) + ")", 1);
   for (const CodeBlame& blame : ExactBlames())
-    if (blame.code == code)
-      throw UsageError(std::string(context) + ": " + blame.argument + " must be " + blame.allowed + " (result code " +
-                       CodeText(code) + ")");
-  throw UsageError(std::string(context) + " failed (result code " + CodeText(code) + ")");
+    if (blame.code == code) {
+      error = CommandError(blame.argument, std::string(context) + ": " + blame.argument + " must be " + blame.allowed +
+                                               " (result code " + CodeText(code) + ")", 1);
+      error.allowed = blame.allowed;
+    }
+  error.code = code;
+  throw error;
 }
 
 QuorbelExactDesign ExactDesign(double population, double prevalence, double se, double sp, double level,
@@ -40,7 +44,7 @@ QuorbelExactDesign ExactDesign(double population, double prevalence, double se, 
   return d;
 }
 
-void WriteDesign(Json& json, const char* key, const QuorbelExactDesign& d) {
+void WriteDesign(ValueBuilder& json, const char* key, const QuorbelExactDesign& d) {
   json.Begin(key).Bool("reachable", d.reachable != 0);
   if (d.reachable) {
     json.Int("sampleSize", d.sampleSize).Int("positiveAt", d.positiveAt)
@@ -65,10 +69,24 @@ void PrintDesign(const QuorbelExactDesign& d, double level) {
               DoubleText(d.populationSpecificity).c_str());
 }
 
-void WarnIfShort(double achieved, double level) {
-  if (achieved < level / 100.0)
-    std::printf("\nWarning: this design detects the disease with probability %.3g, short of the %s %% asked for.\n",
-                achieved, DoubleText(level).c_str());
+void WarnIfShort(double sensitivity, double specificity, double level, double falsePositiveRisk) {
+  char text[200];
+  if (sensitivity < level / 100.0) {
+    std::snprintf(text, sizeof text, "this design detects the disease with probability %.3g, short of the %s %% asked for",
+                  sensitivity, DoubleText(level).c_str());
+    Warn("design-short-of-sensitivity", text);
+  }
+  if (specificity < 1.0 - falsePositiveRisk) {
+    std::snprintf(text, sizeof text, "this design declares a free population (or herd) infected with probability "
+                  "%.3g, above the false-positive risk of %s", 1.0 - specificity, DoubleText(falsePositiveRisk).c_str());
+    Warn("design-short-of-specificity", text);
+  }
 }
 
-}  // namespace quorbel::cli
+void WarnIfWorseThanChance(double sensitivity, double specificity) {
+  if (sensitivity + specificity < 1)
+    Warn("worse-than-chance", "sensitivity + specificity is below 1: this test does worse than chance, and its "
+                              "reactors say little about infection");
+}
+
+}  // namespace quorbel::commands

@@ -1,13 +1,13 @@
 // File paths as the tool receives them: UTF-8 on Windows, where wmain takes
 // the command line as UTF-16 and converts it, so that any name reaches the
 // library's wide exports unchanged; the user's locale bytes elsewhere.
-#ifndef QUORBEL_CLI_PATHS_H
-#define QUORBEL_CLI_PATHS_H
+#ifndef QUORBEL_COMMANDS_PATHS_H
+#define QUORBEL_COMMANDS_PATHS_H
 
 #include <filesystem>
 #include <string>
 
-namespace quorbel::cli {
+namespace quorbel::commands {
 
 inline std::filesystem::path FilePath(const std::string& text) {
 #ifdef _WIN32
@@ -17,6 +17,15 @@ inline std::filesystem::path FilePath(const std::string& text) {
 #endif
 }
 
-}  // namespace quorbel::cli
+// The text of a path, in the same form FilePath reads.
+inline std::string PathText(const std::filesystem::path& path) {
+#ifdef _WIN32
+  return path.u8string();
+#else
+  return path.string();
+#endif
+}
+
+}  // namespace quorbel::commands
 
 #endif

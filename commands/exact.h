@@ -1,8 +1,8 @@
 // The exact layer as the command-line tool shows it: its result codes as
 // argument blames, and the pieces that the classic commands print beside
 // their own answers (what a design achieves, the exact design).
-#ifndef QUORBEL_CLI_EXACT_H
-#define QUORBEL_CLI_EXACT_H
+#ifndef QUORBEL_COMMANDS_EXACT_H
+#define QUORBEL_COMMANDS_EXACT_H
 
 #include <vector>
 
@@ -10,9 +10,10 @@
 #include "output.h"
 #include "quorbel_exact.h"
 
-namespace quorbel::cli {
+namespace quorbel::commands {
 
-// Throws UsageError naming `argument` when an exact call returns a code.
+// Throws a CommandError (status 1) naming the argument an exact call's
+// result code blames; `context` says which call.
 void CheckExact(QuorbelResult code, const char* argument);
 
 // Blames of the exact layer's codes for one command's options.
@@ -23,12 +24,17 @@ QuorbelExactDesign ExactDesign(double population, double prevalence, double se, 
                                double target);
 
 // Writes "exact": {...} (JSON) or prints the design.
-void WriteDesign(Json& json, const char* key, const QuorbelExactDesign& d);
+void WriteDesign(ValueBuilder& json, const char* key, const QuorbelExactDesign& d);
 void PrintDesign(const QuorbelExactDesign& d, double level);
 
-// A plain warning when a design achieves less than the level asked for.
-void WarnIfShort(double achieved, double level);
+// Warns when a design detects the disease with a probability below the
+// level asked for (in percent), or declares a free population (or herd)
+// infected more often than the false-positive risk accepted.
+void WarnIfShort(double sensitivity, double specificity, double level, double falsePositiveRisk);
 
-}  // namespace quorbel::cli
+// Warns when a test's sensitivity + specificity is below 1.
+void WarnIfWorseThanChance(double sensitivity, double specificity);
+
+}  // namespace quorbel::commands
 
 #endif

@@ -3,7 +3,6 @@
 
 #include "paths.h"
 
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -13,7 +12,7 @@
 #include <windows.h>
 #endif
 
-namespace quorbel::cli {
+namespace quorbel::commands {
 namespace {
 
 // The fields of a line as the library splits it: runs between separators.
@@ -86,21 +85,25 @@ void WarnAboutList(const std::string& path, int numericFields) {
       numeric &= IsWholeNumber(fields[static_cast<size_t>(k)]);
     if (numeric || static_cast<int>(fields.size()) <= numericFields) continue;
     if (number == 1) {
-      std::fprintf(stderr, "quorbel: warning: %s, line 1 looks like a header ('%s'); it is read as a unit, its "
-                   "numbers as 0\n", path.c_str(), line.c_str());
+      Warn("header-line", path + ", line 1 looks like a header ('" + line + "'); it is read as a unit, its numbers as 0",
+           1);
     } else if (++badFields <= 3) {
-      std::fprintf(stderr, "quorbel: warning: %s, line %d ('%s'): a number field is not a whole number; the library "
-                   "reads what digits it begins with, or 0\n", path.c_str(), number, line.c_str());
+      Warn("not-a-whole-number", path + ", line " + std::to_string(number) + " ('" + line +
+                                     "'): a number field is not a whole number; the library reads what digits it "
+                                     "begins with, or 0",
+           number);
     }
   }
   if (blankAt != 0 && afterBlank > 0)
-    std::fprintf(stderr, "quorbel: warning: %s: the list ends at its blank line %d; %d line%s after it %s not read\n",
-                 path.c_str(), blankAt, afterBlank, afterBlank == 1 ? "" : "s", afterBlank == 1 ? "is" : "are");
+    Warn("lines-after-blank", path + ": the list ends at its blank line " + std::to_string(blankAt) + "; " +
+                                  std::to_string(afterBlank) + (afterBlank == 1 ? " line after it is" : " lines after it are") +
+                                  " not read",
+         blankAt);
   if (!sawSeparator && sawOther)
-    std::fprintf(stderr, "quorbel: warning: %s uses '%c' but the list separator in effect is '%c' (%s)\n", path.c_str(),
-                 other, separator,
-                 g_chosenSeparator != 0 ? "the one chosen for this list"
-                                        : "it follows the user's locale: ';' for Spanish, ',' otherwise");
+    Warn("other-separator", path + " uses '" + other + "' but the list separator in effect is '" + separator + "' (" +
+                                (g_chosenSeparator != 0 ? "the one chosen for this list"
+                                                        : "it follows the user's locale: ';' for Spanish, ',' otherwise") +
+                                ")");
 }
 
-}  // namespace quorbel::cli
+}  // namespace quorbel::commands

@@ -6,7 +6,7 @@
 #include "exact.h"
 #include "output.h"
 
-namespace quorbel::cli {
+namespace quorbel::commands {
 namespace {
 
 constexpr const char* kInclusive = "a proportion, 0.000001 <= value <= 1";
@@ -19,7 +19,7 @@ QuorbelResult RunCompareSampleSize(const host::Api& api, const Args& args) {
   const QuorbelResult code = api.Comparison_SampleSize(p1, p2, confidence, power, &r);
   if (code != QUORBEL_OK) return code;
   if (args.json()) {
-    Json().Begin().Int("twoSided", r.twoSided).Int("oneSided", r.oneSided).End().Print();
+    ValueBuilder().Begin().Int("twoSided", r.twoSided).Int("oneSided", r.oneSided).End().Deliver();
     return code;
   }
   std::printf("Sample size per group to compare two proportions\n"
@@ -44,12 +44,12 @@ QuorbelResult RunCompareInterval(const host::Api& api, const Args& args) {
                       {95, r.lower95, r.upper95, r.significant95 != 0},
                       {99, r.lower99, r.upper99, r.significant99 != 0}};
   if (args.json()) {
-    Json json;
+    ValueBuilder json;
     json.Begin().Float("difference", r.difference).BeginArray("intervals");
     for (const Row& row : rows)
       json.Begin().Int("confidence", row.level).Float("lower", row.lower).Float("upper", row.upper)
           .Bool("significant", row.significant).End();
-    json.EndArray().End().Print();
+    json.EndArray().End().Deliver();
     return code;
   }
   std::printf("Difference between two proportions, p2 - p1 = %s\n\n", FloatText(r.difference).c_str());
@@ -73,12 +73,12 @@ QuorbelExactTruePrevalence ExactTruePrevalence(const Args& args, int x, int n, d
 QuorbelResult RunTruePrevalence(const host::Api& api, const Args& args) {
   const bool counted = args.Has("--positives") || args.Has("--tested");
   if (counted == args.Has("--apparent"))
-    throw UsageError("give either --apparent, or --positives and --tested (with --confidence)");
+    throw UsageError("--apparent", "give either --apparent, or --positives and --tested (with --confidence)");
   QuorbelExactTruePrevalence exact{};
   double level = 95;
   float apparent;
   if (counted) {
-    if (!args.Has("--positives") || !args.Has("--tested")) throw UsageError("--positives and --tested go together");
+    if (!args.Has("--positives") || !args.Has("--tested")) throw UsageError("--positives", "--positives and --tested go together");
     const int x = args.Int("--positives"), n = args.Int("--tested");
     level = args.Double("--confidence");
     exact = ExactTruePrevalence(args, x, n, level);
@@ -93,8 +93,12 @@ QuorbelResult RunTruePrevalence(const host::Api& api, const Args& args) {
       api.True_Prevelance(apparent, args.Float("--sensitivity"), args.Float("--specificity"), &r);
   if (code != QUORBEL_OK && !counted) return code;
   const bool classic = code == QUORBEL_OK;
+  WarnIfWorseThanChance(args.Double("--sensitivity"), args.Double("--specificity"));
+  if (counted && !exact.valid)
+    Warn("apparent-outside-test-range", "the apparent prevalence lies outside 1 - specificity .. sensitivity, where "
+                                        "the estimate is valid; it has been kept within 0..1");
   if (args.json()) {
-    Json json;
+    ValueBuilder json;
     json.Begin();
     if (classic) json.Float("truePrevalence", r.truePrevalence).Bool("negative", r.negative != 0);
     if (counted)
@@ -102,13 +106,10 @@ QuorbelResult RunTruePrevalence(const host::Api& api, const Args& args) {
           .Interval("wilson", exact.wilson.lower, exact.wilson.upper)
           .Interval("clopperPearson", exact.clopperPearson.lower, exact.clopperPearson.upper)
           .Bool("valid", exact.valid != 0);
-    json.End().Print();
+    json.End().Deliver();
     return QUORBEL_OK;
   }
   std::printf("True prevalence (Rogan-Gladen) from an apparent prevalence of %s\n\n", FloatText(apparent).c_str());
-  if (args.Double("--sensitivity") + args.Double("--specificity") < 1)
-    std::printf("Warning: sensitivity + specificity is below 1: this test does worse than chance, and the\n"
-                "estimate below has no meaning as a prevalence.\n\n");
   if (classic)
     std::printf("  true prevalence  %s%s\n", FloatText(r.truePrevalence).c_str(),
                 r.negative ? "  (negative: fewer reactors than false positives would explain)" : "");
@@ -118,9 +119,6 @@ QuorbelResult RunTruePrevalence(const host::Api& api, const Args& args) {
                 DoubleText(level).c_str(), DoubleText(exact.estimate).c_str(), DoubleText(exact.wilson.lower).c_str(),
                 DoubleText(exact.wilson.upper).c_str(), DoubleText(exact.clopperPearson.lower).c_str(),
                 DoubleText(exact.clopperPearson.upper).c_str());
-    if (!exact.valid)
-      std::printf("\nWarning: the apparent prevalence lies outside 1 - specificity .. sensitivity, where the\n"
-                  "estimate is valid; it has been kept within 0..1.\n");
   }
   return QUORBEL_OK;
 }
@@ -145,7 +143,7 @@ QuorbelResult RunMeanInterval(const host::Api& api, const Args& args) {
                                                                args.Int("--population"), args.Int("--confidence"), &r);
   if (code != QUORBEL_OK) return code;
   if (args.json()) {
-    Json().Begin().Float("mean", mean).Float("lower", r.lower).Float("upper", r.upper).End().Print();
+    ValueBuilder().Begin().Float("mean", mean).Float("lower", r.lower).Float("upper", r.upper).End().Deliver();
     return code;
   }
   std::printf("Confidence interval of a mean\n\n");
@@ -158,18 +156,18 @@ QuorbelResult RunMeanInterval(const host::Api& api, const Args& args) {
 void AddComparisonCommands(std::vector<Command>& commands) {
   commands.push_back(
       {"compare", "sample-size", "animals per group to detect a difference between two proportions",
-       {{"--p1", kInclusive}, {"--p2", "a proportion, p1 <= value <= 1"}, {"--confidence", kConfidenceText},
-        {"--power", "80, 85, 90 or 95"}},
+       {{"--p1", OptionKind::kProportion, kInclusive}, {"--p2", OptionKind::kProportion, "a proportion, p1 <= value <= 1"}, {"--confidence", OptionKind::kLevel, kConfidenceText, true, "95"},
+        {"--power", OptionKind::kLevel, "80, 85, 90 or 95", true, "80"}},
        {{QUORBEL_E_FIRST_PROPORTION, "--p1", kInclusive},
         {QUORBEL_E_SECOND_PROPORTION, "--p2", kInclusive},
         {QUORBEL_E_CONFIDENCE, "--confidence", kConfidenceText},
         {QUORBEL_E_POWER, "--power", "80, 85, 90 or 95"},
         {QUORBEL_E_PROPORTION_ORDER, "--p2", "at least --p1"}},
-       RunCompareSampleSize});
+       RunCompareSampleSize, {}, ZRule::kClassic});
   commands.push_back(
       {"compare", "interval", "difference of two proportions with its 90, 95 and 99 % intervals",
-       {{"--p1", kInclusive}, {"--size1", "animals in group 1, at least 1"},
-        {"--p2", "a proportion, p1 <= value <= 1"}, {"--size2", "animals in group 2, at least 1"}},
+       {{"--p1", OptionKind::kProportion, kInclusive}, {"--size1", OptionKind::kCount, "animals in group 1, at least 1"},
+        {"--p2", OptionKind::kProportion, "a proportion, p1 <= value <= 1"}, {"--size2", OptionKind::kCount, "animals in group 2, at least 1"}},
        {{QUORBEL_E_FIRST_PROPORTION, "--p1", kInclusive},
         {QUORBEL_E_SECOND_PROPORTION, "--p2", kInclusive},
         {QUORBEL_E_FIRST_SAMPLE, "--size1", "at least 1"},
@@ -178,36 +176,36 @@ void AddComparisonCommands(std::vector<Command>& commands) {
        RunCompareInterval});
   commands.push_back(
       {"prevalence", "true", "true prevalence behind the apparent prevalence of an imperfect test",
-       {{"--apparent", "apparent prevalence, 0.000001 <= value <= 1 (or give --positives and --tested)", true},
-        {"--positives", "reactors found, 0 to --tested", true},
-        {"--tested", "animals tested, at least 1", true},
-        {"--confidence", "a percentage from 50 to 99.99, with --positives", true},
-        {"--sensitivity", kInclusive}, {"--specificity", kInclusive}},
+       {{"--apparent", OptionKind::kProportion, "apparent prevalence, 0.000001 <= value <= 1 (or give --positives and --tested)", true},
+        {"--positives", OptionKind::kCount, "reactors found, 0 to --tested", true},
+        {"--tested", OptionKind::kCount, "animals tested, at least 1", true},
+        {"--confidence", OptionKind::kLevel, "a percentage from 50 to 99.99, with --positives", true, "95"},
+        {"--sensitivity", OptionKind::kProportion, kInclusive}, {"--specificity", OptionKind::kProportion, kInclusive}},
        {{QUORBEL_E_TEST_PREVALENCE, "--apparent", kInclusive},
         {QUORBEL_E_SENSITIVITY, "--sensitivity", kInclusive},
         {QUORBEL_E_SPECIFICITY, "--specificity", "a proportion 0.000001 <= value <= 1, with sensitivity + specificity not 1"}},
-       RunTruePrevalence});
+       RunTruePrevalence, {}, ZRule::kExact});
   commands.push_back(
       {"mean", "sample-size", "animals to measure to estimate a mean",
-       {{"--error", "accepted error in the unit of the variable, at least 0.000001"}, {"--sd", "standard deviation, at least 0.000001"},
-        {"--confidence", kConfidenceText}, {"--population", "a whole number, at least 1"}},
+       {{"--error", OptionKind::kReal, "accepted error in the unit of the variable, at least 0.000001"}, {"--sd", OptionKind::kReal, "standard deviation, at least 0.000001"},
+        {"--confidence", OptionKind::kLevel, kConfidenceText, true, "95"}, {"--population", OptionKind::kCount, "a whole number, at least 1"}},
        {{QUORBEL_E_ACCEPTED_ERROR, "--error", kPositive},
         {QUORBEL_E_STANDARD_DEVIATION, "--sd", kPositive},
         {QUORBEL_E_POPULATION, "--population", "at least 1"},
         {QUORBEL_E_CONFIDENCE, "--confidence", kConfidenceText}},
-       RunMeanSampleSize});
+       RunMeanSampleSize, {}, ZRule::kClassic});
   commands.push_back(
       {"mean", "interval", "confidence interval of a mean",
-       {{"--mean", "the sample mean, at least 0.000001"}, {"--sd", "standard deviation, at least 0.000001"},
-        {"--sample", "animals measured, at least 1"}, {"--population", "at least --sample"},
-        {"--confidence", kConfidenceText}},
+       {{"--mean", OptionKind::kReal, "the sample mean, at least 0.000001"}, {"--sd", OptionKind::kReal, "standard deviation, at least 0.000001"},
+        {"--sample", OptionKind::kCount, "animals measured, at least 1"}, {"--population", OptionKind::kCount, "at least --sample"},
+        {"--confidence", OptionKind::kLevel, kConfidenceText, true, "95"}},
        {{QUORBEL_E_MEAN, "--mean", kPositive},
         {QUORBEL_E_STANDARD_DEVIATION, "--sd", kPositive},
         {QUORBEL_E_SAMPLE_TOO_SMALL, "--sample", "at least 1"},
         {QUORBEL_E_POPULATION, "--population", "at least 1"},
         {QUORBEL_E_POPULATION_TOO_SMALL, "--population", "at least --sample"},
         {QUORBEL_E_CONFIDENCE, "--confidence", kConfidenceText}},
-       RunMeanInterval});
+       RunMeanInterval, {}, ZRule::kClassic});
 }
 
-}  // namespace quorbel::cli
+}  // namespace quorbel::commands

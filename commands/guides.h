@@ -1,12 +1,12 @@
 // What --help teaches beyond the option table: the question each command
 // answers, a worked example, and notes on what is easy to misread.
-#ifndef QUORBEL_CLI_HELP_H
-#define QUORBEL_CLI_HELP_H
+#ifndef QUORBEL_COMMANDS_GUIDES_H
+#define QUORBEL_COMMANDS_GUIDES_H
 
 #include <string>
 #include <vector>
 
-namespace quorbel::cli {
+namespace quorbel::commands {
 
 struct CommandGuide {
   const char* family;
@@ -26,6 +26,6 @@ const CommandGuide* GuideOf(const std::string& family, const std::string& name);
 // The groups, in the order quorbel --help lists them.
 const std::vector<const char*>& Groups();
 
-}  // namespace quorbel::cli
+}  // namespace quorbel::commands
 
 #endif

@@ -1,0 +1,213 @@
+// The commands library: the typed table of commands, the reading of their
+// arguments, and the structured errors and warnings every front end (the
+// program, the Python and R packages, the page) receives.
+#ifndef QUORBEL_COMMANDS_COMMAND_H
+#define QUORBEL_COMMANDS_COMMAND_H
+
+#include <map>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "api.h"
+#include "value.h"
+
+namespace quorbel::commands {
+
+// What an option holds; reading, help, the settings, the bindings and the
+// page's forms all follow the kind, never the option's name.
+enum class OptionKind {
+  kProportion,  // 0.3 or 30%
+  kLevel,       // a percentage: 95, 95% or 0.95
+  kCount,       // a whole number; 100.0 is 100
+  kPopulation,  // a whole number, or "infinite"
+  kReal,        // any finite number
+  kText,        // words, read by the command
+  kRecords,     // a:b,c:d
+  kFlag,        // no value
+  kChoice,      // one of the words of `choices`
+};
+
+// The kind's name as the command table gives it to the front ends.
+const char* KindName(OptionKind kind);
+
+struct Option {
+  const char* name;     // "--prevalence"
+  OptionKind kind;
+  const char* allowed;  // "a proportion, 0.000001 <= value < 1"
+  bool optional = false;
+  const char* fallback = nullptr;  // the value taken when the option is not given
+  const char* choices = nullptr;   // kChoice: "parallel|serial"
+};
+
+// The name of an option or file in the bindings: "--positive-at" is
+// positive_at, "LIST" is list.
+std::string ArgumentName(const std::string& name);
+
+// Something a person should know about an answer that is not an error.
+struct Warning {
+  std::string kind;     // "level-at-1.96", "design-short-of-sensitivity", ...
+  std::string message;  // a sentence, as the tool prints it
+  int line = -1;        // a list line, when it is about one
+};
+
+// A command that cannot run, or whose argument the library rejected: the
+// result code (0 when the words themselves are at fault) and its name, the
+// argument as the front end spells it on the command line, what it allows,
+// and for a list file the line and field at fault (-1 when none).
+struct CommandError : std::runtime_error {
+  CommandError(std::string argument, const std::string& message, int status = 2);
+  int status;                 // 1 rejected by the library, 2 words that cannot run
+  QuorbelResult code = 0;
+  std::string argument;       // "--prevalence", "LIST", or "" for the whole command line
+  std::string allowed;
+  int line = -1, field = -1;
+  std::vector<Warning> warnings;  // what was found before the failure
+};
+
+// Words that cannot run (status 2), naming the argument at fault.
+using UsageError = CommandError;
+
+// Adds a warning to the answer being computed on this thread.
+void Warn(const std::string& kind, const std::string& message, int line = -1);
+
+// The options of one invocation, read by kind: proportions given as
+// percentages become fractions, levels given as fractions percentages,
+// whole numbers written 100.0 plain; defaults of the table are filled in.
+class Args {
+ public:
+  // `positionals`: how many words that are not options the command takes;
+  // more is an error, as are unknown and repeated options. "--name=value"
+  // works as "--name value".
+  Args(const std::vector<std::string>& words, const std::vector<Option>& known, size_t positionals = 0);
+  float Float(const char* name) const;
+  float FloatOr(const char* name, float fallback) const;
+  int Int(const char* name) const;
+  double Double(const char* name) const;
+  double DoubleOr(const char* name, double fallback) const;
+  // A population: a whole number, or "infinite" (given back as infinity).
+  double Population(const char* name) const;
+  int IntOr(const char* name, int fallback) const;
+  bool Has(const char* name) const { return values_.count(name) != 0; }
+  bool Given(const char* name) const { return Has(name) && defaulted_.count(name) == 0; }
+  const std::string& Text(const char* name) const { return Value(name); }
+  // A comma-separated list of colon-separated fields: "1000:0.3,2000:0.1".
+  std::vector<std::vector<std::string>> Records(const char* name, size_t fields) const;
+  bool json() const { return json_; }  // also under --csv, whose table is made from the answer
+  bool csv() const { return csv_; }
+  const std::vector<std::string>& positional() const { return positional_; }
+  // Every option in effect, in the table's order, and those that took
+  // their default.
+  const std::vector<std::pair<const Option*, std::string>>& inEffect() const { return inEffect_; }
+  bool Defaulted(const char* name) const { return defaulted_.count(name) != 0; }
+
+ private:
+  const std::string& Value(const char* name) const;
+  std::map<std::string, std::string> values_;
+  std::map<std::string, bool> defaulted_;
+  std::vector<std::pair<const Option*, std::string>> inEffect_;
+  std::vector<std::string> positional_;
+  bool json_ = false, csv_ = false;
+};
+
+// Numbers read from text; the message names `what` when the text is not one.
+float ParseFloat(const std::string& text, const std::string& what);
+double ParseDouble(const std::string& text, const std::string& what);
+int ParseInt(const std::string& text, const std::string& what);
+
+// Which argument a result code blames, and what that argument allows.
+struct CodeBlame {
+  QuorbelResult code;
+  const char* argument;
+  const char* allowed;
+};
+
+// How a command turns its confidence level into a normal quantile: the
+// library's classic rule (1.645 at 90, 2.576 at 99, 1.96 from 91 to 98), the
+// exact quantile, or not at all (the level is a probability).
+enum class ZRule { kNone, kClassic, kExact };
+
+struct Command {
+  const char* family;   // "sample-size"
+  const char* name;     // "simple-random"
+  const char* summary;  // one line for --help
+  std::vector<Option> options;
+  std::vector<CodeBlame> blames;
+  // Runs the command; returns the library's result code.
+  QuorbelResult (*run)(const host::Api& api, const Args& args);
+  std::vector<const char*> positionals = {};  // "LIST", "OUT", "FILE", in order
+  ZRule z = ZRule::kNone;
+};
+
+// The command of that family and name, or null.
+const Command* FindCommand(const std::string& family, const std::string& name);
+
+// The error the tool reports when the library rejects an argument with `code`.
+CommandError Rejection(const Command& command, QuorbelResult code);
+
+// The commands as JSON, for the bindings' generators, the page and the
+// coverage tests: family, name, summary, positionals, options (name,
+// argument, kind, allowed, optional, default, choices) and the guide of
+// --help (group, question, notes, example words, example list).
+std::string CommandTableJson();
+
+// One run of a command: its answer as a value (built under --json or --csv;
+// in text the command prints as it goes) with "settings" and "warnings"
+// added, and the warnings themselves. Throws CommandError when the words
+// cannot run (status 2) or the library rejects an argument (status 1).
+struct Answer {
+  Value value;
+  std::vector<Warning> warnings;
+};
+Answer Execute(const Command& command, const host::Api& api, const Args& args);
+
+// The settings of a run: every option in effect by its argument name, typed
+// by kind; "defaults", the table's defaults; and "z", the normal quantile
+// its level is computed at, for commands that use one.
+Value Settings(const Command& command, const Args& args);
+
+// The settings line the text renderer prints above an answer: the options
+// that have defaults, with their values, and the z used; "" when none.
+std::string SettingsLine(const Command& command, const Args& args);
+
+// Warnings as a list of {kind, message, line}, and an error as an object
+// of message, status, code, codeName, argument, allowed, line and field
+// (null where they do not apply).
+Value WarningsValue(const std::vector<Warning>& warnings);
+Value ErrorValue(const CommandError& error);
+std::string ErrorJson(const CommandError& error);
+
+// Runs "FAMILY COMMAND [words...]" in this process for its answer, as the
+// bindings and the page do: status 0 with the answer as JSON and CSV, or
+// the tool's exit status (1 a rejected argument, 2 words that cannot run)
+// with the error.
+struct Outcome {
+  int status = 0;
+  std::string json, csv;
+  CommandError error{"", ""};
+  std::vector<Warning> warnings;
+};
+Outcome RunForJson(const host::Api& api, const std::vector<std::string>& words);
+
+// Every command, family by family.
+const std::vector<Command>& Commands();
+void AddPrevalenceCommands(std::vector<Command>& commands);
+void AddComparisonCommands(std::vector<Command>& commands);
+void AddDetectionCommands(std::vector<Command>& commands);
+void AddListCommands(std::vector<Command>& commands);
+void AddExactCommands(std::vector<Command>& commands);
+
+// Option texts several commands share.
+inline constexpr const char* kConfidenceText = "a whole percentage, 90 to 99";
+
+// Prints a sample-size table by population: the caller's, the ladder and an
+// infinite population (as a table, or as JSON under --json).
+void PrintLadderTable(const Args& args, int population, int32_t callers, const int32_t* ladder, int32_t infinite);
+
+// Text of a result code, for messages, and its name alone.
+std::string CodeText(QuorbelResult code);
+std::string CodeName(QuorbelResult code);
+
+}  // namespace quorbel::commands
+
+#endif

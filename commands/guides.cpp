@@ -1,0 +1,102 @@
+// The guides of --help. See help.h.
+#include "guides.h"
+
+namespace quorbel::commands {
+namespace {
+
+constexpr const char* kPlan = "Plan a sample";
+constexpr const char* kAnalyse = "Analyse a sample";
+constexpr const char* kAbsence = "Show absence of disease";
+constexpr const char* kSelect = "Select units";
+
+constexpr const char* kZRule =
+    "Confidence levels 90 to 99 are accepted; the normal quantile is 1.645 at 90, 2.576 at 99 and 1.96 for every "
+    "level from 91 to 98 (97 is computed as 95).";
+constexpr const char* kRelative =
+    "Precision is relative: 0.1 with a prevalence of 0.3 means within 0.3 x 0.1 = 0.03 of it. "
+    "--absolute-precision 0.03 says the same directly.";
+
+const std::vector<CommandGuide> kGuides = {
+    {"sample-size", "simple-random", kPlan, "How many animals must I examine to estimate a prevalence?",
+     {"sample-size", "simple-random", "--prevalence", "0.3", "--precision", "0.1", "--population", "1000"},
+     "Precision is relative: 0.1 with a prevalence of 0.3 means within 0.3 x 0.1 = 0.03 of it; "
+     "--absolute-precision 0.03 says the same directly. Levels 91 to 98 all use z = 1.96."},
+    {"sample-size", "stratified", kPlan, "How many animals must I examine in each stratum?",
+     {"sample-size", "stratified", "--precision", "0.2", "--strata", "1000:0.3,2000:0.1"}, kRelative},
+    {"sample-size", "two-stage", kPlan, "How many herds, and animals per herd, must I examine?",
+     {"sample-size", "two-stage", "--prevalence", "0.3", "--precision", "0.2", "--animals-per-cluster", "10",
+      "--preset", "1"},
+     "Precision is relative. The design-effect presets 1 to 4 stand for rho = 1, 3, 6 or 6.5 divided by "
+     "(animals per cluster - 1), that is design effects of 2, 4, 7 and 7.5; --rho gives rho itself."},
+    {"interval", "simple-random", kAnalyse, "What does a simple random sample say about the prevalence?",
+     {"interval", "simple-random", "--positives", "30", "--sample", "100", "--population", "1000"}, kZRule},
+    {"interval", "stratified", kAnalyse, "What does a stratified sample say about the prevalence?",
+     {"interval", "stratified", "--strata", "1000:100:0.3,2000:150:0.1"}, kZRule},
+    {"interval", "two-stage", kAnalyse, "What does a two-stage (cluster) sample say about the prevalence?",
+     {"interval", "two-stage", "clusters.txt"},
+     "FILE holds one cluster per line: name, animals examined, positives, separated by the list separator of the "
+     "user's locale (';' for Spanish, ',' otherwise). A list ends at its first line of fewer than three fields.",
+     {"H1,10,2", "H2,20,5", "H3,15,0", "H4,12,3"}},
+    {"interval", "proportion", kAnalyse, "Which interval does a proportion x / n have, by each method?",
+     {"interval", "proportion", "--positives", "30", "--sample", "100"},
+     "Computed at the exact normal quantile of any level from 50 to 99.99."},
+    {"compare", "sample-size", kPlan, "How many animals per group to tell two proportions apart?",
+     {"compare", "sample-size", "--p1", "0.2", "--p2", "0.4"}, kZRule},
+    {"compare", "interval", kAnalyse, "How different are two observed proportions?",
+     {"compare", "interval", "--p1", "0.2", "--size1", "100", "--p2", "0.35", "--size2", "120"}, ""},
+    {"prevalence", "true", kAnalyse, "What true prevalence lies behind the reactors of an imperfect test?",
+     {"prevalence", "true", "--positives", "30", "--tested", "100", "--sensitivity", "0.9", "--specificity", "0.95"},
+     "Give --apparent for the classic estimate alone, or --positives and --tested for limits as well. "
+     "A test with sensitivity + specificity at or below 1 says nothing about prevalence."},
+    {"mean", "sample-size", kPlan, "How many animals must I measure to estimate a mean?",
+     {"mean", "sample-size", "--error", "2", "--sd", "10", "--population", "1000"}, kZRule},
+    {"mean", "interval", kAnalyse, "What does a sample say about a mean?",
+     {"mean", "interval", "--mean", "25", "--sd", "4", "--sample", "30", "--population", "200"}, kZRule},
+    {"detect", "sample-size", kAbsence, "How many animals must I test to find disease at a design prevalence?",
+     {"detect", "sample-size", "--prevalence", "0.05", "--population", "100", "--sensitivity", "0.9", "--specificity",
+      "0.98"},
+     "The reactor cut-off k means that more than k reactors make the population positive (positive at k + 1). "
+     "The exact figures under the table tell what the design really achieves."},
+    {"detect", "two-stage", kAbsence, "How many herds, and animals per herd, must I test to find disease?",
+     {"detect", "two-stage", "--herds", "500", "--herd-prevalence", "0.05", "--within-herd-prevalence", "0.2",
+      "--herd-size", "100", "--herd-sensitivity", "95", "--sensitivity", "0.9", "--specificity", "0.98"},
+     "The herd sensitivity is a whole percentage (95, 95% or 0.95). A cut-off k: more than k reactors is positive."},
+    {"detect", "maximum-prevalence", kAbsence, "What prevalence could a negative sample have missed?",
+     {"detect", "maximum-prevalence", "--sample", "30", "--population", "1000", "--sensitivity", "1", "--prevalence",
+      "0.05"},
+     ""},
+    {"detect", "evaluate", kAbsence, "What do a sample size and a cut-off really achieve?",
+     {"detect", "evaluate", "--population", "1000", "--sample", "269", "--prevalence", "0.01", "--sensitivity", "0.95",
+      "--specificity", "0.98", "--positive-at", "9"},
+     "--positive-at c: the population is declared infected at c or more reactors."},
+    {"detect", "exact", kAbsence, "What is the smallest sample that truly reaches the confidence?",
+     {"detect", "exact", "--population", "1000", "--prevalence", "0.05", "--sensitivity", "0.95", "--specificity",
+      "0.98"},
+     "Positive at c or more reactors, c the smallest that keeps the specificity target (default 0.95)."},
+    {"select", "random", kSelect, "Which units of my list do I examine, chosen at random?",
+     {"select", "random", "farms.txt", "chosen.txt", "--count", "3", "--seed", "7"},
+     "LIST: one unit name per line. OUT: the chosen names, one per line (CR LF). A list ends at its first blank "
+     "line: lines after it are never read. Without --seed a fresh seed is taken and printed.",
+     {"Farm 1", "Farm 2", "Farm 3", "Farm 4", "Farm 5", "Farm 6", "Farm 7", "Farm 8"}},
+    {"select", "pps", kSelect, "Which units do I examine, with probability proportional to their size?",
+     {"select", "pps", "herds.txt", "chosen.txt", "--count", "3", "--seed", "7"},
+     "LIST: name and size per line, split at the list separator of the user's locale (';' for Spanish, ',' "
+     "otherwise). OUT: name,times selected: a unit larger than the sampling interval can be selected more than "
+     "once. A list ends at its first blank line: lines after it are never read.",
+     {"Herd A,120", "Herd B,45", "Herd C,300", "Herd D,80", "Herd E,60", "Herd F,210"}},
+};
+
+}  // namespace
+
+const CommandGuide* GuideOf(const std::string& family, const std::string& name) {
+  for (const CommandGuide& guide : kGuides)
+    if (family == guide.family && name == guide.name) return &guide;
+  return nullptr;
+}
+
+const std::vector<const char*>& Groups() {
+  static const std::vector<const char*> groups = {kPlan, kAnalyse, kAbsence, kSelect};
+  return groups;
+}
+
+}  // namespace quorbel::commands

@@ -1,0 +1,215 @@
+// Finding a command, running it for its answer with settings and warnings,
+// the errors it reports, and the table of commands as JSON. See command.h.
+#include <cmath>
+#include <cstdlib>
+
+#include <boost/math/distributions/normal.hpp>
+
+#include "command.h"
+#include "guides.h"
+#include "output.h"
+
+namespace quorbel::commands {
+
+const Command* FindCommand(const std::string& family, const std::string& name) {
+  for (const Command& command : Commands())
+    if (family == command.family && name == command.name) return &command;
+  return nullptr;
+}
+
+CommandError Rejection(const Command& command, QuorbelResult code) {
+  for (const CodeBlame& blame : command.blames)
+    if (blame.code == code) {
+      CommandError error(blame.argument, std::string(blame.argument) + " rejected: it must be " + blame.allowed +
+                                             " (result code " + CodeText(code) + ")",
+                         1);
+      error.code = code;
+      error.allowed = blame.allowed;
+      return error;
+    }
+  CommandError error("", "the library failed (result code " + CodeText(code) + ")", 1);
+  error.code = code;
+  return error;
+}
+
+namespace {
+
+thread_local std::vector<Warning>* g_warnings = nullptr;
+
+// The normal quantile a level (in percent) is computed at.
+double QuantileOf(ZRule rule, double level) {
+  if (rule == ZRule::kClassic) return level == 90 ? 1.645 : level == 99 ? 2.576 : 1.96;
+  return boost::math::quantile(boost::math::normal(), 1 - (1 - level / 100) / 2);
+}
+
+// The level of a command that has one, or NaN.
+double LevelOf(const Args& args) {
+  for (const auto& [option, text] : args.inEffect())
+    if (option->kind == OptionKind::kLevel && std::string(option->name) == "--confidence")
+      return std::strtod(text.c_str(), nullptr);
+  return NAN;
+}
+
+Value Typed(const Option& option, const std::string& text) {
+  switch (option.kind) {
+    case OptionKind::kProportion:
+    case OptionKind::kLevel:
+    case OptionKind::kReal:
+      return Value::Double(std::strtod(text.c_str(), nullptr));
+    case OptionKind::kCount:
+      return Value::Int(std::strtoll(text.c_str(), nullptr, 10));
+    case OptionKind::kPopulation:
+      return text == "infinite" ? Value::String(text) : Value::Int(std::strtoll(text.c_str(), nullptr, 10));
+    case OptionKind::kFlag:
+      return Value::Bool(true);
+    default:
+      return Value::String(text);
+  }
+}
+
+// Restores the thread's collectors however a run ends.
+struct Collecting {
+  Collecting(Value* answer, std::vector<Warning>* warnings) {
+    CollectAnswer(answer);
+    g_warnings = warnings;
+  }
+  ~Collecting() {
+    CollectAnswer(nullptr);
+    g_warnings = nullptr;
+  }
+};
+
+}  // namespace
+
+void Warn(const std::string& kind, const std::string& message, int line) {
+  if (g_warnings != nullptr) g_warnings->push_back({kind, message, line});
+}
+
+Value Settings(const Command& command, const Args& args) {
+  Value settings = Value::Object(), defaults = Value::Object();
+  for (const auto& [option, text] : args.inEffect()) settings.Add(ArgumentName(option->name), Typed(*option, text));
+  for (const Option& option : command.options)
+    if (option.fallback != nullptr) defaults.Add(ArgumentName(option.name), Typed(option, option.fallback));
+  settings.Add("defaults", std::move(defaults));
+  const double level = LevelOf(args);
+  if (command.z != ZRule::kNone && std::isfinite(level) && level > 0 && level < 100)
+    settings.Add("z", Value::Double(QuantileOf(command.z, level)));
+  return settings;
+}
+
+std::string SettingsLine(const Command& command, const Args& args) {
+  std::string line;
+  for (const auto& [option, text] : args.inEffect()) {
+    if (option->fallback == nullptr) continue;
+    std::string words = ArgumentName(option->name);
+    for (char& c : words) c = c == '_' ? ' ' : c;
+    line += (line.empty() ? "" : ", ") + words + " " + text + (option->kind == OptionKind::kLevel ? " %" : "");
+    const double level = std::strtod(text.c_str(), nullptr);
+    if (std::string(option->name) == "--confidence" && command.z != ZRule::kNone && level > 0 && level < 100)
+      line += " (z = " + DoubleText(QuantileOf(command.z, level)) + ")";
+  }
+  return line.empty() ? "" : "[" + line + "]\n";
+}
+
+Value WarningsValue(const std::vector<Warning>& warnings) {
+  Value list = Value::Array();
+  for (const Warning& warning : warnings) {
+    Value& item = list.Push(Value::Object());
+    item.Add("kind", Value::String(warning.kind));
+    item.Add("message", Value::String(warning.message));
+    if (warning.line >= 0) item.Add("line", Value::Int(warning.line));
+  }
+  return list;
+}
+
+Answer Execute(const Command& command, const host::Api& api, const Args& args) {
+  Answer answer;
+  Collecting collecting(&answer.value, &answer.warnings);
+  const double level = LevelOf(args);
+  if (command.z == ZRule::kClassic && level > 90 && level < 99 && level != 95)
+    Warn("level-at-1.96", "confidence " + DoubleText(level) + " % is computed at z = 1.96, the quantile of 95 %: the "
+                              "library uses 1.96 for every level from 91 to 98");
+  try {
+    const QuorbelResult code = command.run(api, args);
+    if (code != QUORBEL_OK) throw Rejection(command, code);
+  } catch (CommandError& error) {
+    error.warnings = answer.warnings;
+    throw;
+  }
+  if (answer.value.type == Value::Type::kObject) {
+    answer.value.Add("settings", Settings(command, args));
+    answer.value.Add("warnings", WarningsValue(answer.warnings));
+  }
+  return answer;
+}
+
+std::string CommandTableJson() {
+  Value table = Value::Array();
+  for (const Command& command : Commands()) {
+    Value& entry = table.Push(Value::Object());
+    entry.Add("family", Value::String(command.family));
+    entry.Add("name", Value::String(command.name));
+    entry.Add("summary", Value::String(command.summary));
+    Value& positionals = entry.Add("positionals", Value::Array());
+    for (const char* positional : command.positionals) positionals.Push(Value::String(positional));
+    Value& options = entry.Add("options", Value::Array());
+    for (const Option& option : command.options) {
+      Value& item = options.Push(Value::Object());
+      item.Add("name", Value::String(option.name));
+      item.Add("argument", Value::String(ArgumentName(option.name)));
+      item.Add("kind", Value::String(KindName(option.kind)));
+      item.Add("allowed", Value::String(option.allowed));
+      item.Add("optional", Value::Bool(option.optional || option.fallback != nullptr));
+      item.Add("default", Value::String(option.fallback != nullptr ? option.fallback : ""));
+      if (option.choices != nullptr) item.Add("choices", Value::String(option.choices));
+    }
+    if (const CommandGuide* guide = GuideOf(command.family, command.name)) {
+      entry.Add("group", Value::String(guide->group));
+      entry.Add("question", Value::String(guide->question));
+      entry.Add("notes", Value::String(guide->notes));
+      Value& example = entry.Add("example", Value::Array());
+      for (const std::string& word : guide->example) example.Push(Value::String(word));
+      Value& list = entry.Add("exampleList", Value::Array());
+      for (const std::string& line : guide->exampleList) list.Push(Value::String(line));
+    }
+  }
+  return RenderJson(table);
+}
+
+Value ErrorValue(const CommandError& error) {
+  Value value = Value::Object();
+  value.Add("message", Value::String(error.what()));
+  value.Add("status", Value::Int(error.status));
+  value.Add("code", error.code != 0 ? Value::Int(error.code) : Value());
+  value.Add("codeName", error.code != 0 ? Value::String(CodeName(error.code)) : Value());
+  value.Add("argument", error.argument.empty() ? Value() : Value::String(error.argument));
+  value.Add("allowed", error.allowed.empty() ? Value() : Value::String(error.allowed));
+  value.Add("line", error.line >= 0 ? Value::Int(error.line) : Value());
+  value.Add("field", error.field >= 0 ? Value::Int(error.field) : Value());
+  return value;
+}
+
+std::string ErrorJson(const CommandError& error) { return RenderJson(ErrorValue(error)); }
+
+Outcome RunForJson(const host::Api& api, const std::vector<std::string>& words) {
+  Outcome outcome;
+  try {
+    if (words.size() < 2) throw CommandError("", "a command needs a family and a name");
+    const Command* command = FindCommand(words[0], words[1]);
+    if (command == nullptr) throw CommandError("", "no command '" + words[0] + " " + words[1] + "'");
+    std::vector<std::string> options(words.begin() + 2, words.end());
+    options.push_back("--json");
+    const Args args(options, command->options, command->positionals.size());
+    Answer answer = Execute(*command, api, args);
+    outcome.json = RenderJson(answer.value);
+    outcome.csv = RenderCsv(answer.value);
+    outcome.warnings = std::move(answer.warnings);
+  } catch (const CommandError& error) {
+    outcome.status = error.status;
+    outcome.error = error;
+    outcome.warnings = error.warnings;
+  }
+  return outcome;
+}
+
+}  // namespace quorbel::commands
