@@ -171,11 +171,20 @@ Value Settings(const Command& command, const Args& args);
 std::string SettingsLine(const Command& command, const Args& args);
 
 // Warnings as a list of {kind, message, line}, and an error as an object
-// of message, status, code, codeName, argument, allowed, line and field
-// (null where they do not apply).
+// for the bindings and the page: message (with the arguments as they spell
+// them, positive_at and list for --positive-at and LIST, and without the
+// result code, which has fields of its own), toolMessage (as the program
+// prints it), status, code, codeName, argument (as the bindings spell it),
+// option (as the program does), allowed, line and field (null where they do
+// not apply).
 Value WarningsValue(const std::vector<Warning>& warnings);
 Value ErrorValue(const CommandError& error);
 std::string ErrorJson(const CommandError& error);
+
+// A message with the program's option and file names (--positive-at, LIST)
+// as the bindings spell them (positive_at, list), and its closing result
+// code left out.
+std::string BindingText(const std::string& text);
 
 // Runs "FAMILY COMMAND [words...]" in this process for its answer, as the
 // bindings and the page do: status 0 with the answer as JSON and CSV, or

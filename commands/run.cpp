@@ -1,6 +1,8 @@
 // Finding a command, running it for its answer with settings and warnings,
 // the errors it reports, and the table of commands as JSON. See command.h.
+#include <cctype>
 #include <cmath>
+#include <cstring>
 #include <cstdlib>
 
 #include <boost/math/distributions/normal.hpp>
@@ -176,14 +178,47 @@ std::string CommandTableJson() {
   return RenderJson(table);
 }
 
+std::string BindingText(const std::string& text) {
+  std::string out;
+  for (size_t i = 0; i < text.size();) {
+    const bool wordStart = i == 0 || !std::isalnum(static_cast<unsigned char>(text[i - 1]));
+    if (text.compare(i, 2, "--") == 0 && i + 2 < text.size() && std::islower(static_cast<unsigned char>(text[i + 2]))) {
+      size_t end = i + 2;
+      while (end < text.size() && (std::islower(static_cast<unsigned char>(text[end])) ||
+                                   std::isdigit(static_cast<unsigned char>(text[end])) || text[end] == '-'))
+        ++end;
+      out += ArgumentName(text.substr(i, end - i));
+      i = end;
+      continue;
+    }
+    bool file = false;
+    for (const char* word : {"FILE", "LIST", "OUT"}) {
+      const size_t length = std::strlen(word);
+      if (wordStart && text.compare(i, length, word) == 0 &&
+          (i + length == text.size() || !std::isalnum(static_cast<unsigned char>(text[i + length])))) {
+        out += ArgumentName(word);
+        i += length;
+        file = true;
+        break;
+      }
+    }
+    if (!file) out += text[i++];
+  }
+  const size_t code = out.find(" (result code ");
+  if (code != std::string::npos && out.back() == ')') out.erase(code);
+  return out;
+}
+
 Value ErrorValue(const CommandError& error) {
   Value value = Value::Object();
-  value.Add("message", Value::String(error.what()));
+  value.Add("message", Value::String(BindingText(error.what())));
+  value.Add("toolMessage", Value::String(error.what()));
   value.Add("status", Value::Int(error.status));
   value.Add("code", error.code != 0 ? Value::Int(error.code) : Value());
   value.Add("codeName", error.code != 0 ? Value::String(CodeName(error.code)) : Value());
-  value.Add("argument", error.argument.empty() ? Value() : Value::String(error.argument));
-  value.Add("allowed", error.allowed.empty() ? Value() : Value::String(error.allowed));
+  value.Add("argument", error.argument.empty() ? Value() : Value::String(ArgumentName(error.argument)));
+  value.Add("option", error.argument.empty() ? Value() : Value::String(error.argument));
+  value.Add("allowed", error.allowed.empty() ? Value() : Value::String(BindingText(error.allowed)));
   value.Add("line", error.line >= 0 ? Value::Int(error.line) : Value());
   value.Add("field", error.field >= 0 ? Value::Int(error.field) : Value());
   return value;

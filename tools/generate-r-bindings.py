@@ -12,6 +12,7 @@ import re
 import sys
 
 table = json.load(open(sys.argv[1]))
+ARGUMENTS = {o['name']: o['argument'] for command in table for o in command['options']}
 readme = open(sys.argv[2]).read().replace('\\\n', ' ')  # join continued lines
 package = sys.argv[3]
 
@@ -28,7 +29,8 @@ def function_name(command):
 
 
 def argument(option):
-    return option[2:].replace('-', '_')
+    """The R name of an option, as the command table gives it."""
+    return ARGUMENTS[option]
 
 
 def rd(text):
@@ -66,11 +68,12 @@ for command in table:
     files = [p.lower() for p in command['positionals']]
     options = command['options']
     formals = files + ['%s%s' % (argument(o['name']), ' = NULL' if o['optional'] else '') for o in options]
-    flags = [o['name'] for o in options if o['allowed'].endswith('(no value)')]
-    body = '  .command("%s", "%s", list(%s), structure(list(%s), flags = list(%s)))' % (
-        command['family'], command['name'], ', '.join(files),
+    flags = [o['name'] for o in options if o['kind'] == 'flag']
+    body = '  .command("%s", "%s", list(%s), structure(list(%s), flags = list(%s), arguments = list(%s)))' % (
+        command['family'], command['name'], ', '.join('%s = %s' % (f, f) for f in files),
         ', '.join('"%s" = %s' % (o['name'], argument(o['name'])) for o in options),
-        ', '.join('"%s" = TRUE' % f for f in flags))
+        ', '.join('"%s" = TRUE' % f for f in flags),
+        ', '.join('"%s" = "%s"' % (o['name'], argument(o['name'])) for o in options))
     commands_r += ['%s <- function(%s) {' % (name, ', '.join(formals)), body, '}', '']
 
     positionals, example = example_words(command)
@@ -96,8 +99,11 @@ for command in table:
         '\\description{The same calculation as \\code{quorbel %s %s --json}.}' % (command['family'], command['name']),
         '\\usage{%s(%s)}' % (name, ', '.join(formals)),
         '\\arguments{', *items, '}',
-        '\\value{A named list with the keys of the tool\'s JSON. A rejected argument is an error whose message '
-        'names the argument and the result code.}',
+        '\\value{A named list with the keys of the tool\'s JSON, with \\code{settings} and \\code{warnings}. '
+        'A rejected argument signals a condition of class \\code{quorbel_error} whose message names the argument, '
+        'with the fields \\code{code}, \\code{code_name}, \\code{argument}, \\code{allowed}, \\code{line} and '
+        '\\code{field}; each warning of the answer is a \\code{quorbel_warning} with its \\code{kind} and '
+        '\\code{line}.}',
         '\\examples{', rd(example_code).replace('\\\\', '\\'), '}', '']
     with open(os.path.join(package, 'man', name + '.Rd'), 'w') as out:
         out.write('\n'.join(page))

@@ -205,13 +205,13 @@
     for (const node of document.querySelectorAll('[aria-invalid]')) node.removeAttribute('aria-invalid');
   }
 
-  // The error names the argument it is about (error.argument, as the tool
-  // spells it); its message goes beside that field, or above the form.
+  // The error names the option it is about (error.option, as the tool spells
+  // it); the tool's message goes beside that field, or above the form.
   function showError(command, error) {
-    const message = error.message;
+    const message = error.toolMessage || error.message;
     const names = command.options.map((o) => o.name).concat(command.positionals);
-    if (error.argument && names.includes(error.argument)) {
-      const id = fieldId(error.argument);
+    if (error.option && names.includes(error.option)) {
+      const id = fieldId(error.option);
       const input = document.getElementById(id);
       const slot = document.getElementById(id + '-error');
       if (input && slot) {

@@ -10,10 +10,11 @@
 // underscores; its options are the command's, dashes as underscores; it
 // returns what `quorbel ... --json` prints, as an object, with its
 // `settings` and `warnings` ({kind, message, line}). An infinite population
-// is Infinity. A rejected argument throws an Error whose message is the
-// tool's own, with the fields `code`, `codeName`, `argument` (as the tool
-// spells it: "--prevalence", "LIST"), `allowed`, `line` and `field` (null
-// where they do not apply) and `warnings`.
+// is Infinity. A rejected argument throws an Error whose message names the
+// argument as these functions do (positive_at, list), with the fields
+// `code`, `codeName`, `argument`, `option` (as the tool spells it:
+// "--positive-at", "LIST"), `allowed`, `line` and `field` (null where they
+// do not apply), `toolMessage` (as the tool prints it) and `warnings`.
 //
 // Commands that read a list take it as `list` or `file`: the text itself, a
 // Uint8Array, {name, text} or {name, bytes}. `separator` (',' by default, or
@@ -45,7 +46,7 @@
                                           [words.join('\n'), separator.charCodeAt(0)]));
     if (reply.status !== 0) {
       const error = new Error(reply.error.message);
-      for (const field of ['code', 'codeName', 'argument', 'allowed', 'line', 'field'])
+      for (const field of ['code', 'codeName', 'argument', 'option', 'allowed', 'line', 'field', 'toolMessage'])
         error[field] = reply.error[field] === undefined ? null : reply.error[field];
       error.status = reply.status;
       error.warnings = reply.warnings || [];

@@ -9,42 +9,37 @@
 
 #include "command.h"
 #include "linked_api.h"
-#include "output.h"
 
 namespace {
 
-// list(status, json, message) for the words of one command.
+// list(status, json, error, warnings) for the words of one command: the
+// answer as JSON when status is 0, else the error as JSON (see ErrorValue);
+// the warnings as JSON either way.
 SEXP QuorbelRun(SEXP words) {
+  using namespace quorbel::commands;
   std::vector<std::string> list;
   for (R_xlen_t i = 0; i < XLENGTH(words); ++i) list.emplace_back(CHAR(STRING_ELT(words, i)));
-  std::string json, message;
-  int status = 2;
+  Outcome outcome;
+  std::string failure;
   try {
-    status = quorbel::commands::RunForJson(quorbel::host::LinkedApi(), list, &json, &message);
+    outcome = RunForJson(quorbel::host::LinkedApi(), list);
   } catch (const std::exception& error) {
-    message = error.what();
+    failure = error.what();
   }
-  SEXP out = PROTECT(Rf_allocVector(VECSXP, 3));
-  SET_VECTOR_ELT(out, 0, Rf_ScalarInteger(status));
-  SET_VECTOR_ELT(out, 1, Rf_mkString(json.c_str()));
-  SET_VECTOR_ELT(out, 2, Rf_mkString(message.c_str()));
+  if (!failure.empty()) Rf_error("quorbel: internal error: %s", failure.c_str());
+  const std::string error = outcome.status == 0 ? "null" : ErrorJson(outcome.error);
+  const std::string warnings = RenderJson(WarningsValue(outcome.warnings));
+  SEXP out = PROTECT(Rf_allocVector(VECSXP, 4));
+  SET_VECTOR_ELT(out, 0, Rf_ScalarInteger(outcome.status));
+  SET_VECTOR_ELT(out, 1, Rf_mkString(outcome.json.c_str()));
+  SET_VECTOR_ELT(out, 2, Rf_mkString(error.c_str()));
+  SET_VECTOR_ELT(out, 3, Rf_mkString(warnings.c_str()));
   UNPROTECT(1);
   return out;
 }
 
 // The command table as JSON (as "quorbel --commands-json" prints it).
-SEXP QuorbelCommands() {
-  quorbel::commands::Json json;
-  json.BeginArray();
-  for (const quorbel::commands::Command& command : quorbel::commands::Commands())
-    json.Begin().String("family", command.family).String("name", command.name).End();
-  json.EndArray();
-  std::string text;
-  quorbel::commands::CaptureJson(&text);
-  json.Print();
-  quorbel::commands::CaptureJson(nullptr);
-  return Rf_mkString(text.c_str());
-}
+SEXP QuorbelCommands() { return Rf_mkString(quorbel::commands::CommandTableJson().c_str()); }
 
 const R_CallMethodDef kCalls[] = {
     {"C_quorbel_run", reinterpret_cast<DL_FUNC>(&QuorbelRun), 1},
