@@ -22,12 +22,15 @@ int RunWords(const std::vector<std::string>& words, Output output) {
   try {
     const commands::Args args(std::vector<std::string>(words.begin() + 2, words.end()), command->options,
                               command->positionals.size());
-    const bool text = !args.json();
-    if (text && output == Output::kAsAsked) std::fputs(commands::SettingsLine(*command, args).c_str(), stdout);
     const commands::Answer answer = commands::Execute(*command, *api, args);
-    if (!text)
-      std::fputs(args.csv() ? commands::RenderCsv(answer.value).c_str()
-                            : (commands::RenderJson(answer.value) + "\n").c_str(),
+    if (args.csv())
+      std::fputs(commands::RenderCsv(answer.value).c_str(), stdout);
+    else if (args.json())
+      std::printf("%s\n", commands::RenderJson(answer.value).c_str());
+    else
+      std::fputs(((output == Output::kAsAsked ? commands::SettingsLine(*command, args) : std::string()) +
+                  command->text(answer.value))
+                     .c_str(),
                  stdout);
     std::fflush(stdout);
     for (const commands::Warning& warning : answer.warnings)

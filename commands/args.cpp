@@ -105,7 +105,8 @@ std::string Normalized(const Option& option, const std::string& text) {
     case OptionKind::kProportion:
       return !text.empty() && text.back() == '%' ? PercentAsFraction(option.name, text) : text;
     case OptionKind::kLevel:
-      return !text.empty() && text.back() == '%' ? text.substr(0, text.size() - 1) : FractionAsPercent(text);
+      return WholeAsDigits(!text.empty() && text.back() == '%' ? text.substr(0, text.size() - 1)
+                                                               : FractionAsPercent(text));
     case OptionKind::kCount:
       return WholeAsDigits(text);
     case OptionKind::kPopulation:

@@ -71,6 +71,11 @@ using UsageError = CommandError;
 // Adds a warning to the answer being computed on this thread.
 void Warn(const std::string& kind, const std::string& message, int line = -1);
 
+// Adds a value a command derives from its arguments (the relative
+// precision of an absolute one) to the settings of the answer being
+// computed on this thread.
+void SetInEffect(const std::string& argument, Value value);
+
 // The options of one invocation, read by kind: proportions given as
 // percentages become fractions, levels given as fractions percentages,
 // whole numbers written 100.0 plain; defaults of the table are filled in.
@@ -93,7 +98,7 @@ class Args {
   const std::string& Text(const char* name) const { return Value(name); }
   // A comma-separated list of colon-separated fields: "1000:0.3,2000:0.1".
   std::vector<std::vector<std::string>> Records(const char* name, size_t fields) const;
-  bool json() const { return json_; }  // also under --csv, whose table is made from the answer
+  bool json() const { return json_; }  // also under --csv
   bool csv() const { return csv_; }
   const std::vector<std::string>& positional() const { return positional_; }
   // Every option in effect, in the table's order, and those that took
@@ -133,8 +138,11 @@ struct Command {
   const char* summary;  // one line for --help
   std::vector<Option> options;
   std::vector<CodeBlame> blames;
-  // Runs the command; returns the library's result code.
+  // Computes the answer and delivers it as a value; returns the library's
+  // result code.
   QuorbelResult (*run)(const host::Api& api, const Args& args);
+  // The text renderer: the answer, its settings included, for people.
+  std::string (*text)(const Value& answer);
   std::vector<const char*> positionals = {};  // "LIST", "OUT", "FILE", in order
   ZRule z = ZRule::kNone;
 };
@@ -151,9 +159,9 @@ CommandError Rejection(const Command& command, QuorbelResult code);
 // --help (group, question, notes, example words, example list).
 std::string CommandTableJson();
 
-// One run of a command: its answer as a value (built under --json or --csv;
-// in text the command prints as it goes) with "settings" and "warnings"
-// added, and the warnings themselves. Throws CommandError when the words
+// One run of a command: its answer as a value with "settings" and
+// "warnings" added, and the warnings themselves; Command::text draws it for
+// people. Throws CommandError when the words
 // cannot run (status 2) or the library rejects an argument (status 1).
 struct Answer {
   Value value;
@@ -162,9 +170,10 @@ struct Answer {
 Answer Execute(const Command& command, const host::Api& api, const Args& args);
 
 // The settings of a run: every option in effect by its argument name, typed
-// by kind; "defaults", the table's defaults; and "z", the normal quantile
-// its level is computed at, for commands that use one.
-Value Settings(const Command& command, const Args& args);
+// by kind, and the values `derived` from them; "defaults", the table's
+// defaults; and "z", the normal quantile its level is computed at, for
+// commands that use one.
+Value Settings(const Command& command, const Args& args, const Value* derived = nullptr);
 
 // The settings line the text renderer prints above an answer: the options
 // that have defaults, with their values, and the z used; "" when none.
@@ -209,9 +218,10 @@ void AddExactCommands(std::vector<Command>& commands);
 // Option texts several commands share.
 inline constexpr const char* kConfidenceText = "a whole percentage, 90 to 99";
 
-// Prints a sample-size table by population: the caller's, the ladder and an
-// infinite population (as a table, or as JSON under --json).
-void PrintLadderTable(const Args& args, int population, int32_t callers, const int32_t* ladder, int32_t infinite);
+// A sample-size table by population: the caller's, the ladder and an
+// infinite population, delivered as the answer; and its text.
+void DeliverLadder(int population, int32_t callers, const int32_t* ladder, int32_t infinite);
+std::string LadderText(const Value& answer);
 
 // Text of a result code, for messages, and its name alone.
 std::string CodeText(QuorbelResult code);

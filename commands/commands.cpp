@@ -1,5 +1,4 @@
 // The table of every command, and the text of result codes.
-#include <cstdio>
 
 #include "command.h"
 #include "output.h"
@@ -49,20 +48,21 @@ std::string CodeName(QuorbelResult code) {
   return "";
 }
 
-void PrintLadderTable(const Args& args, int population, int32_t callers, const int32_t* ladder, int32_t infinite) {
-  if (args.json()) {
-    ValueBuilder json;
-    json.Begin().Begin("population").Int("size", population).Int("sampleSize", callers).End().BeginArray("ladder");
-    for (int i = 0; i < QUORBEL_LADDER_SIZES; ++i)
-      json.Begin().Int("population", kPopulationLadder[i]).Int("sampleSize", ladder[i]).End();
-    json.EndArray().Int("infinitePopulation", infinite).End().Deliver();
-    return;
-  }
+void DeliverLadder(int population, int32_t callers, const int32_t* ladder, int32_t infinite) {
+  ValueBuilder json;
+  json.Begin().Begin("population").Int("size", population).Int("sampleSize", callers).End().BeginArray("ladder");
+  for (int i = 0; i < QUORBEL_LADDER_SIZES; ++i)
+    json.Begin().Int("population", kPopulationLadder[i]).Int("sampleSize", ladder[i]).End();
+  json.EndArray().Int("infinitePopulation", infinite).End().Deliver();
+}
+
+std::string LadderText(const Value& answer) {
   std::vector<std::vector<std::string>> rows;
-  rows.push_back({std::to_string(population) + " (yours)", std::to_string(callers)});
-  for (int i = 0; i < QUORBEL_LADDER_SIZES; ++i) rows.push_back({std::to_string(kPopulationLadder[i]), std::to_string(ladder[i])});
-  rows.push_back({"infinite", std::to_string(infinite)});
-  PrintTable({"population", "sample size"}, rows);
+  const Value& yours = At(answer, "population");
+  rows.push_back({Shown(yours, "size") + " (yours)", Shown(yours, "sampleSize")});
+  for (const Value& row : At(answer, "ladder").items) rows.push_back({Shown(row, "population"), Shown(row, "sampleSize")});
+  rows.push_back({"infinite", Shown(answer, "infinitePopulation")});
+  return TableText({"population", "sample size"}, rows);
 }
 
 }  // namespace quorbel::commands

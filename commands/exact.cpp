@@ -56,17 +56,15 @@ void WriteDesign(ValueBuilder& json, const char* key, const QuorbelExactDesign& 
   json.End();
 }
 
-void PrintDesign(const QuorbelExactDesign& d, double level) {
-  if (!d.reachable) {
-    std::printf("  exact design         unreachable: no sample reaches %s %%; the best, testing every unit,\n"
-                "                       gives a population sensitivity of %s\n",
-                DoubleText(level).c_str(), DoubleText(d.bestSensitivity).c_str());
-    return;
-  }
-  std::printf("  exact design         %d animals, positive at %d or more reactors\n"
-              "                       population sensitivity %s, specificity %s\n",
-              d.sampleSize, d.positiveAt, DoubleText(d.populationSensitivity).c_str(),
-              DoubleText(d.populationSpecificity).c_str());
+std::string DesignText(const Value& design, const std::string& level) {
+  if (!At(design, "reachable").boolean)
+    return Format("  exact design         unreachable: no sample reaches %s %%; the best, testing every unit,\n"
+                  "                       gives a population sensitivity of %s\n",
+                  level.c_str(), Shown(design, "bestSensitivity").c_str());
+  return Format("  exact design         %s animals, positive at %s or more reactors\n"
+                "                       population sensitivity %s, specificity %s\n",
+                Shown(design, "sampleSize").c_str(), Shown(design, "positiveAt").c_str(),
+                Shown(design, "populationSensitivity").c_str(), Shown(design, "populationSpecificity").c_str());
 }
 
 void WarnIfShort(double sensitivity, double specificity, double level, double falsePositiveRisk) {

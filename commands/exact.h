@@ -23,9 +23,10 @@ std::vector<CodeBlame> ExactBlames();
 QuorbelExactDesign ExactDesign(double population, double prevalence, double se, double sp, double level,
                                double target);
 
-// Writes "exact": {...} (JSON) or prints the design.
+// Adds a design to an answer under `key`, and its text (the level asked
+// for, in percent, as the settings show it).
 void WriteDesign(ValueBuilder& json, const char* key, const QuorbelExactDesign& d);
-void PrintDesign(const QuorbelExactDesign& d, double level);
+std::string DesignText(const Value& design, const std::string& level);
 
 // Warns when a design detects the disease with a probability below the
 // level asked for (in percent), or declares a free population (or herd)

@@ -76,6 +76,7 @@ long long Seed(const host::Api& api, const Args& args) {
 QuorbelResult RunIntervalTwoStage(const host::Api& api, const Args& args) {
   const std::string& file = Files(args, 1, "interval two-stage FILE --confidence LEVEL")[0];
   const int confidence = args.Int("--confidence");
+  SetInEffect("file", Value::String(file));
   WarnAboutList(file, 2);
   int32_t line = 0, field = 0;
   TwoStageIntervalResult r;
@@ -100,29 +101,36 @@ QuorbelResult RunIntervalTwoStage(const host::Api& api, const Args& args) {
                      line, field);
   }
   if (code != QUORBEL_OK) return code;
-  if (args.json()) {
-    ValueBuilder().Begin().Float("prevalence", r.prevalence).Float("lower", r.lower).Float("upper", r.upper)
-        .Float("standardError", r.standardError).Float("designEffect", r.designEffect)
-        .Float("intraClusterCorrelation", r.intraClusterCorrelation).Int("clusters", r.clusters)
-        .Int("animals", r.animals).Int("positives", r.positives).End().Deliver();
-    return code;
-  }
-  std::printf("Confidence interval of a prevalence, two-stage sampling (%s, confidence %d %%)\n\n"
-              "  clusters %d, animals %d, positives %d\n\n",
-              file.c_str(), confidence, r.clusters, r.animals, r.positives);
-  // A value that cannot be estimated (one cluster, clusters of one animal)
-  // is said so, with the reason below, rather than printed as nan or inf.
-  auto cell = [](float value) { return std::isfinite(value) ? FloatText(value) : std::string("not estimable"); };
-  PrintTable({"estimate", "lower limit", "upper limit", "standard error", "design effect", "rho"},
-             {{cell(r.prevalence), cell(r.lower), cell(r.upper), cell(r.standardError), cell(r.designEffect),
-               cell(r.intraClusterCorrelation)}});
-  if (r.clusters == 1)
-    std::printf("\nWith one cluster there is no variation between clusters to measure: the standard error, the\n"
-                "limits, the design effect and rho cannot be estimated. Sample more clusters.\n");
-  else if (r.animals == r.clusters)
-    std::printf("\nEvery cluster has one animal: the mean cluster size is 1, so rho, which divides by it minus 1,\n"
-                "cannot be estimated.\n");
+  ValueBuilder().Begin().Float("prevalence", r.prevalence).Float("lower", r.lower).Float("upper", r.upper)
+      .Float("standardError", r.standardError).Float("designEffect", r.designEffect)
+      .Float("intraClusterCorrelation", r.intraClusterCorrelation).Int("clusters", r.clusters)
+      .Int("animals", r.animals).Int("positives", r.positives).End().Deliver();
   return code;
+}
+
+std::string IntervalTwoStageText(const Value& answer) {
+  const Value& settings = At(answer, "settings");
+  std::string text = Format("Confidence interval of a prevalence, two-stage sampling (%s, confidence %s %%)\n\n"
+                            "  clusters %s, animals %s, positives %s\n\n",
+                            Shown(settings, "file").c_str(), Shown(settings, "confidence").c_str(),
+                            Shown(answer, "clusters").c_str(), Shown(answer, "animals").c_str(),
+                            Shown(answer, "positives").c_str());
+  // A value that cannot be estimated (one cluster, clusters of one animal)
+  // is null in the answer, and said so here, with the reason below.
+  auto cell = [&answer](const char* key) {
+    const Value& value = At(answer, key);
+    return value.type == Value::Type::kNull ? std::string("not estimable") : ScalarText(value);
+  };
+  text += TableText({"estimate", "lower limit", "upper limit", "standard error", "design effect", "rho"},
+                    {{cell("prevalence"), cell("lower"), cell("upper"), cell("standardError"), cell("designEffect"),
+                      cell("intraClusterCorrelation")}});
+  if (Whole(answer, "clusters") == 1)
+    return text + "\nWith one cluster there is no variation between clusters to measure: the standard error, the\n"
+                  "limits, the design effect and rho cannot be estimated. Sample more clusters.\n";
+  if (Whole(answer, "animals") == Whole(answer, "clusters"))
+    return text + "\nEvery cluster has one animal: the mean cluster size is 1, so rho, which divides by it minus 1,\n"
+                  "cannot be estimated.\n";
+  return text;
 }
 
 // Throws the error of a faulty list: for a faulty line, the line the library
@@ -169,13 +177,8 @@ std::vector<Written> ReadResult(const std::string& path, bool proportional) {
   return units;
 }
 
-void PrintSelection(const Args& args, bool proportional, int n, const std::string& list, const std::string& out,
-                    long long seed) {
+void DeliverSelection(bool proportional, int n, const std::string& list, const std::string& out, long long seed) {
   const std::vector<Written> units = ReadResult(out, proportional);
-  std::vector<const Written*> repeated;
-  for (const Written& unit : units)
-    if (unit.times > 1) repeated.push_back(&unit);
-  const char* what = proportional ? "with probability proportional to size" : "at random";
   long long hits = 0;
   for (const Written& unit : units) hits += unit.times;
   if (!proportional && units.size() < static_cast<size_t>(n))
@@ -184,22 +187,28 @@ void PrintSelection(const Args& args, bool proportional, int n, const std::strin
   if (proportional && hits > n)
     Warn("hits-beyond-count", std::to_string(hits) + " selections were made for " + std::to_string(n) +
                                   " asked: the systematic points fall in large units more than once");
-  if (args.json()) {
-    ValueBuilder json;
-    json.Begin().String("method", what).Int("requested", n).Int("written", static_cast<long long>(units.size()))
-        .String("list", list).String("result", out).Int("seed", seed).String("generator", kGenerator)
-        .BeginArray("units");
-    for (const Written& unit : units) json.Begin().String("name", unit.name).Int("times", unit.times).End();
-    json.EndArray().End().Deliver();
-    return;
-  }
-  std::printf("Selected %s from %s: %zu unit%s written to %s (%d asked for)\n", what, list.c_str(), units.size(),
-              units.size() == 1 ? "" : "s", out.c_str(), n);
-  for (const Written* unit : repeated)
-    std::printf("%s was selected %lld times: it is larger than the sampling interval (total size / %d), so\n"
-                "  the systematic points fall in it more than once. The second column of %s counts them.\n",
-                unit->name.c_str(), unit->times, n, out.c_str());
-  std::printf("seed %lld (%s); rerun with --seed %lld to repeat\n", seed, kGenerator, seed);
+  ValueBuilder json;
+  json.Begin().String("method", proportional ? "with probability proportional to size" : "at random")
+      .Int("requested", n).Int("written", static_cast<long long>(units.size())).String("list", list)
+      .String("result", out).Int("seed", seed).String("generator", kGenerator).BeginArray("units");
+  for (const Written& unit : units) json.Begin().String("name", unit.name).Int("times", unit.times).End();
+  json.EndArray().End().Deliver();
+}
+
+std::string SelectionText(const Value& answer) {
+  const long long written = Whole(answer, "written");
+  const std::string out = Shown(answer, "result"), seed = Shown(answer, "seed");
+  std::string text = Format("Selected %s from %s: %lld unit%s written to %s (%s asked for)\n",
+                            Shown(answer, "method").c_str(), Shown(answer, "list").c_str(), written,
+                            written == 1 ? "" : "s", out.c_str(), Shown(answer, "requested").c_str());
+  for (const Value& unit : At(answer, "units").items)
+    if (Whole(unit, "times") > 1)
+      text += Format("%s was selected %lld times: it is larger than the sampling interval (total size / %s), so\n"
+                     "  the systematic points fall in it more than once. The second column of %s counts them.\n",
+                     Shown(unit, "name").c_str(), Whole(unit, "times"), Shown(answer, "requested").c_str(),
+                     out.c_str());
+  return text + Format("seed %s (%s); rerun with --seed %s to repeat\n", seed.c_str(), Shown(answer, "generator").c_str(),
+                       seed.c_str());
 }
 
 // Refuses an output that is the list itself, and an existing output unless
@@ -232,7 +241,7 @@ QuorbelResult RunSelect(const host::Api& api, const Args& args, bool proportiona
 #endif
   watch.reset();
   ReportListFault(proportional ? "pps" : "random", files[0], files[1], code, line);
-  if (code == QUORBEL_OK) PrintSelection(args, proportional, n, files[0], files[1], seed);
+  if (code == QUORBEL_OK) DeliverSelection(proportional, n, files[0], files[1], seed);
   return code;
 }
 
@@ -255,7 +264,7 @@ void AddListCommands(std::vector<Command>& commands) {
         {QUORBEL_E_CLUSTER_FIELD, "FILE", "a list whose lines each have a name, animals and positives"},
         {QUORBEL_E_CLUSTER_NO_ANIMALS, "FILE", "a list without positives in clusters of 0 animals"},
         {QUORBEL_E_CLUSTER_POSITIVES, "FILE", "a list without more positives than animals in a cluster"}},
-       RunIntervalTwoStage, {"FILE"}, ZRule::kClassic});
+       RunIntervalTwoStage, IntervalTwoStageText, {"FILE"}, ZRule::kClassic});
   commands.push_back(
       {"select", "random", "choose units of a unit LIST at random; write them to OUT",
        {{"--count", OptionKind::kCount, "units to select, at least 1"}, kSeed, kForce},
@@ -264,7 +273,7 @@ void AddListCommands(std::vector<Command>& commands) {
         {QUORBEL_E_LIST_EMPTY, "LIST", "a list with a unit on its first line"},
         {QUORBEL_E_LIST_LINE, "LIST", "a list whose lines convert in this locale"},
         {QUORBEL_E_RESULT_FILE, "OUT", "a file that can be created"}},
-       RunSelectRandom, {"LIST", "OUT"}});
+       RunSelectRandom, SelectionText, {"LIST", "OUT"}});
   commands.push_back(
       {"select", "pps", "choose units of a sized LIST (name,size) proportionally to size; write them to OUT",
        {{"--count", OptionKind::kCount, "units to select, 1 to the number of units"}, kSeed, kForce},
@@ -274,7 +283,7 @@ void AddListCommands(std::vector<Command>& commands) {
         {QUORBEL_E_TOO_MANY, "--count", "at most the number of units in the list"},
         {QUORBEL_E_SIZED_LINE, "LIST", "a list of name,size lines"},
         {QUORBEL_E_RESULT_FILE, "OUT", "a file that can be created"}},
-       RunSelectPps, {"LIST", "OUT"}});
+       RunSelectPps, SelectionText, {"LIST", "OUT"}});
 }
 
 }  // namespace quorbel::commands

@@ -37,6 +37,7 @@ CommandError Rejection(const Command& command, QuorbelResult code) {
 namespace {
 
 thread_local std::vector<Warning>* g_warnings = nullptr;
+thread_local Value* g_derived = nullptr;
 
 // The normal quantile a level (in percent) is computed at.
 double QuantileOf(ZRule rule, double level) {
@@ -71,13 +72,15 @@ Value Typed(const Option& option, const std::string& text) {
 
 // Restores the thread's collectors however a run ends.
 struct Collecting {
-  Collecting(Value* answer, std::vector<Warning>* warnings) {
+  Collecting(Value* answer, std::vector<Warning>* warnings, Value* derived) {
     CollectAnswer(answer);
     g_warnings = warnings;
+    g_derived = derived;
   }
   ~Collecting() {
     CollectAnswer(nullptr);
     g_warnings = nullptr;
+    g_derived = nullptr;
   }
 };
 
@@ -87,9 +90,15 @@ void Warn(const std::string& kind, const std::string& message, int line) {
   if (g_warnings != nullptr) g_warnings->push_back({kind, message, line});
 }
 
-Value Settings(const Command& command, const Args& args) {
+void SetInEffect(const std::string& argument, Value value) {
+  if (g_derived != nullptr) g_derived->Add(argument, std::move(value));
+}
+
+Value Settings(const Command& command, const Args& args, const Value* derived) {
   Value settings = Value::Object(), defaults = Value::Object();
   for (const auto& [option, text] : args.inEffect()) settings.Add(ArgumentName(option->name), Typed(*option, text));
+  if (derived != nullptr)
+    for (const auto& [key, value] : derived->members) settings.Add(key, value);
   for (const Option& option : command.options)
     if (option.fallback != nullptr) defaults.Add(ArgumentName(option.name), Typed(option, option.fallback));
   settings.Add("defaults", std::move(defaults));
@@ -126,7 +135,8 @@ Value WarningsValue(const std::vector<Warning>& warnings) {
 
 Answer Execute(const Command& command, const host::Api& api, const Args& args) {
   Answer answer;
-  Collecting collecting(&answer.value, &answer.warnings);
+  Value derived = Value::Object();
+  Collecting collecting(&answer.value, &answer.warnings, &derived);
   const double level = LevelOf(args);
   if (command.z == ZRule::kClassic && level > 90 && level < 99 && level != 95)
     Warn("level-at-1.96", "confidence " + DoubleText(level) + " % is computed at z = 1.96, the quantile of 95 %: the "
@@ -139,7 +149,7 @@ Answer Execute(const Command& command, const host::Api& api, const Args& args) {
     throw;
   }
   if (answer.value.type == Value::Type::kObject) {
-    answer.value.Add("settings", Settings(command, args));
+    answer.value.Add("settings", Settings(command, args, &derived));
     answer.value.Add("warnings", WarningsValue(answer.warnings));
   }
   return answer;

@@ -29,12 +29,22 @@ struct TestScheme {
   float specificity;
 };
 
-// One test, or two combined in parallel or in series; both values held.
+// Two tests combined: in parallel (positive when either is) or in series
+// (positive when both are), in double precision.
+struct CombinedTest {
+  double sensitivity, specificity;
+};
+
+inline CombinedTest Combine(double se1, double sp1, double se2, double sp2, int combination) {
+  if (combination == kParallel) return {1.0 - (1.0 - se1) * (1.0 - se2), sp1 * sp2};
+  return {se1 * se2, 1.0 - (1.0 - sp1) * (1.0 - sp2)};
+}
+
+// One test, or two combined; both values held.
 inline TestScheme CombineTests(float se1, float sp1, float se2, float sp2, int combination) {
   if (!IsGiven(se2)) return {se1, sp1};
-  const double a = se1, b = sp1, c = se2, d = sp2;
-  if (combination == kParallel) return {Hold(1.0 - (1.0 - a) * (1.0 - c)), Hold(b * d)};
-  return {Hold(a * c), Hold(1.0 - (1.0 - b) * (1.0 - d))};
+  const CombinedTest test = Combine(se1, sp1, se2, sp2, combination);
+  return {Hold(test.sensitivity), Hold(test.specificity)};
 }
 
 // The confidence as a held fraction, CL = level / 100, and q = 1 - CL held.

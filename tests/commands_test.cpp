@@ -1,0 +1,287 @@
+// The commands library, through its typed entry point, over the real library
+// loaded by exported name: options read by kind, errors that carry their
+// code, argument, line and field, structured warnings, settings, and the
+// JSON and CSV renderers. Expected values come from the worked examples
+// (473 animals, 0.21479072 .. 0.38520932) or hand calculations beside them.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "command.h"
+#include "files.h"
+#include "guides.h"
+#include "quorbel_exact.h"
+#include "support.h"
+
+namespace quorbel::test {
+namespace {
+
+using commands::CommandError;
+using commands::Value;
+
+struct Ran {
+  int status = 0;
+  Value answer;
+  CommandError error{"", ""};
+  std::vector<commands::Warning> warnings;
+};
+
+// Runs "FAMILY NAME words..." as every front end does, keeping the answer as
+// a value.
+Ran RunWords(const std::vector<std::string>& words) {
+  Ran ran;
+  const commands::Command* command = commands::FindCommand(words.at(0), words.at(1));
+  if (command == nullptr) throw std::logic_error("no such command in the test");
+  try {
+    const commands::Args args(std::vector<std::string>(words.begin() + 2, words.end()), command->options,
+                              command->positionals.size());
+    commands::Answer answer = commands::Execute(*command, Lib(), args);
+    ran.answer = answer.value;
+    ran.warnings = answer.warnings;
+  } catch (const CommandError& error) {
+    ran.status = error.status;
+    ran.error = error;
+    ran.warnings = error.warnings;
+  }
+  return ran;
+}
+
+const Value& Path(const Value& value, const std::vector<std::string>& keys) {
+  const Value* at = &value;
+  for (const std::string& key : keys) {
+    at = at->Find(key);
+    if (at == nullptr) throw std::logic_error("no " + key + " in the answer");
+  }
+  return *at;
+}
+
+bool HasWarning(const Ran& ran, const std::string& kind, int line = -1) {
+  for (const commands::Warning& warning : ran.warnings)
+    if (warning.kind == kind && warning.line == line) return true;
+  return false;
+}
+
+const std::vector<std::string> kSimpleRandom = {"sample-size", "simple-random", "--prevalence", "0.3",
+                                                "--precision", "0.1", "--population", "1000"};
+
+std::vector<std::string> With(std::vector<std::string> words, const std::vector<std::string>& more) {
+  words.insert(words.end(), more.begin(), more.end());
+  return words;
+}
+
+// Every spelling a kind accepts gives the worked example's 473 animals of
+// 1,000 (prevalence 0.3, relative precision 0.1, 95 %).
+TEST(CommandKinds, EverySpellingOfAValueGivesTheSameAnswer) {
+  const std::vector<std::vector<std::string>> spellings = {
+      {"--prevalence", "30%", "--precision", "0.1", "--population", "1000"},
+      {"--prevalence", "0.3", "--precision", "10%", "--population", "1000", "--confidence", "95%"},
+      {"--prevalence", "0.3", "--precision", "0.1", "--population", "1000", "--confidence", "0.95"},
+      {"--prevalence", "0.3", "--precision", "0.1", "--population", "1000.0", "--confidence", "95.0"},
+      {"--prevalence=0.3", "--precision=0.1", "--population=1e3"},
+  };
+  for (const auto& words : spellings) {
+    const Ran ran = RunWords(With({"sample-size", "simple-random"}, words));
+    ASSERT_EQ(ran.status, 0) << ran.error.what();
+    EXPECT_EQ(Path(ran.answer, {"population", "sampleSize"}).integer, 473);
+    EXPECT_EQ(Path(ran.answer, {"settings", "confidence"}).number, 95.0);
+  }
+}
+
+// Fractions and percentages meet the level's range at 97.5 (exact layer) and
+// the count 40.0 reads as 40.
+TEST(CommandKinds, FractionalLevelsAndWholeDoublesReachTheExactLayer) {
+  const Ran fraction = RunWords({"interval", "proportion", "--positives", "7", "--sample", "40.0", "--confidence", "0.975"});
+  const Ran percent = RunWords({"interval", "proportion", "--positives", "7", "--sample", "40", "--confidence", "97.5%"});
+  ASSERT_EQ(fraction.status, 0) << fraction.error.what();
+  ASSERT_EQ(percent.status, 0) << percent.error.what();
+  // z = qnorm(1 - 0.025 / 2) = 2.2414027276049473 (R).
+  EXPECT_NEAR(Path(fraction.answer, {"z"}).number, 2.2414027276049473, 1e-15);
+  EXPECT_EQ(commands::RenderJson(fraction.answer), commands::RenderJson(percent.answer));
+}
+
+struct Refusal {
+  std::vector<std::string> words;
+  int status;
+  QuorbelResult code;
+  const char* argument;
+  int line, field;
+};
+
+// The list files the refusals read: a cluster whose positives exceed its
+// animals on line 2 (field 3), and a sized list whose third line lacks a size.
+void WriteRefusalLists() {
+  WriteBytes(TestFile("too-many-positives.txt"), "H1,10,2\nH7,5,6\n");
+  WriteBytes(TestFile("sizeless.txt"), "A,3\nB,4\nC\n");
+}
+
+TEST(CommandErrors, CarryTheirCodeArgumentLineAndField) {
+  WriteRefusalLists();
+  const std::string out = TestFile("refused-out.txt");
+  std::remove(out.c_str());
+  const std::vector<Refusal> refusals = {
+      {With({"sample-size", "simple-random", "--precision", "0.1", "--population", "1000"}, {"--prevalence", "1.5"}), 1,
+       QUORBEL_E_PREVALENCE, "--prevalence", -1, -1},
+      {{"detect", "evaluate", "--population", "100", "--sample", "10", "--prevalence", "0.1", "--sensitivity", "1",
+        "--specificity", "1", "--positive-at", "11"},
+       1, QUORBEL_EXACT_E_POSITIVE_AT, "--positive-at", -1, -1},
+      {{"interval", "two-stage", TestFile("too-many-positives.txt")}, 1, QUORBEL_E_CLUSTER_POSITIVES, "FILE", 2, 3},
+      {{"select", "pps", TestFile("sizeless.txt"), out, "--count", "2", "--seed", "1"}, 1, QUORBEL_E_SIZED_LINE, "LIST",
+       3, -1},
+      {{"select", "random", TestFile("no-such-list.txt"), out, "--count", "2"}, 1, QUORBEL_E_LIST_MISSING, "LIST", -1,
+       -1},
+      {With(kSimpleRandom, {"--prevalance", "0.3"}), 2, 0, "--prevalance", -1, -1},
+      {With(kSimpleRandom, {"--population", "10"}), 2, 0, "--population", -1, -1},
+      {{"sample-size", "simple-random", "--prevalence", "0.3", "--precision", "0.1"}, 2, 0, "--population", -1, -1},
+      {With(kSimpleRandom, {"--confidence", "97.5"}), 2, 0, "--confidence", -1, -1},
+      {{"interval", "proportion", "--positives", "3.5", "--sample", "10"}, 2, 0, "--positives", -1, -1},
+      {{"detect", "sample-size", "--prevalence", "0.05", "--population", "100", "--sensitivity", "0.9",
+        "--specificity", "0.98", "--sensitivity2", "0.9", "--specificity2", "0.9", "--combination", "both"},
+       2, 0, "--combination", -1, -1},
+      {With(kSimpleRandom, {"extra"}), 2, 0, "", -1, -1},
+  };
+  for (const Refusal& refusal : refusals) {
+    const Ran ran = RunWords(refusal.words);
+    SCOPED_TRACE(refusal.words[0] + " " + refusal.words[1] + ": " + ran.error.what());
+    EXPECT_EQ(ran.status, refusal.status);
+    EXPECT_EQ(ran.error.code, refusal.code);
+    EXPECT_EQ(ran.error.argument, refusal.argument);
+    EXPECT_EQ(ran.error.line, refusal.line);
+    EXPECT_EQ(ran.error.field, refusal.field);
+  }
+  EXPECT_EQ(ReadBytes(out), "") << "a refused selection wrote its result file";
+}
+
+// The bindings' view of an error: names as they spell them, the code in
+// fields of its own rather than in the message.
+TEST(CommandErrors, BindingsSeeTheirOwnArgumentNames) {
+  const Ran ran = RunWords({"detect", "evaluate", "--population", "100", "--sample", "10", "--prevalence", "0.1",
+                       "--sensitivity", "1", "--specificity", "1", "--positive-at", "11"});
+  const Value error = commands::ErrorValue(ran.error);
+  EXPECT_EQ(Path(error, {"argument"}).text, "positive_at");
+  EXPECT_EQ(Path(error, {"option"}).text, "--positive-at");
+  EXPECT_EQ(Path(error, {"codeName"}).text, "QUORBEL_EXACT_E_POSITIVE_AT");
+  EXPECT_EQ(Path(error, {"message"}).text.rfind("positive_at rejected: it must be", 0), 0u);
+  EXPECT_EQ(Path(error, {"message"}).text.find("0x"), std::string::npos);
+  EXPECT_EQ(commands::BindingText("FILE rejected: 1 to --sample (result code 0x60000011, X: y)"),
+            "file rejected: 1 to sample");
+  EXPECT_EQ(commands::BindingText("OUTBREAK and --x-2 stay --"), "OUTBREAK and x_2 stay --");
+}
+
+struct Warned {
+  std::vector<std::string> words;
+  const char* kind;
+  int line;
+};
+
+// Lists for the warnings: a blank line 5 with a line after it; 37, 55, 52,
+// 49, 5, 17, 8 (total 223) whose step for 2 units is 223 / 2 = 111, so that a
+// start of 1 (seed 24) puts points at 1, 112 and 223: three hits for two.
+void WriteWarningLists() {
+  WriteBytes(TestFile("blank-line.txt"), "H1,10,2\nH2,20,5\nH3,15,1\nH4,12,3\n\nH6,3,1\n");
+  WriteBytes(TestFile("three-hits.txt"), "U1,37\nU2,55\nU3,52\nU4,49\nU5,5\nU6,17\nU7,8\n");
+}
+
+TEST(CommandWarnings, ReachTheAnswerWithTheirKindAndLine) {
+  WriteWarningLists();
+  const std::string out = TestFile("warned-out.txt");
+  const std::vector<std::string> detect = {"detect", "sample-size", "--prevalence", "0.01", "--population", "1000",
+                                           "--sensitivity", "0.95", "--specificity", "0.98"};
+  const std::vector<Warned> cases = {
+      {With(kSimpleRandom, {"--confidence", "98"}), "level-at-1.96", -1},
+      // The classic 269 animals reach 0.389 and keep a specificity of 0.906
+      // (tests/reference/exact_reference.R), short of 0.95 on both.
+      {detect, "design-short-of-sensitivity", -1},
+      {detect, "design-short-of-specificity", -1},
+      {{"interval", "two-stage", TestFile("blank-line.txt")}, "lines-after-blank", 5},
+      {{"select", "pps", TestFile("three-hits.txt"), out, "--count", "2", "--seed", "24", "--force"},
+       "hits-beyond-count", -1},
+      {{"prevalence", "true", "--apparent", "0.3", "--sensitivity", "0.4", "--specificity", "0.5"},
+       "worse-than-chance", -1},
+  };
+  for (const Warned& warned : cases) {
+    const Ran ran = RunWords(warned.words);
+    SCOPED_TRACE(warned.words[0] + " " + warned.words[1] + " " + warned.kind);
+    ASSERT_EQ(ran.status, 0) << ran.error.what();
+    EXPECT_TRUE(HasWarning(ran, warned.kind, warned.line));
+    const Value& listed = Path(ran.answer, {"warnings"});
+    ASSERT_EQ(listed.items.size(), ran.warnings.size());
+  }
+}
+
+TEST(CommandWarnings, NoneWhereNothingIsAmiss) {
+  const Ran ran = RunWords(kSimpleRandom);
+  EXPECT_TRUE(ran.warnings.empty());
+  EXPECT_EQ(commands::RenderJson(Path(ran.answer, {"warnings"})), "[]");
+}
+
+// A list refused by the library still reports what its check found first.
+TEST(CommandWarnings, SurviveARefusal) {
+  WriteBytes(TestFile("semicolons.txt"), "H1;10;2\nH2;20;5\n");
+  const Ran ran = RunWords({"interval", "two-stage", TestFile("semicolons.txt")});
+  EXPECT_EQ(ran.status, 1);
+  EXPECT_TRUE(HasWarning(ran, "other-separator"));
+}
+
+// The settings: every value in effect, the defaults, and the z used: the
+// classic rule's 1.96 at 98, qnorm(0.985) = 2.1700903775845601 (R) at 97 in
+// the exact layer, none for the detection commands.
+TEST(CommandSettings, GiveTheValuesDefaultsAndZInEffect) {
+  const Ran classic = RunWords(With(kSimpleRandom, {"--confidence", "98"}));
+  EXPECT_EQ(Path(classic.answer, {"settings", "z"}).number, 1.96);
+  EXPECT_EQ(Path(classic.answer, {"settings", "population"}).integer, 1000);
+  EXPECT_EQ(Path(classic.answer, {"settings", "defaults", "confidence"}).number, 95.0);
+  const Ran exact = RunWords({"interval", "proportion", "--positives", "30", "--sample", "100", "--confidence", "97"});
+  EXPECT_NEAR(Path(exact.answer, {"settings", "z"}).number, 2.1700903775845601, 1e-15);
+  const Ran detect = RunWords({"detect", "evaluate", "--population", "infinite", "--sample", "100", "--prevalence", "0.05",
+                          "--sensitivity", "0.9", "--specificity", "0.97", "--positive-at", "4"});
+  EXPECT_EQ(Path(detect.answer, {"settings", "population"}).text, "infinite");
+  EXPECT_EQ(Path(detect.answer, {"settings"}).Find("z"), nullptr);
+  // An absolute precision of 0.03 at a prevalence of 0.3 is relative 0.1.
+  const Ran absolute = RunWords({"sample-size", "simple-random", "--prevalence", "0.3", "--absolute-precision", "0.03",
+                            "--population", "1000"});
+  EXPECT_TRUE(BitsEqual(0.1f, static_cast<float>(Path(absolute.answer, {"settings", "relative_precision"}).number)));
+}
+
+// The renderers: JSON keys in their order with the worked interval
+// 0.21479072 .. 0.38520932 written as the floats' shortest text; CSV rows
+// from the answer's first list of records, settings as columns, the warnings
+// as one cell.
+TEST(CommandRenderers, DrawTheSameAnswer) {
+  const Ran interval = RunWords({"interval", "simple-random", "--positives", "30", "--sample", "100", "--population",
+                            "1000"});
+  const std::string json = commands::RenderJson(interval.answer);
+  EXPECT_EQ(json.rfind("{\"estimate\": 0.3, \"lower\": 0.21479072, \"upper\": 0.38520932, \"settings\": {", 0), 0u);
+  const Ran ladder = RunWords(With(kSimpleRandom, {"--confidence", "98"}));
+  const std::string csv = commands::RenderCsv(ladder.answer);
+  EXPECT_EQ(csv.rfind("ladder.population,ladder.sampleSize,population.size,population.sampleSize,infinitePopulation,"
+                      "settings.prevalence,",
+                      0),
+            0u);
+  EXPECT_NE(csv.find("\n50,48,1000,473,897,0.3,"), std::string::npos);
+  EXPECT_NE(csv.find(",\"confidence 98 % is computed at z = 1.96"), std::string::npos);
+  // A value that cannot be estimated is null, and the text says so.
+  WriteBytes(TestFile("one-cluster.txt"), "H1,10,2\n");
+  const Ran one = RunWords({"interval", "two-stage", TestFile("one-cluster.txt")});
+  ASSERT_EQ(one.status, 0) << one.error.what();
+  EXPECT_EQ(Path(one.answer, {"standardError"}).type, Value::Type::kNull);
+  EXPECT_NE(commands::FindCommand("interval", "two-stage")->text(one.answer).find("not estimable"), std::string::npos);
+}
+
+// Every command's worked example runs, and its text renderer finds in the
+// answer all that it reads.
+TEST(CommandRenderers, EveryExampleRunsAndRenders) {
+  for (const commands::Command& command : commands::Commands()) {
+    const commands::CommandGuide* guide = commands::GuideOf(command.family, command.name);
+    ASSERT_NE(guide, nullptr) << command.family << " " << command.name;
+    if (!guide->exampleList.empty()) continue;  // the list commands run above, on files of their own
+    const Ran ran = RunWords(guide->example);
+    SCOPED_TRACE(std::string(command.family) + " " + command.name);
+    ASSERT_EQ(ran.status, 0) << ran.error.what();
+    EXPECT_FALSE(command.text(ran.answer).empty());
+  }
+}
+
+}  // namespace
+}  // namespace quorbel::test
