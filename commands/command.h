@@ -153,8 +153,11 @@ const Command* FindCommand(const std::string& family, const std::string& name);
 // The error the tool reports when the library rejects an argument with `code`.
 CommandError Rejection(const Command& command, QuorbelResult code);
 
+// The name of a command's function in the bindings: sample_size_simple_random.
+std::string FunctionName(const Command& command);
+
 // The commands as JSON, for the bindings' generators, the page and the
-// coverage tests: family, name, summary, positionals, options (name,
+// coverage tests: family, name, function, summary, positionals, options (name,
 // argument, kind, allowed, optional, default, choices) and the guide of
 // --help (group, question, notes, example words, example list).
 std::string CommandTableJson();

@@ -155,12 +155,17 @@ Answer Execute(const Command& command, const host::Api& api, const Args& args) {
   return answer;
 }
 
+std::string FunctionName(const Command& command) {
+  return ArgumentName(command.family) + "_" + ArgumentName(command.name);
+}
+
 std::string CommandTableJson() {
   Value table = Value::Array();
   for (const Command& command : Commands()) {
     Value& entry = table.Push(Value::Object());
     entry.Add("family", Value::String(command.family));
     entry.Add("name", Value::String(command.name));
+    entry.Add("function", Value::String(FunctionName(command)));
     entry.Add("summary", Value::String(command.summary));
     Value& positionals = entry.Add("positionals", Value::Array());
     for (const char* positional : command.positionals) positionals.Push(Value::String(positional));

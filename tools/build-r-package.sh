@@ -58,7 +58,7 @@ R_LIBS=$out/library Rscript - "$out/commands.json" "$cli" <<'RSCRIPT' 2>&1 | gre
 args <- commandArgs(trailingOnly = TRUE)
 library(quorbel)
 table <- jsonlite::fromJSON(args[1], simplifyVector = FALSE)
-wanted <- vapply(table, function(c) gsub("-", "_", paste(c$family, c$name, sep = "_")), "")
+wanted <- vapply(table, function(c) c$function, "")
 missing <- setdiff(wanted, getNamespaceExports("quorbel"))
 if (length(missing) > 0) stop("no R function for: ", paste(missing, collapse = ", "))
 cli <- function(...) jsonlite::fromJSON(system2(args[2], c(..., "--json"), stdout = TRUE), simplifyVector = TRUE,

@@ -25,7 +25,7 @@ FILES = {
 
 
 def function_name(command):
-    return (command['family'] + '_' + command['name']).replace('-', '_')
+    return command['function']
 
 
 def argument(option):

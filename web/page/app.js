@@ -252,7 +252,7 @@
     const args = callArguments(command, values);
     let result;
     try {
-      result = quorbel[(command.family + '_' + command.name).replace(/-/g, '_')](args);
+      result = quorbel[command.function](args);
     } catch (error) {
       showError(command, error);
       $('#results').textContent = '';

@@ -82,7 +82,7 @@
   }
 
   function makeFunction(command) {
-    const functionName = (command.family + '_' + command.name).replace(/-/g, '_');
+    const functionName = command.function;
     const keys = new Map(command.options.map((o) => [o.argument, o]));
     const files = command.positionals.map((p) => p.toLowerCase());
     const fn = function (options) {

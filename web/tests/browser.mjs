@@ -181,7 +181,8 @@ await check('select units: a chosen list file, and the result file offered for d
   await download.saveAs(saved);
   assert.equal(fs.readFileSync(saved, 'utf8'), fs.readFileSync(path.join(scratch, 'chosen.txt'), 'utf8'));
   const csv = await page.evaluate(() => fetch(document.querySelector('a[download$=".csv"]').href).then((r) => r.text()));
-  const nativeCsv = execFileSync(cli, ['select', 'pps', 'herds.txt', 'chosen.txt', '--count', '3', '--seed', '7', '--csv', '--force'],
+  fs.rmSync(path.join(scratch, 'chosen.txt'));  // as the page ran: no --force in the settings
+  const nativeCsv = execFileSync(cli, ['select', 'pps', 'herds.txt', 'chosen.txt', '--count', '3', '--seed', '7', '--csv'],
                                  {cwd: scratch, encoding: 'utf8'});
   assert.equal(csv, nativeCsv);
   await page.screenshot({path: path.join(shots, 'select.png'), fullPage: true});
@@ -231,15 +232,16 @@ await check('window.quorbel answers as the native tool', async () => {
     }, [name, options.population === Infinity ? Object.assign({}, options, {population: 'Infinity'}) : options]);
     compareAnswers(web, native(words), words.slice(0, 2).join(' '), exactLayer);
   }
-  const message = await page.evaluate(() => {
+  const error = await page.evaluate(() => {
     try {
       quorbel.detect_exact({population: 1000, prevalence: 2, sensitivity: 0.9, specificity: 0.9});
     } catch (error) {
-      return error instanceof Error && error.message;
+      return error instanceof Error && {message: error.message, argument: error.argument, codeName: error.codeName};
     }
     return null;
   });
-  assert.match(message, /^--prevalence rejected: it must be /);
+  assert.match(error.message, /^prevalence rejected: it must be /);
+  assert.deepEqual([error.argument, error.codeName], ['prevalence', 'QUORBEL_EXACT_E_PREVALENCE']);
   await page.close();
 });
 

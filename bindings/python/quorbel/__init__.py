@@ -95,7 +95,7 @@ def _is_array(value):
 
 def _make(command):
     family, name, summary, positionals = command['family'], command['name'], command['summary'], command['positionals']
-    python_name = (family + '_' + name).replace('-', '_')
+    python_name = command['function']
     keywords = [(o['argument'], o['name'], o['kind'], o['optional']) for o in command['options']]
     files = [p.lower() for p in positionals]
 
