@@ -53,24 +53,68 @@ case $status in
 esac
 echo "R package: $tarball, $status"
 
-# Every command of the tool has its function, and both give the same numbers.
-R_LIBS=$out/library Rscript - "$out/commands.json" "$cli" <<'RSCRIPT' 2>&1 | grep -v timedatectl
+# The agreement check: every command has its function, and R gives the tool's
+# answer on every command's example and the shared cases of
+# tests/agreement/cases.json (the exact layer within 1e-12, the rest exactly).
+R_LIBS=$out/library Rscript - "$out/commands.json" "$cli" "$root/tests/agreement/cases.json" <<'RSCRIPT' 2>&1 | grep -v timedatectl
 args <- commandArgs(trailingOnly = TRUE)
 library(quorbel)
 table <- jsonlite::fromJSON(args[1], simplifyVector = FALSE)
-wanted <- vapply(table, function(c) c$function, "")
+cases <- jsonlite::fromJSON(args[3], simplifyVector = FALSE)
+wanted <- vapply(table, function(c) c$`function`, "")
 missing <- setdiff(wanted, getNamespaceExports("quorbel"))
 if (length(missing) > 0) stop("no R function for: ", paste(missing, collapse = ", "))
-cli <- function(...) jsonlite::fromJSON(system2(args[2], c(..., "--json"), stdout = TRUE), simplifyVector = TRUE,
-                                        simplifyDataFrame = FALSE, simplifyMatrix = FALSE)
-same <- function(a, b, what) if (!identical(a, b)) stop("R and the tool differ on ", what)
-same(cli("detect", "exact", "--population", "1000", "--prevalence", "0.05", "--sensitivity", "0.95",
-         "--specificity", "0.98", "--confidence", "95"),
-     detect_exact(population = 1000, prevalence = 0.05, sensitivity = 0.95, specificity = 0.98, confidence = 95),
-     "detect exact")
-same(cli("interval", "proportion", "--positives", "7", "--sample", "40", "--confidence", "99"),
-     interval_proportion(positives = 7, sample = 40, confidence = 99), "interval proportion")
-same(cli("compare", "interval", "--p1", "0.2", "--size1", "100", "--p2", "0.35", "--size2", "120"),
-     compare_interval(p1 = 0.2, size1 = 100, p2 = 0.35, size2 = 120), "compare interval")
-cat(length(wanted), "commands, each an R function; R and the tool agree\n")
+runs <- lapply(cases$runs, function(words) list(words = unlist(words), lists = cases$lists))
+for (command in table) {
+  words <- unlist(command$example)
+  lists <- list()
+  if (length(command$exampleList) > 0) lists[[words[3]]] <- paste0(paste(unlist(command$exampleList), collapse = "\n"), "\n")
+  runs[[length(runs) + 1]] <- list(words = words, lists = lists)
+}
+typed <- function(word) {
+  if (word == "infinite") return(Inf)
+  number <- suppressWarnings(as.numeric(word))
+  if (is.na(number)) word else number
+}
+same <- function(r, tool, where, exact) {
+  if (is.list(tool)) {
+    if (!identical(names(r), names(tool)) || length(r) != length(tool)) stop(where, ": the keys differ")
+    for (i in seq_along(tool)) same(r[[i]], tool[[i]], paste0(where, ".", names(tool)[i]), exact)
+  } else if (is.double(tool) && exact) {
+    if (any(abs(r - tool) > 1e-12 * pmax(1, abs(tool)))) stop(where, ": ", r, " against ", tool)
+  } else if (!identical(r, tool)) {
+    stop(where, ": ", paste(r, collapse = " "), " against ", paste(tool, collapse = " "))
+  }
+}
+exact_layer <- c("detect evaluate", "detect exact", "interval proportion")
+for (run in runs) {
+  words <- run$words
+  scratch <- tempfile("agreement")
+  dir.create(scratch)
+  for (name in names(run$lists)) writeLines(run$lists[[name]], file.path(scratch, name), sep = "")
+  owd <- setwd(scratch)
+  tool <- jsonlite::fromJSON(system2(args[2], c(words, "--json"), stdout = TRUE, stderr = FALSE),
+                             simplifyVector = TRUE, simplifyDataFrame = FALSE, simplifyMatrix = FALSE)
+  unlink("chosen.txt")
+  command <- Filter(function(c) c$family == words[1] && c$name == words[2], table)[[1]]
+  options <- setNames(command$options, vapply(command$options, function(o) o$name, ""))
+  call <- list()
+  i <- 3
+  while (i <= length(words)) {
+    option <- options[[words[i]]]
+    if (is.null(option)) {
+      call[[length(call) + 1]] <- words[i]
+    } else if (option$kind == "flag") {
+      call[[option$argument]] <- TRUE
+    } else {
+      i <- i + 1
+      call[[option$argument]] <- typed(words[i])
+    }
+    i <- i + 1
+  }
+  r <- suppressWarnings(do.call(command$`function`, call))
+  setwd(owd)
+  same(r, tool, paste(words[1:2], collapse = " "), paste(words[1:2], collapse = " ") %in% exact_layer)
+}
+cat(length(wanted), "commands, each an R function; R and the tool agree on", length(runs), "runs\n")
 RSCRIPT

@@ -1,62 +1,141 @@
-"""Tests of the Python package: the worked examples bit-exact (as doubles of
-the library's floats), the exact layer against tests/reference/exact_reference.R,
-errors for bad input, NumPy broadcasting, and agreement with the command-line
-tool (QUORBEL_CLI names it) on every command's name and on its JSON."""
+"""Tests of the Python package: its answers against the command-line tool
+(QUORBEL_CLI names it) on every command's example and the shared cases of
+tests/agreement/cases.json; errors that carry their fields; warnings through
+Python's warnings system; typed arguments; NumPy broadcasting; and files."""
 import json
 import math
 import os
-import re
-import struct
+import pathlib
 import subprocess
+import warnings
 
 import pytest
 
 import quorbel
 
-
-def bits(value):
-    return '0x%08X' % struct.unpack('<I', struct.pack('<f', value))[0]
-
-
-def test_worked_sample_size():
-    # 473 of 1,000 and 897 for an infinite population (the worked example).
-    r = quorbel.sample_size_simple_random(prevalence=0.3, precision=0.1, confidence=95, population=1000)
-    assert r['population'] == {'size': 1000, 'sampleSize': 473}
-    assert r['infinitePopulation'] == 897
+CLI = os.environ.get('QUORBEL_CLI')
+ROOT = pathlib.Path(__file__).resolve().parents[3]
+AGREEMENT = json.loads((ROOT / 'tests' / 'agreement' / 'cases.json').read_text())
+TABLE = json.loads(subprocess.run([CLI, '--commands-json'], capture_output=True, text=True).stdout) if CLI else []
+EXACT_LAYER = {('detect', 'evaluate'), ('detect', 'exact'), ('interval', 'proportion')}
 
 
-def test_worked_interval_bits():
-    # Worked example: lower 0.21479072, upper 0.38520932 as floats.
-    r = quorbel.interval_simple_random(positives=30, sample=100, population=1000, confidence=95)
-    assert bits(r['lower']) == bits(0.21479072) and bits(r['upper']) == bits(0.38520932)
+def agreement_runs():
+    runs = [(words, AGREEMENT['lists']) for words in AGREEMENT['runs']]
+    for command in TABLE:
+        lists = {command['example'][2]: '\n'.join(command['exampleList']) + '\n'} if command['exampleList'] else {}
+        runs.append((command['example'], lists))
+    return runs
 
 
-def test_exact_design_and_evaluation():
-    # tests/reference/exact_reference.R: 189 animals positive at 8 (epiR agrees);
-    # SeP 0.38894599330079543 for the classic 269-animal design.
-    design = quorbel.detect_exact(population=1000, prevalence=0.05, sensitivity=0.95, specificity=0.98, confidence=95)
-    assert (design['reachable'], design['sampleSize'], design['positiveAt']) == (True, 189, 8)
-    evaluation = quorbel.detect_evaluate(population=1000, sample=269, prevalence=0.01, sensitivity=0.95,
-                                         specificity=0.98, positive_at=9)
-    assert evaluation['diseasedUnits'] == 10
-    assert evaluation['populationSensitivity'] == pytest.approx(0.38894599330079543, abs=1e-9)
+def typed(word):
+    """A word as a Python caller writes it: numbers as numbers, infinite as math.inf."""
+    if word == 'infinite':
+        return math.inf
+    for kind in (int, float):
+        try:
+            return kind(word)
+        except ValueError:
+            pass
+    return word
 
 
-def test_infinite_population_is_math_inf():
-    r = quorbel.detect_evaluate(population=math.inf, sample=100, prevalence=0.05, sensitivity=0.9, specificity=0.97,
-                                positive_at=4)
-    assert 'diseasedUnits' not in r
-    assert r['populationSensitivity'] == pytest.approx(0.94156610193853019, abs=1e-9)
+def same(python, tool, where, exact_layer):
+    """The specified calculations bit for bit; the exact layer within 1e-12."""
+    if isinstance(tool, float) and exact_layer:
+        assert python == pytest.approx(tool, rel=1e-12, abs=1e-300), where
+    elif isinstance(tool, dict):
+        assert list(python) == list(tool), where
+        for key in tool:
+            same(python[key], tool[key], where + '.' + key, exact_layer)
+    elif isinstance(tool, list):
+        assert len(python) == len(tool), where
+        for i, (p, t) in enumerate(zip(python, tool)):
+            same(p, t, '%s[%d]' % (where, i), exact_layer)
+    else:
+        assert python == tool and type(python) is type(tool), where
 
 
-def test_rejections_name_the_argument_and_code():
-    with pytest.raises(ValueError, match=r'--prevalence.*0x60000001'):
+@pytest.mark.skipif(not CLI, reason='QUORBEL_CLI names no command-line tool')
+@pytest.mark.parametrize('words,lists', agreement_runs(), ids=lambda v: ' '.join(v) if isinstance(v, list) else '')
+def test_same_answer_as_the_tool(words, lists, tmp_path):
+    for name, text in lists.items():
+        (tmp_path / name).write_text(text)
+    tool = json.loads(subprocess.run([CLI] + words + ['--json'], capture_output=True, text=True, cwd=tmp_path).stdout)
+    (tmp_path / 'chosen.txt').unlink(missing_ok=True)
+    command = next(c for c in TABLE if [c['family'], c['name']] == words[:2])
+    options = {o['name']: o for o in command['options']}
+    files, keywords, i = [], {}, 2
+    while i < len(words):
+        option = options.get(words[i])
+        if option is None:
+            files.append(words[i])
+        elif option['kind'] == 'flag':
+            keywords[option['argument']] = True
+        else:
+            i += 1
+            keywords[option['argument']] = typed(words[i])
+        i += 1
+    cwd = os.getcwd()
+    os.chdir(tmp_path)
+    try:
+        with warnings.catch_warnings():
+            warnings.simplefilter('ignore', quorbel.QuorbelWarning)
+            python = getattr(quorbel, command['function'])(*files, **keywords)
+    finally:
+        os.chdir(cwd)
+    same(python, tool, ' '.join(words[:2]), tuple(words[:2]) in EXACT_LAYER)
+
+
+@pytest.mark.skipif(not CLI, reason='QUORBEL_CLI names no command-line tool')
+def test_every_command_has_a_function():
+    assert len(TABLE) >= 19
+    assert [c['function'] for c in TABLE if not callable(getattr(quorbel, c['function'], None))] == []
+
+
+def test_a_rejection_carries_its_fields():
+    # quorbel.h: QUORBEL_E_PREVALENCE is 0x60000001.
+    with pytest.raises(quorbel.QuorbelError) as caught:
         quorbel.sample_size_simple_random(prevalence=1.5, precision=0.1, confidence=95, population=1000)
-    with pytest.raises(ValueError, match=r'--positive-at.*0x60000106'):
-        quorbel.detect_evaluate(population=100, sample=10, prevalence=0.1, sensitivity=1, specificity=1,
-                                positive_at=11)
+    error = caught.value
+    assert isinstance(error, ValueError)
+    assert (error.code, error.code_name, error.argument, error.status) == (0x60000001, 'QUORBEL_E_PREVALENCE',
+                                                                            'prevalence', 1)
+    assert str(error).startswith('prevalence rejected: it must be a proportion') and '0x' not in str(error)
+    with pytest.raises(quorbel.QuorbelError, match=r'^positive_at rejected') as caught:
+        quorbel.detect_evaluate(population=100, sample=10, prevalence=0.1, sensitivity=1, specificity=1, positive_at=11)
+    assert caught.value.code_name == 'QUORBEL_EXACT_E_POSITIVE_AT'
     with pytest.raises(TypeError):
         quorbel.sample_size_simple_random(prevalance=0.3)  # misspelt
+
+
+def test_a_faulty_list_line_carries_its_line_and_field(tmp_path):
+    # Line 2, field 3 (positives): six positives among five animals.
+    clusters = tmp_path / 'clusters.txt'
+    clusters.write_text('H1,10,2\nH7,5,6\n')
+    with pytest.raises(quorbel.QuorbelError) as caught:
+        quorbel.interval_two_stage(str(clusters))
+    assert (caught.value.argument, caught.value.line, caught.value.field) == ('file', 2, 3)
+    assert caught.value.code_name == 'QUORBEL_E_CLUSTER_POSITIVES'
+
+
+def test_warnings_reach_pythons_warning_system(tmp_path):
+    with pytest.warns(quorbel.QuorbelWarning) as caught:
+        r = quorbel.sample_size_simple_random(prevalence=0.3, precision=0.1, confidence=98, population=1000)
+    assert [w.message.kind for w in caught] == ['level-at-1.96']
+    assert r['warnings'][0]['kind'] == 'level-at-1.96'
+    clusters = tmp_path / 'blank.txt'
+    clusters.write_text('H1,10,2\nH2,20,5\n\nH4,3,1\n')
+    with pytest.warns(quorbel.QuorbelWarning) as caught:
+        quorbel.interval_two_stage(str(clusters))
+    assert [(w.message.kind, w.message.line) for w in caught] == [('lines-after-blank', 3)]
+
+
+def test_counts_may_be_whole_floats():
+    # 30 of 100 is 0.3 whichever way the numbers are written.
+    assert quorbel.interval_proportion(positives=30.0, sample=100.0)['proportion'] == 0.3
+    assert quorbel.detect_evaluate(population=math.inf, sample=100, prevalence=0.05, sensitivity=0.9,
+                                   specificity=0.97, positive_at=4).get('diseasedUnits') is None
 
 
 def test_selection_with_a_seed_and_force(tmp_path):
@@ -67,8 +146,9 @@ def test_selection_with_a_seed_and_force(tmp_path):
     out = tmp_path / 'out.txt'
     r = quorbel.select_pps(str(sized), str(out), count=3, seed=2)
     assert [(u['name'], u['times']) for u in r['units']] == [('Middle', 1), ('Large', 2)]
-    with pytest.raises(ValueError, match='give --force'):
+    with pytest.raises(quorbel.QuorbelError, match='give force') as caught:
         quorbel.select_pps(str(sized), str(out), count=3, seed=2)
+    assert caught.value.argument == 'out'
     assert quorbel.select_pps(str(sized), str(out), count=3, seed=2, force=True)['written'] == 2
 
 
@@ -80,32 +160,3 @@ def test_numpy_arrays_are_taken_element_wise():
     # The middle one is the worked example; prevalence rising, the size falls.
     sizes = [x['population']['sampleSize'] for x in r]
     assert sizes[1] == 473 and sizes[0] > sizes[1] > sizes[2]
-
-
-CLI = os.environ.get('QUORBEL_CLI')
-
-
-@pytest.mark.skipif(not CLI, reason='QUORBEL_CLI names no command-line tool')
-def test_every_command_has_a_function():
-    overview = subprocess.run([CLI, '--help'], capture_output=True, text=True).stdout
-    names = re.findall(r'^  ([a-z][a-z-]*) ([a-z][a-z-]*) ', overview, re.M)
-    assert len(names) >= 19
-    missing = [f + ' ' + n for f, n in names if not hasattr(quorbel, (f + '_' + n).replace('-', '_'))]
-    assert not missing
-
-
-@pytest.mark.skipif(not CLI, reason='QUORBEL_CLI names no command-line tool')
-def test_same_numbers_as_the_tools_json():
-    cases = [
-        (['detect', 'sample-size', '--prevalence', '0.01', '--population', '1000', '--confidence', '95',
-          '--sensitivity', '0.95', '--specificity', '0.98'],
-         quorbel.detect_sample_size(prevalence=0.01, population=1000, confidence=95, sensitivity=0.95,
-                                    specificity=0.98)),
-        (['interval', 'proportion', '--positives', '7', '--sample', '40', '--confidence', '99'],
-         quorbel.interval_proportion(positives=7, sample=40, confidence=99)),
-        (['compare', 'interval', '--p1', '0.2', '--size1', '100', '--p2', '0.35', '--size2', '120'],
-         quorbel.compare_interval(p1=0.2, size1=100, p2=0.35, size2=120)),
-    ]
-    for words, from_python in cases:
-        from_cli = json.loads(subprocess.run([CLI] + words + ['--json'], capture_output=True, text=True).stdout)
-        assert from_cli == from_python, words

@@ -61,5 +61,5 @@
 #' The commands of the quorbel tool, one function each.
 quorbel_commands <- function() {
   table <- jsonlite::fromJSON(.Call(C_quorbel_commands), simplifyVector = FALSE)
-  vapply(table, function(command) command$function, "")
+  vapply(table, function(command) command$`function`, "")
 }
