@@ -158,7 +158,8 @@ std::string FunctionName(const Command& command);
 
 // The commands as JSON, for the bindings' generators, the page and the
 // coverage tests: family, name, function, summary, positionals, options (name,
-// argument, kind, allowed, optional, default, choices) and the guide of
+// argument, kind, allowed, bindingAllowed (with the bindings' names),
+// optional, default, choices), method, reference, returns, and the guide of
 // --help (group, question, notes, example words, example list).
 std::string CommandTableJson();
 

@@ -20,6 +20,20 @@ struct CommandGuide {
   std::vector<std::string> exampleList = {};
 };
 
+// What a command computes, its source, and the fields of its answer, for the
+// help pages of the bindings.
+struct CommandMethod {
+  const char* family;
+  const char* name;
+  const char* method;
+  const char* reference;
+  const char* returns;
+};
+
+// The method of a command, or null; and what every answer holds besides.
+const CommandMethod* MethodOf(const std::string& family, const std::string& name);
+const char* SettingsAndWarningsText();
+
 // The guide of a command, or null.
 const CommandGuide* GuideOf(const std::string& family, const std::string& name);
 

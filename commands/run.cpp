@@ -176,6 +176,7 @@ std::string CommandTableJson() {
       item.Add("argument", Value::String(ArgumentName(option.name)));
       item.Add("kind", Value::String(KindName(option.kind)));
       item.Add("allowed", Value::String(option.allowed));
+      item.Add("bindingAllowed", Value::String(BindingText(option.allowed)));
       item.Add("optional", Value::Bool(option.optional || option.fallback != nullptr));
       item.Add("default", Value::String(option.fallback != nullptr ? option.fallback : ""));
       if (option.choices != nullptr) item.Add("choices", Value::String(option.choices));
@@ -188,6 +189,11 @@ std::string CommandTableJson() {
       for (const std::string& word : guide->example) example.Push(Value::String(word));
       Value& list = entry.Add("exampleList", Value::Array());
       for (const std::string& line : guide->exampleList) list.Push(Value::String(line));
+    }
+    if (const CommandMethod* method = MethodOf(command.family, command.name)) {
+      entry.Add("method", Value::String(method->method));
+      entry.Add("reference", Value::String(method->reference));
+      entry.Add("returns", Value::String(std::string(method->returns) + " " + SettingsAndWarningsText()));
     }
   }
   return RenderJson(table);

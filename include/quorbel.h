@@ -296,7 +296,12 @@ QUORBEL_LAYOUT(offsetof(MaximumPrevalenceResult, detectionProbability) == 8, "pr
  * ladder 50, 100, 150, 200, 300, 400, 500, 750, 1000, 1500, 2000, 3500, 5000,
  * 7500, 10000, and results[16] for an infinite population; each finite entry
  * is trunc(n0 / (n0 / M + 1)) + 1 and entry 16 is trunc(n0) + 1, an entry
- * beyond the 32-bit range being QUORBEL_SIZE_UNBOUNDED. */
+ * beyond the 32-bit range being QUORBEL_SIZE_UNBOUNDED. The finite-population
+ * correction n0 / (n0 / M + 1) = n0 M / (M + n0) is not Cochran's
+ * n0 / (1 + (n0 - 1) / M) = n0 M / (M + n0 - 1): it divides by one more, so
+ * its sizes can fall one below Cochran's (M 1000, n0 896.37335: 472.678
+ * against 472.927, both 473 by the whole-number rule). Estimating_SampleSize
+ * uses the same correction. */
 QUORBEL_API QuorbelResult QUORBEL_CALL SampleSize_SimpleRandom(
     float prevalence, float precision, int confidenceLevel, int population,
     int32_t results[QUORBEL_LADDER_RESULTS]);

@@ -269,12 +269,14 @@ TEST(CommandRenderers, DrawTheSameAnswer) {
   EXPECT_NE(commands::FindCommand("interval", "two-stage")->text(one.answer).find("not estimable"), std::string::npos);
 }
 
-// Every command's worked example runs, and its text renderer finds in the
-// answer all that it reads.
+// Every command has its guide and method (the bindings' help pages), its
+// worked example runs, and its text renderer finds in the answer all that it
+// reads.
 TEST(CommandRenderers, EveryExampleRunsAndRenders) {
   for (const commands::Command& command : commands::Commands()) {
     const commands::CommandGuide* guide = commands::GuideOf(command.family, command.name);
     ASSERT_NE(guide, nullptr) << command.family << " " << command.name;
+    EXPECT_NE(commands::MethodOf(command.family, command.name), nullptr) << command.family << " " << command.name;
     if (!guide->exampleList.empty()) continue;  // the list commands run above, on files of their own
     const Ran ran = RunWords(guide->example);
     SCOPED_TRACE(std::string(command.family) + " " + command.name);

@@ -139,12 +139,16 @@ def _make(command):
     call.__annotations__ = {p.name: p.annotation for p in parameters}
     call.__annotations__['return'] = dict
     lines = [summary[0].upper() + summary[1:] + '.', '',
-             'The same as: quorbel %s %s --json' % (family, name), '', 'Arguments:']
+             'The same as: quorbel %s %s --json' % (family, name), '']
+    if command.get('method'):
+        lines += ['Method: ' + command['method'], '', 'Reference: ' + command['reference'], '']
+    lines += ['Arguments:']
     lines += ['    %s: the file %s' % (f, p) for f, p in zip(files, positionals)]
     for o in command['options']:
-        lines.append('    %s: %s%s' % (o['argument'], o['allowed'], ' (default %s)' % o['default'] if o['default']
+        lines.append('    %s: %s%s' % (o['argument'], o['bindingAllowed'], ' (default %s)' % o['default'] if o['default']
                                          else ' (optional)' if o['optional'] else ''))
-    lines += ['', 'Numbers may be NumPy arrays: see the package documentation.',
+    lines += ['', 'Returns a dict: ' + command.get('returns', 'the keys of the tool\'s JSON.'), '',
+              'Numbers may be NumPy arrays: see the package documentation.',
               'Raises QuorbelError (a ValueError) with the tool\'s message, code and argument when an argument',
               'is rejected; issues QuorbelWarning for each warning of the answer.']
     call.__doc__ = '\n'.join(lines)

@@ -1,0 +1,135 @@
+// What each command computes, where the method comes from, and the fields it
+// returns: the help pages of the R and Python packages are made from these.
+// See guides.h.
+#include "guides.h"
+
+namespace quorbel::commands {
+namespace {
+
+constexpr const char* kSettings =
+    "Every answer also holds settings (the values in effect, the defaults and the z used) and warnings "
+    "(kind, message, line).";
+
+const std::vector<CommandMethod> kMethods = {
+    {"sample-size", "simple-random",
+     "n0 = z^2 P (1 - P) / E^2 with E = precision x P (relative precision), z 1.645 at 90 %, 2.576 at 99 % and 1.96 "
+     "from 91 to 98 %; for a population N, n = n0 / (n0 / N + 1) = n0 N / (N + n0), which is not Cochran's "
+     "n0 / (1 + (n0 - 1) / N) (it divides by N + n0 where Cochran divides by N + n0 - 1); each size is the "
+     "truncation plus 1.",
+     "Cannon and Roe (1982), Livestock disease surveys: a field manual for veterinarians; Cochran (1977), Sampling "
+     "techniques, for the finite-population correction it differs from.",
+     "population {size, sampleSize}; ladder [{population, sampleSize}] for 15 population sizes; infinitePopulation."},
+    {"sample-size", "stratified",
+     "The classical sample size of a stratified estimate of a proportion at a relative precision, shared among the "
+     "strata by Neyman allocation, in proportion to N_h sqrt(p_h (1 - p_h)).",
+     "Cochran (1977), Sampling techniques",
+     "overallPrevalence; strata [{stratum, population, prevalence, sampleSize}]; total."},
+    {"sample-size", "two-stage",
+     "The simple random sample size inflated by the design effect D = 1 + (m - 1) rho and divided by the animals "
+     "per cluster m; at least 25 clusters. Presets 1 to 4 stand for design effects 2, 4, 7 and 7.5.",
+     "Bennett, Woods, Liyanage and Smith (1991), A simplified general method for cluster-sample surveys of health "
+     "in developing countries, World Health Statistics Quarterly 44.",
+     "clusters; animalsPerCluster; animals; minimumApplied (true when raised to 25 clusters)."},
+    {"interval", "simple-random",
+     "The Wald interval p +- z sqrt(p (1 - p) / n) sqrt(1 - n / N), with the finite-population correction, no "
+     "continuity correction and no clipping to 0..1.",
+     "Cochran (1977), Sampling techniques", "estimate; lower; upper."},
+    {"interval", "stratified",
+     "The stratified mean P = sum(N_h p_h) / N with Var = sum(N_h^2 (1 - n_h / N_h) p_h (1 - p_h) / (n_h - 1)) / N^2 "
+     "and the interval P +- z sqrt(Var).",
+     "Cochran (1977), Sampling techniques", "estimate; lower; upper."},
+    {"interval", "two-stage",
+     "The ratio of all positives to all animals examined, its standard error under cluster sampling, the design "
+     "effect and the intra-cluster correlation, from a list of clusters.",
+     "Bennett, Woods, Liyanage and Smith (1991), World Health Statistics Quarterly 44.",
+     "prevalence; lower; upper; standardError; designEffect; intraClusterCorrelation (null when not estimable); "
+     "clusters; animals; positives."},
+    {"interval", "proportion",
+     "Five intervals of x / n at the exact normal quantile of any level from 50 to 99.99: Wald, Wilson (score), "
+     "Clopper-Pearson (exact, by the beta quantiles), Jeffreys (beta(x + 1/2, n - x + 1/2) quantiles) and "
+     "Agresti-Coull.",
+     "Brown, Cai and DasGupta (2001), Interval estimation for a binomial proportion, Statistical Science 16.",
+     "proportion; z; wald, wilson, clopperPearson, jeffreys, agrestiCoull, each {lower, upper}."},
+    {"compare", "sample-size",
+     "The normal-approximation sample size per group for two independent proportions, with the Fleiss continuity "
+     "correction, for a two-sided and a one-sided test.",
+     "Fleiss, Levin and Paik (2003), Statistical methods for rates and proportions",
+     "twoSided; oneSided (animals per group)."},
+    {"compare", "interval",
+     "The Wald interval of the difference of two independent proportions at 90, 95 and 99 %, and whether it lies "
+     "wholly above zero.",
+     "Fleiss, Levin and Paik (2003), Statistical methods for rates and proportions.",
+     "difference; intervals [{confidence, lower, upper, significant}]."},
+    {"prevalence", "true",
+     "The Rogan-Gladen estimator (AP + Sp - 1) / (Se + Sp - 1); with counts, the estimate kept within 0..1 and the "
+     "Wilson and Clopper-Pearson limits of the apparent prevalence carried through it.",
+     "Rogan and Gladen (1978), Estimating prevalence from the results of a screening test, American Journal of "
+     "Epidemiology 107; Reiczigel, Foldi and Ozsvari (2010), Epidemiology and Infection 138.",
+     "truePrevalence; negative; with counts apparent, estimate, wilson and clopperPearson {lower, upper}, valid."},
+    {"mean", "sample-size",
+     "n0 = z^2 sd^2 / e^2, corrected for each population size N as n0 / (n0 / N + 1) and rounded half up.",
+     "Cochran (1977), Sampling techniques",
+     "population {size, sampleSize}; ladder [{population, sampleSize}]; infinitePopulation."},
+    {"mean", "interval",
+     "mean +- z sd / sqrt(n) sqrt(1 - n / N), with the finite-population correction.",
+     "Cochran (1977), Sampling techniques", "mean; lower; upper."},
+    {"detect", "sample-size",
+     "The finite-population approximation for finding at least one positive, n = (1 - q^(1/d)) (N - (d - 1) / 2) "
+     "with d the expected positives, and a reactor cut-off from a cumulative binomial, Poisson or normal search "
+     "over false-positive reactors; beside it what that design achieves and the smallest exact design "
+     "(hypergeometric sampling, exact population sensitivity and specificity).",
+     "Cannon and Roe (1982), Livestock disease surveys; Cameron and Baldock (1998), A new probability formula for "
+     "surveys to substantiate freedom from disease, Preventive Veterinary Medicine 34.",
+     "sampleSize; reactorCutOff; sensitivity; specificity; referenceTable [{population, sampleSizes}]; achieved "
+     "{populationSensitivity, populationSpecificity}; exact {reachable, sampleSize, positiveAt, "
+     "populationSensitivity, populationSpecificity or bestSensitivity}."},
+    {"detect", "two-stage",
+     "Animals per herd for the herd sensitivity, then herds for the confidence, by the approximation of the "
+     "one-stage design at each stage, with reactor cut-offs per herd and in all; beside it what the design "
+     "achieves and the exact design per herd.",
+     "Cannon and Roe (1982); Cameron and Baldock (1998), Two-stage sampling in surveys to substantiate freedom from "
+     "disease, Preventive Veterinary Medicine 34.",
+     "herdsToSample; animalsPerHerd; totalAnimals; herdReactorCutOff; totalReactorCutOff; sensitivity; specificity; "
+     "herdSizeTable [{herdSize, animalsPerHerd}]; achieved {herd and survey sensitivity and specificity}; exact "
+     "{herd design, reachable, herdsToSample}."},
+    {"detect", "maximum-prevalence",
+     "The detection approximation with sample size and diseased animals exchanged: the highest prevalence a "
+     "negative sample could have missed, and the probability of detecting at a stated prevalence; beside it the "
+     "same by hypergeometric sampling.",
+     "Cannon and Roe (1982), Livestock disease surveys.",
+     "diseasedAnimals; maximumPrevalence; detectionProbability; exact {maximumDiseased, maximumPrevalence, "
+     "detectionProbability}."},
+    {"detect", "evaluate",
+     "With D = max(1, ceil(P N)) diseased units, reactors R = Bin(Y, Se) + Bin(n - Y, 1 - Sp), Y hypergeometric "
+     "(binomial for an infinite population): population sensitivity P(R >= c) and specificity "
+     "P(Bin(n, 1 - Sp) <= c - 1).",
+     "Cameron and Baldock (1998), Preventive Veterinary Medicine 34 (the FreeCalc method).",
+     "diseasedUnits (finite populations); populationSensitivity; populationSpecificity."},
+    {"detect", "exact",
+     "The smallest sample whose smallest cut-off keeping the specificity target reaches the confidence, evaluated "
+     "as detect evaluate does.",
+     "Cameron and Baldock (1998), Preventive Veterinary Medicine 34; epiR's rsu.sssep.rsfreecalc agrees.",
+     "reachable; sampleSize; positiveAt; populationSensitivity; populationSpecificity; or bestSensitivity when "
+     "unreachable."},
+    {"select", "random",
+     "Simple random selection without replacement: the list is shuffled and its first n units are written.",
+     "Cochran (1977), Sampling techniques",
+     "method; requested; written; list; result; seed; generator; units [{name, times}]."},
+    {"select", "pps",
+     "Systematic selection with probability proportional to size: a sampling interval (total / n) laid over the "
+     "running total of sizes from a random start; a unit larger than the interval can be hit more than once.",
+     "Madow (1949), On the theory of systematic sampling II, Annals of Mathematical Statistics 20.",
+     "method; requested; written; list; result; seed; generator; units [{name, times}]."},
+};
+
+}  // namespace
+
+const CommandMethod* MethodOf(const std::string& family, const std::string& name) {
+  for (const CommandMethod& method : kMethods)
+    if (family == method.family && name == method.name) return &method;
+  return nullptr;
+}
+
+const char* SettingsAndWarningsText() { return kSettings; }
+
+}  // namespace quorbel::commands
