@@ -9,7 +9,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "frame/list_separator.h"
+#include "library/list_separator.h"
 #include "listfiles/list_file.h"
 #include "platform/platform.h"
 #include "quorbel.h"

@@ -234,12 +234,7 @@ double Args::Double(const char* name) const { return ParseDouble(Value(name), na
 double Args::DoubleOr(const char* name, double fallback) const { return Has(name) ? Double(name) : fallback; }
 
 double Args::Population(const char* name) const {
-  if (Value(name) == "infinite") return HUGE_VAL;
-  const double value = Double(name);
-  if (!(value >= 1 && value <= INT32_MAX) || value != std::floor(value))
-    throw UsageError(name, std::string(name) + " '" + Value(name) + "' must be a whole number from 1 to " +
-                               std::to_string(INT32_MAX) + ", or infinite");
-  return value;
+  return Value(name) == "infinite" ? HUGE_VAL : Double(name);
 }
 
 int Args::IntOr(const char* name, int fallback) const { return Has(name) ? Int(name) : fallback; }

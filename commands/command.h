@@ -90,7 +90,8 @@ class Args {
   int Int(const char* name) const;
   double Double(const char* name) const;
   double DoubleOr(const char* name, double fallback) const;
-  // A population: a whole number, or "infinite" (given back as infinity).
+  // A population: a number, or "infinite" (given back as infinity); the
+  // exact layer, which takes it, checks that it is whole and in range.
   double Population(const char* name) const;
   int IntOr(const char* name, int fallback) const;
   bool Has(const char* name) const { return values_.count(name) != 0; }

@@ -3,61 +3,63 @@
 
 #include "paths.h"
 
-#include <cstdlib>
-#include <cstring>
+#include <atomic>
+#include <cwchar>
 #include <fstream>
-#include <vector>
+#include <mutex>
 
-#ifdef _WIN32
-#include <windows.h>
-#endif
+#include "library/list_separator.h"
+#include "listfiles/list_file.h"
 
 namespace quorbel::commands {
 namespace {
 
-// The fields of a line as the library splits it: runs between separators.
-std::vector<std::string> Fields(const std::string& line, char separator) {
-  std::vector<std::string> fields;
-  size_t start = 0;
-  while (start <= line.size()) {
-    const size_t end = line.find(separator, start);
-    const std::string field = line.substr(start, end == std::string::npos ? std::string::npos : end - start);
-    if (!field.empty()) fields.push_back(field);
-    if (end == std::string::npos) break;
-    start = end + 1;
+// The line as the library reads it: converted from the user's character type
+// (a byte the locale cannot convert is kept as its own code).
+std::wstring Widened(const std::string& line) {
+  std::wstring wide;
+  std::mbstate_t state{};
+  const char* at = line.c_str();
+  const char* end = at + line.size();
+  while (at < end) {
+    wchar_t c;
+    const std::size_t length = std::mbrtowc(&c, at, static_cast<std::size_t>(end - at), &state);
+    if (length == 0 || length > static_cast<std::size_t>(end - at)) {
+      wide += static_cast<wchar_t>(static_cast<unsigned char>(*at++));
+      state = std::mbstate_t{};
+      continue;
+    }
+    wide += c;
+    at += length;
   }
-  return fields;
+  return wide;
 }
 
-// Whether the library's integer reading (white space, sign, digits) takes
-// all of the field: otherwise the rest is dropped, and no digits read as 0.
-bool IsWholeNumber(const std::string& field) {
-  size_t i = field.find_first_not_of(" \t");
-  if (i == std::string::npos) return false;
-  if (field[i] == '+' || field[i] == '-') ++i;
-  const size_t digits = field.find_first_not_of("0123456789", i);
-  return digits != i && (digits == std::string::npos || field.find_first_not_of(" \t\r", digits) == std::string::npos);
+// Whether the numeric fields 2 .. numericFields + 1 of a line are whole
+// numbers as the library reads them, and whether the line has more fields
+// than those numbers (so that it is a data line at all).
+bool NumbersAreWhole(const std::wstring& line, int numericFields, bool* hasThem) {
+  std::wstring field(line.size() + 1, L'\0');
+  *hasThem = ListFile_GetField(line.c_str(), numericFields + 1, field.data());
+  for (int k = 2; k <= numericFields + 1; ++k)
+    if (ListFile_GetField(line.c_str(), k, field.data()) && !ListFile_FieldIsWhole(field.c_str())) return false;
+  return true;
 }
 
-// Set by a host that chooses the separator itself; 0 while it follows the locale.
-char g_chosenSeparator = 0;
+// Set by a host that chooses the separator itself.
+std::atomic<bool> g_chosen{false};
+std::once_flag g_fromLocale;
 
 }  // namespace
 
-void ChooseSeparatorInEffect(char separator) { g_chosenSeparator = separator; }
+void ChooseSeparatorInEffect(char separator) {
+  ChooseListSeparator(separator == ';' ? kLanguageSpanish : 0);
+  g_chosen = true;
+}
 
 char SeparatorInEffect() {
-  if (g_chosenSeparator != 0) return g_chosenSeparator;
-#ifdef _WIN32
-  constexpr LCID kSpanish = 10;  // primary language of a Spanish locale
-  return (GetUserDefaultLCID() & 0x3FF) == kSpanish ? ';' : ',';
-#else
-  for (const char* name : {"LC_ALL", "LC_CTYPE", "LANG"}) {
-    const char* value = std::getenv(name);
-    if (value != nullptr && value[0] != '\0') return std::strncmp(value, "es", 2) == 0 ? ';' : ',';
-  }
-  return ',';
-#endif
+  if (!g_chosen) std::call_once(g_fromLocale, InitListSeparator);
+  return static_cast<char>(ListSeparator()[0]);
 }
 
 void WarnAboutList(const std::string& path, int numericFields) {
@@ -79,11 +81,9 @@ void WarnAboutList(const std::string& path, int numericFields) {
     }
     sawSeparator |= line.find(separator) != std::string::npos;
     sawOther |= line.find(other) != std::string::npos;
-    const std::vector<std::string> fields = Fields(line, separator);
-    bool numeric = true;
-    for (int k = 1; k <= numericFields && k < static_cast<int>(fields.size()); ++k)
-      numeric &= IsWholeNumber(fields[static_cast<size_t>(k)]);
-    if (numeric || static_cast<int>(fields.size()) <= numericFields) continue;
+    bool hasNumbers = false;
+    const bool whole = NumbersAreWhole(Widened(line), numericFields, &hasNumbers);
+    if (whole || !hasNumbers) continue;
     if (number == 1) {
       Warn("header-line", path + ", line 1 looks like a header ('" + line + "'); it is read as a unit, its numbers as 0",
            1);
@@ -101,7 +101,7 @@ void WarnAboutList(const std::string& path, int numericFields) {
          blankAt);
   if (!sawSeparator && sawOther)
     Warn("other-separator", path + " uses '" + other + "' but the list separator in effect is '" + separator + "' (" +
-                                (g_chosenSeparator != 0 ? "the one chosen for this list"
+                                (g_chosen ? "the one chosen for this list"
                                                         : "it follows the user's locale: ';' for Spanish, ',' otherwise") +
                                 ")");
 }

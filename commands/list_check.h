@@ -11,12 +11,13 @@
 
 namespace quorbel::commands {
 
-// The list separator the library takes from the user's locale: ';' under a
-// Spanish one, ',' otherwise.
+// The list separator in effect: the library's rule applied to the user's
+// locale (';' under a Spanish one, ',' otherwise), or the one a host chose.
 char SeparatorInEffect();
 
-// For a host that sets the library's separator itself (the browser page):
-// the separator the checks then assume; 0 returns to the locale's.
+// For a host that sets the list separator itself (the browser page): ';' or
+// ','. It then holds for the checks and, in a build that links the library,
+// for the library too.
 void ChooseSeparatorInEffect(char separator);
 
 // Adds the warnings about `path` to the answer; `numericFields` is the

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "frame/list_separator.h"
+#include "library/list_separator.h"
 #include "listfiles/list_file.h"
 #include "platform/platform.h"
 #include "quorbel.h"

@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "detection/numeric.h"
-#include "frame/rules.h"
+#include "library/rules.h"
 #include "support.h"
 
 namespace quorbel::test {

@@ -9,7 +9,7 @@
 
 #include "counting_platform.h"
 #include "files.h"
-#include "frame/list_separator.h"
+#include "library/list_separator.h"
 #include "listfiles/list_file.h"
 #include "platform/platform.h"
 #include "support.h"

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "frame/registration.h"
+#include "library/registration.h"
 #include "platform/platform.h"
 #include "support.h"
 

@@ -3,7 +3,7 @@
 #include <cmath>
 #include <limits>
 
-#include "frame/rules.h"
+#include "library/rules.h"
 #include "support.h"
 
 namespace quorbel::test {

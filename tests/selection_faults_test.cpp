@@ -5,7 +5,7 @@
 
 #include "counting_platform.h"
 #include "files.h"
-#include "frame/list_separator.h"
+#include "library/list_separator.h"
 #include "platform/platform.h"
 #include "quorbel.h"
 #include "support.h"

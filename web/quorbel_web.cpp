@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "command.h"
-#include "frame/list_separator.h"
 #include "linked_api.h"
 #include "list_check.h"
 
@@ -40,7 +39,6 @@ extern "C" {
 // fields as ErrorValue gives them; status 3 is an internal failure.
 EMSCRIPTEN_KEEPALIVE const char* quorbel_web_run(const char* joinedWords, int separator) {
   using namespace quorbel::commands;
-  quorbel::ChooseListSeparator(separator == ';' ? quorbel::kLanguageSpanish : 0);
   ChooseSeparatorInEffect(separator == ';' ? ';' : ',');
   Value envelope = Value::Object();
   try {

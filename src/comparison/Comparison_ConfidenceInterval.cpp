@@ -6,7 +6,7 @@
 // Unlike the confidence-level rule, the three quantiles here are doubles.
 #include <cmath>
 
-#include "frame/rules.h"
+#include "library/rules.h"
 
 using namespace quorbel;
 

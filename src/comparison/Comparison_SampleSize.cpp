@@ -9,7 +9,7 @@
 // double.
 #include <cmath>
 
-#include "frame/rules.h"
+#include "library/rules.h"
 
 using namespace quorbel;
 

@@ -4,7 +4,7 @@
 //   SE = (sd / sqrt(n)) sqrt(1 - n / N),   limits mean -+ z SE
 #include <cmath>
 
-#include "frame/rules.h"
+#include "library/rules.h"
 #include "prevalence/finite_population.h"
 
 using namespace quorbel;

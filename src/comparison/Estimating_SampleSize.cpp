@@ -9,7 +9,7 @@
 // 15, the caller's population 16 (computed first).
 #include <cmath>
 
-#include "frame/rules.h"
+#include "library/rules.h"
 #include "prevalence/finite_population.h"
 
 using namespace quorbel;

@@ -5,7 +5,7 @@
 //   TP = (AP + Sp - 1) / (Se + Sp - 1)    (double, held once)
 //
 // Se + Sp < 1 reverses the sign; Se + Sp = 1 is refused, as it divides by 0.
-#include "frame/rules.h"
+#include "library/rules.h"
 
 using namespace quorbel;
 

@@ -9,7 +9,7 @@
 // size, table, so an exception part-way leaves exactly the earlier ones.
 #include "detection/detection.h"
 #include "detection/numeric.h"
-#include "frame/exception_guard.h"
+#include "library/exception_guard.h"
 
 using namespace quorbel;
 

@@ -11,7 +11,7 @@
 
 #include "detection/detection.h"
 #include "detection/numeric.h"
-#include "frame/exception_guard.h"
+#include "library/exception_guard.h"
 
 using namespace quorbel;
 

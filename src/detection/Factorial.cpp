@@ -7,7 +7,7 @@
 #include <cstdlib>
 
 #include "detection/numeric.h"
-#include "frame/rules.h"
+#include "library/rules.h"
 
 namespace quorbel {
 namespace {

@@ -11,20 +11,23 @@
 // search ends early once S is NaN or the terms past lambda have fallen to 0:
 // no later term can lift S to the bound, so the answer is the one k = m
 // would give. Likewise the normal search starts where its terms stop
-// underflowing: a float exp of an argument below -104 is exactly 0, so every
-// earlier term adds nothing to S, and a search over billions of animals costs
-// a few tens of thousands of terms.
+// underflowing: a float exp of an argument below about -104 is exactly 0, so
+// every earlier term adds nothing to S; the search starts where the argument
+// is -kSilentExponent, a margin beyond that, and a search over billions of
+// animals costs a few tens of thousands of terms.
 #include <algorithm>
 #include <cmath>
 
 #include "detection/numeric.h"
-#include "frame/rules.h"
+#include "library/rules.h"
 
 namespace quorbel {
 namespace {
 
 constexpr int kLargestBinomial = 170;
 constexpr double kLargestPoissonMean = 30.0;
+constexpr double kTwoPi = 6.283185308;  // 2 pi, to the ten digits the method states
+constexpr double kSilentExponent = 110.0;
 
 struct Search {
   int m;
@@ -44,7 +47,7 @@ struct Search {
     const float x = Hold(k - lambda);
     const float x2 = IntPower(x, 2);
     const float g = Hold(std::exp(static_cast<double>(Hold(-x2 / (2.0 * sp * (1.0 - sp) * m)))));
-    return g / std::sqrt(6.283185308 * sp * (1.0 - sp) * m);
+    return g / std::sqrt(kTwoPi * sp * (1.0 - sp) * m);
   }
 };
 
@@ -60,7 +63,7 @@ std::optional<int> FindReactorCutOff(int m, float sp, float falsePositiveRisk, S
   float sum = 0.0f;
   int first = 0;
   if (model == kNormal && bound > 0.0) {
-    const double silent = std::sqrt(2.0 * 110.0 * search.sp * (1.0 - search.sp) * m);
+    const double silent = std::sqrt(2.0 * kSilentExponent * search.sp * (1.0 - search.sp) * m);
     first = static_cast<int>(std::max(0.0, std::floor(search.lambda - silent)));
   }
   for (int k = first; k < m; ++k) {

@@ -5,7 +5,7 @@
 
 #include <cmath>
 
-#include "frame/rules.h"
+#include "library/rules.h"
 
 namespace quorbel {
 

@@ -66,7 +66,7 @@ extern "C" QuorbelResult QuorbelExact_Design(double population, double prevalenc
   if (!IsProbability(specificity)) return QUORBEL_EXACT_E_SPECIFICITY;
   if (!IsLevel(confidenceLevel)) return QUORBEL_EXACT_E_CONFIDENCE;
   if (!IsProbability(specificityTarget)) return QUORBEL_EXACT_E_TARGET;
-  return Guarded([&] {
+  return RunGuarded([&] {
     const Search s{units, units == 0 ? QUORBEL_EXACT_MAX_SEARCH : units, prevalence, sensitivity, specificity,
                    confidenceLevel / 100.0, specificityTarget};
     QuorbelExactDesign out{0, 0, 0, 0.0, 0.0, 0.0};

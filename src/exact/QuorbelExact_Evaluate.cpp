@@ -16,7 +16,7 @@ extern "C" QuorbelResult QuorbelExact_Evaluate(double population, int32_t sample
   if (!IsProbability(sensitivity)) return QUORBEL_EXACT_E_SENSITIVITY;
   if (!IsProbability(specificity)) return QUORBEL_EXACT_E_SPECIFICITY;
   if (positiveAt < 1 || positiveAt > sample) return QUORBEL_EXACT_E_POSITIVE_AT;
-  return Guarded([&] {
+  return RunGuarded([&] {
     QuorbelExactEvaluation out;
     out.diseasedUnits = units == 0 ? HUGE_VAL : static_cast<double>(DiseasedUnits(prevalence, units));
     out.populationSensitivity = PopulationSensitivity(units, sample, prevalence, sensitivity, specificity, positiveAt);
@@ -38,7 +38,7 @@ extern "C" QuorbelResult QuorbelExact_HerdSurvey(int32_t herds, int32_t herdsSam
   if (!IsProbability(sensitivity)) return QUORBEL_EXACT_E_SENSITIVITY;
   if (!IsProbability(specificity)) return QUORBEL_EXACT_E_SPECIFICITY;
   if (positiveAt < 1 || positiveAt > animalsPerHerd) return QUORBEL_EXACT_E_POSITIVE_AT;
-  return Guarded([&] {
+  return RunGuarded([&] {
     QuorbelExactHerdSurvey out;
     out.herdSensitivity =
         PopulationSensitivity(herdSize, animalsPerHerd, withinHerdPrevalence, sensitivity, specificity, positiveAt);

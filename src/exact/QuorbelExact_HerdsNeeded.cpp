@@ -14,7 +14,7 @@ extern "C" QuorbelResult QuorbelExact_HerdsNeeded(int32_t herds, double herdPrev
                                                      withinHerdPrevalence, sensitivity, specificity, positiveAt, &every);
   if (code != QUORBEL_OK) return code;
   if (!IsLevel(confidenceLevel)) return QUORBEL_EXACT_E_CONFIDENCE;
-  return Guarded([&] {
+  return RunGuarded([&] {
     const double target = confidenceLevel / 100.0;
     const int64_t diseasedHerds = DiseasedUnits(herdPrevalence, herds);
     auto reaches = [&](int32_t sampled) { return AnyFound(herds, diseasedHerds, sampled, every.herdSensitivity) >= target; };

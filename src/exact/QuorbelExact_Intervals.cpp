@@ -52,7 +52,7 @@ extern "C" QuorbelResult QuorbelExact_ProportionIntervals(int32_t positives, int
   if (sample < 1) return QUORBEL_EXACT_E_SAMPLE;
   if (positives < 0 || positives > sample) return QUORBEL_EXACT_E_POSITIVES;
   if (!IsLevel(confidenceLevel)) return QUORBEL_EXACT_E_CONFIDENCE;
-  return Guarded([&] {
+  return RunGuarded([&] {
     const double x = positives, n = sample, z = NormalQuantile(confidenceLevel), p = x / n;
     const double alpha = 1 - confidenceLevel / 100.0;
     QuorbelExactProportion out;
@@ -77,7 +77,7 @@ extern "C" QuorbelResult QuorbelExact_TruePrevalence(int32_t positives, int32_t 
   if (!IsProbability(specificity)) return QUORBEL_EXACT_E_SPECIFICITY;
   if (!(sensitivity + specificity > 1.0)) return QUORBEL_EXACT_E_USELESS_TEST;
   if (!IsLevel(confidenceLevel)) return QUORBEL_EXACT_E_CONFIDENCE;
-  return Guarded([&] {
+  return RunGuarded([&] {
     const double x = positives, n = sample, ap = x / n, z = NormalQuantile(confidenceLevel);
     auto rogan = [&](double a) { return Clamp((a + specificity - 1) / (sensitivity + specificity - 1)); };
     auto carried = [&](QuorbelExactInterval i) { return QuorbelExactInterval{rogan(i.lower), rogan(i.upper)}; };

@@ -17,7 +17,7 @@ extern "C" QuorbelResult QuorbelExact_MaximumPrevalence(int32_t population, int3
   if (!IsProbability(sensitivity)) return QUORBEL_EXACT_E_SENSITIVITY;
   if (!IsLevel(confidenceLevel)) return QUORBEL_EXACT_E_CONFIDENCE;
   if (!IsProbability(prevalence)) return QUORBEL_EXACT_E_PREVALENCE;
-  return Guarded([&] {
+  return RunGuarded([&] {
     const double missedAtMost = 1.0 - confidenceLevel / 100.0;
     auto missed = [&](int64_t diseased) {
       return diseased == 0 ? 1.0 : 1.0 - AnyFound(population, diseased, sample, sensitivity);

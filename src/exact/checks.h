@@ -1,10 +1,11 @@
-// Argument checks and the exception guard of the exact layer's exports.
+// Argument checks of the exact layer's exports, and the guard they run under.
 #ifndef QUORBEL_EXACT_CHECKS_H
 #define QUORBEL_EXACT_CHECKS_H
 
 #include <cmath>
 #include <cstdint>
 
+#include "library/exception_guard.h"
 #include "quorbel_exact.h"
 
 namespace quorbel::exact {
@@ -22,21 +23,14 @@ inline bool ReadPopulation(double population, int64_t* units) {
     *units = 0;
     return true;
   }
-  if (!(population >= 1.0 && population <= 2147483647.0) || population != std::floor(population)) return false;
+  if (!(population >= 1.0 && population <= INT32_MAX) || population != std::floor(population)) return false;
   *units = static_cast<int64_t>(population);
   return true;
 }
 
-// Runs `work` (which returns a result code), turning any exception from the
-// distributions into QUORBEL_E_GENERAL.
-template <class Work>
-QuorbelResult Guarded(Work work) noexcept {
-  try {
-    return work();
-  } catch (...) {
-    return QUORBEL_E_GENERAL;
-  }
-}
+// The exports run their work under the library's guard, which turns any
+// exception from the distributions into QUORBEL_E_GENERAL.
+using quorbel::RunGuarded;
 
 }  // namespace quorbel::exact
 

@@ -3,7 +3,7 @@
 // exception while counting counts no records.
 #include <cstdint>
 
-#include "frame/exception_guard.h"
+#include "library/exception_guard.h"
 #include "listfiles/line_reader.h"
 #include "listfiles/list_file.h"
 

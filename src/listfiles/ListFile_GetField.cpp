@@ -6,7 +6,7 @@
 // two fields), which is how a sized list line "Farm,,12" is refused.
 #include <cwchar>
 
-#include "frame/list_separator.h"
+#include "library/list_separator.h"
 #include "listfiles/list_file.h"
 
 namespace quorbel {
@@ -36,14 +36,30 @@ bool ListFile_GetField(const wchar_t* line, int k, wchar_t* out) {
   }
 }
 
+namespace {
+
+bool IsSpace(wchar_t c) { return c == L' ' || (c >= L'\t' && c <= L'\r'); }
+
+}  // namespace
+
+bool ListFile_FieldIsWhole(const wchar_t* field) {
+  while (IsSpace(*field)) ++field;
+  if (*field == L'-' || *field == L'+') ++field;
+  const wchar_t* digits = field;
+  while (*field >= L'0' && *field <= L'9') ++field;
+  if (field == digits) return false;
+  while (IsSpace(*field)) ++field;
+  return *field == L'\0';
+}
+
 int32_t ListFile_FieldToInt(const wchar_t* field) {
-  while (*field == L' ' || (*field >= L'\t' && *field <= L'\r')) ++field;
+  while (IsSpace(*field)) ++field;
   const bool negative = *field == L'-';
   if (*field == L'-' || *field == L'+') ++field;
   int64_t value = 0;
   for (; *field >= L'0' && *field <= L'9'; ++field) {
     value = value * 10 + (*field - L'0');
-    if (value > INT64_C(2147483648)) value = INT64_C(2147483648);  // saturated; more digits change nothing
+    if (value > -int64_t{INT32_MIN}) value = -int64_t{INT32_MIN};  // saturated; more digits change nothing
   }
   if (negative) return static_cast<int32_t>(-value);
   return value > INT32_MAX ? INT32_MAX : static_cast<int32_t>(value);

@@ -12,7 +12,7 @@
 
 #include <cstddef>
 
-#include "frame/working_array.h"
+#include "library/working_array.h"
 #include "listfiles/list_file.h"
 
 namespace quorbel {

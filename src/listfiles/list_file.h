@@ -27,8 +27,8 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "frame/result_codes.h"
-#include "frame/working_array.h"
+#include "library/result_codes.h"
+#include "library/working_array.h"
 
 namespace quorbel {
 
@@ -118,6 +118,10 @@ int ListFile_FieldCount(const wchar_t* line);
 
 // An integer field as _wtoi reads it, saturating at the 32-bit limits.
 int32_t ListFile_FieldToInt(const wchar_t* field);
+// Whether ListFile_FieldToInt takes all of the field: white space, a sign,
+// at least one digit and white space; otherwise it drops the rest, and a
+// field without digits reads as 0.
+bool ListFile_FieldIsWhole(const wchar_t* field);
 
 // Result files: CR LF lines of narrow text, the file created (or emptied)
 // only here, with no sharing while open. Names are converted in the current

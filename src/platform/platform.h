@@ -12,6 +12,9 @@ namespace quorbel::platform {
 // A conversion that met a sequence it cannot convert.
 constexpr std::size_t kConversionFailed = static_cast<std::size_t>(-1);
 
+// The largest value of the C runtime's generator (RAND_MAX of msvcrt).
+constexpr int kRandomMax = 0x7FFF;
+
 struct Calls {
   // Primary language of the user's default locale: the low 10 bits of the
   // Windows locale identifier (10 is Spanish, 9 English).
@@ -44,7 +47,7 @@ struct Calls {
   // returns when the user has dismissed it.
   void (*showMessage)(const wchar_t* text, const wchar_t* caption);
 
-  // The C runtime's pseudo-random generator: 0 .. 32767, state per thread.
+  // The C runtime's pseudo-random generator: 0 .. kRandomMax, state per thread.
   int (*random)();
 
   // Working arrays of the list functions; null when memory is exhausted.

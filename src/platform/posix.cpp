@@ -164,7 +164,7 @@ thread_local uint32_t g_randomState = 1;
 
 int Random() {
   g_randomState = g_randomState * 214013u + 2531011u;
-  return static_cast<int>((g_randomState >> 16) & 0x7FFF);
+  return static_cast<int>((g_randomState >> 16) & kRandomMax);
 }
 
 void* Allocate(std::size_t bytes) { return std::malloc(bytes); }

@@ -9,7 +9,7 @@
 // product; the positives variant holds the variance, its root and the product.
 #include <cmath>
 
-#include "frame/rules.h"
+#include "library/rules.h"
 #include "prevalence/finite_population.h"
 
 using namespace quorbel;

@@ -9,7 +9,7 @@
 // variance.
 #include <cmath>
 
-#include "frame/rules.h"
+#include "library/rules.h"
 #include "prevalence/strata.h"
 
 using namespace quorbel;

@@ -12,10 +12,10 @@
 #include <cmath>
 #include <cstdint>
 
-#include "frame/exception_guard.h"
-#include "frame/narrow_path.h"
-#include "frame/rules.h"
-#include "frame/working_array.h"
+#include "library/exception_guard.h"
+#include "library/narrow_path.h"
+#include "library/rules.h"
+#include "library/working_array.h"
 #include "listfiles/list_file.h"
 
 using namespace quorbel;

@@ -7,7 +7,7 @@
 //   entry = trunc(n) + 1
 //
 // n stays below M, so a finite entry never exceeds its population.
-#include "frame/rules.h"
+#include "library/rules.h"
 #include "prevalence/finite_population.h"
 
 using namespace quorbel;

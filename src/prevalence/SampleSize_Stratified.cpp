@@ -10,7 +10,7 @@
 #include <cmath>
 #include <cstdint>
 
-#include "frame/rules.h"
+#include "library/rules.h"
 #include "prevalence/strata.h"
 
 using namespace quorbel;

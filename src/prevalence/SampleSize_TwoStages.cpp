@@ -9,7 +9,7 @@
 #include <cmath>
 #include <cstdint>
 
-#include "frame/rules.h"
+#include "library/rules.h"
 
 using namespace quorbel;
 

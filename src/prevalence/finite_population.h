@@ -3,7 +3,7 @@
 #ifndef QUORBEL_PREVALENCE_FINITE_POPULATION_H
 #define QUORBEL_PREVALENCE_FINITE_POPULATION_H
 
-#include "frame/rules.h"
+#include "library/rules.h"
 
 namespace quorbel {
 

@@ -10,10 +10,10 @@
 // less never. The number of points is not capped at n.
 #include <cstdint>
 
-#include "frame/exception_guard.h"
-#include "frame/narrow_path.h"
-#include "frame/rules.h"
-#include "frame/working_array.h"
+#include "library/exception_guard.h"
+#include "library/narrow_path.h"
+#include "library/rules.h"
+#include "library/working_array.h"
 #include "listfiles/list_file.h"
 
 using namespace quorbel;
@@ -58,7 +58,7 @@ ResultCode Select(int n, const wchar_t* listFile, const wchar_t* resultFile, int
 
   const int32_t step = frame[count - 1].cumulativeSize / n;
   const int r = platform::Current().random();
-  const int32_t start = TruncatedSize(r * (1.0 / 32768.0) * step) + 1;
+  const int32_t start = TruncatedSize(r * (1.0 / (platform::kRandomMax + 1.0)) * step) + 1;
   const int32_t distinct = MarkHits(frame.data(), count, step, start, n);
 
   // The result: the selected records, in list order.

@@ -6,9 +6,9 @@
 // arrays are released and files closed on every path.
 #include <numeric>
 
-#include "frame/exception_guard.h"
-#include "frame/narrow_path.h"
-#include "frame/working_array.h"
+#include "library/exception_guard.h"
+#include "library/narrow_path.h"
+#include "library/working_array.h"
 #include "listfiles/list_file.h"
 #include "selection/shuffle.h"
 

@@ -15,11 +15,12 @@ namespace quorbel {
 inline void ShuffleIndices(int32_t* a, uint32_t m) {
   for (uint32_t i = 1; i < m; ++i) {
     const uint32_t bound = i + 1;
-    uint32_t r = static_cast<uint32_t>(platform::Current().random()) & 0x7FFFu;
-    uint32_t range = 0x7FFFu;
-    while (range < bound && range != 0xFFFFFFFFu) {
-      r = (r << 15) | (static_cast<uint32_t>(platform::Current().random()) & 0x7FFFu);
-      range = (range << 15) | 0x7FFFu;
+    constexpr uint32_t kMax = platform::kRandomMax;
+    uint32_t r = static_cast<uint32_t>(platform::Current().random()) & kMax;
+    uint32_t range = kMax;
+    while (range < bound && range != UINT32_MAX) {
+      r = (r << 15) | (static_cast<uint32_t>(platform::Current().random()) & kMax);
+      range = (range << 15) | kMax;
     }
     std::swap(a[i], a[r % bound]);
   }

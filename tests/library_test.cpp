@@ -5,9 +5,9 @@
 #include <new>
 #include <string>
 
-#include "frame/exception_guard.h"
-#include "frame/list_separator.h"
-#include "frame/narrow_path.h"
+#include "library/exception_guard.h"
+#include "library/list_separator.h"
+#include "library/narrow_path.h"
 #include "platform/platform.h"
 #include "support.h"
 

@@ -8,7 +8,7 @@
 // is not deleted.
 #include <cstdint>
 
-#include "frame/registration.h"
+#include "library/registration.h"
 #include "platform/platform.h"
 
 namespace {

@@ -1,7 +1,7 @@
 // The library's entry point. On Windows the loader calls DllMain; only process
 // attach does anything, and loading never fails. The native build makes the
 // same choice once when the shared library is loaded.
-#include "frame/list_separator.h"
+#include "library/list_separator.h"
 
 #ifdef _WIN32
 

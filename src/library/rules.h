@@ -1,14 +1,14 @@
 // The rules that many calculations share: single-precision holding points,
 // the confidence-level quantiles, the proportion and positive-value checks,
 // and the whole-number conversions of sample sizes. See quorbel.h.
-#ifndef QUORBEL_FRAME_RULES_H
-#define QUORBEL_FRAME_RULES_H
+#ifndef QUORBEL_LIBRARY_RULES_H
+#define QUORBEL_LIBRARY_RULES_H
 
 #include <cfloat>
 #include <cmath>
 #include <cstdint>
 
-#include "frame/result_codes.h"
+#include "library/result_codes.h"
 
 // Results are bit-exact only when float and double arithmetic are evaluated in
 // their own precision (SSE), never in x87 extended precision.
@@ -63,26 +63,30 @@ inline bool IsProportionInclusive(float v) {
 // Positive-value check: accepted when v >= 0.000001, no upper bound.
 inline bool IsPositiveValue(float v) { return !FailsLowerBound(v); }
 
+// The 32-bit bounds as doubles, for the saturating conversions below.
+constexpr double kInt32Max = INT32_MAX;
+constexpr double kInt32Min = INT32_MIN;
+
 // Whole-number rule: trunc(x) + 1. A count beyond the 32-bit range (or from a
 // NaN) saturates: at INT32_MAX above, INT32_MIN below.
 inline int32_t WholeNumberSize(double x) {
-  if (std::isnan(x) || x >= 2147483647.0) return INT32_MAX;
-  if (x <= -2147483649.0) return INT32_MIN;
+  if (std::isnan(x) || x >= kInt32Max) return INT32_MAX;
+  if (x <= kInt32Min - 1.0) return INT32_MIN;
   return static_cast<int32_t>(x) + 1;
 }
 
 // Round half up: floor(x + 0.5), where x already includes the 0.5. Saturates
 // like WholeNumberSize.
 inline int32_t FloorSize(double x) {
-  if (std::isnan(x) || x >= 2147483648.0) return INT32_MAX;
-  if (x < -2147483648.0) return INT32_MIN;
+  if (std::isnan(x) || x >= kInt32Max + 1.0) return INT32_MAX;
+  if (x < kInt32Min) return INT32_MIN;
   return static_cast<int32_t>(std::floor(x));
 }
 
 // Truncation toward zero, saturating like WholeNumberSize.
 inline int32_t TruncatedSize(double x) {
-  if (std::isnan(x) || x >= 2147483648.0) return INT32_MAX;
-  if (x <= -2147483649.0) return INT32_MIN;
+  if (std::isnan(x) || x >= kInt32Max + 1.0) return INT32_MAX;
+  if (x <= kInt32Min - 1.0) return INT32_MIN;
   return static_cast<int32_t>(x);
 }
 

@@ -1,8 +1,8 @@
 // A working array of a call, taken through the platform layer (so tests can
 // exhaust memory on purpose) and released when it goes out of scope, on
 // every path.
-#ifndef QUORBEL_FRAME_WORKING_ARRAY_H
-#define QUORBEL_FRAME_WORKING_ARRAY_H
+#ifndef QUORBEL_LIBRARY_WORKING_ARRAY_H
+#define QUORBEL_LIBRARY_WORKING_ARRAY_H
 
 #include <cstddef>
 #include <cstdint>

@@ -1,5 +1,5 @@
 // See narrow_path.h.
-#include "frame/narrow_path.h"
+#include "library/narrow_path.h"
 
 #include "platform/platform.h"
 

@@ -1,7 +1,7 @@
 // The result codes of every calculation (named in quorbel.h) and the type the
 // library passes them around in.
-#ifndef QUORBEL_FRAME_RESULT_CODES_H
-#define QUORBEL_FRAME_RESULT_CODES_H
+#ifndef QUORBEL_LIBRARY_RESULT_CODES_H
+#define QUORBEL_LIBRARY_RESULT_CODES_H
 
 #include "quorbel.h"
 

@@ -1,7 +1,7 @@
 // Conversion of the narrow paths taken by the _A variants into the wide paths
 // of their twins.
-#ifndef QUORBEL_FRAME_NARROW_PATH_H
-#define QUORBEL_FRAME_NARROW_PATH_H
+#ifndef QUORBEL_LIBRARY_NARROW_PATH_H
+#define QUORBEL_LIBRARY_NARROW_PATH_H
 
 namespace quorbel {
 

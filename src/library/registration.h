@@ -1,8 +1,8 @@
 // The registration entries. quorbel.h declares them for Windows, where they
 // are exported; elsewhere they are built only to be tested against a fake
 // registry, and declared here.
-#ifndef QUORBEL_FRAME_REGISTRATION_H
-#define QUORBEL_FRAME_REGISTRATION_H
+#ifndef QUORBEL_LIBRARY_REGISTRATION_H
+#define QUORBEL_LIBRARY_REGISTRATION_H
 
 #include "quorbel.h"
 

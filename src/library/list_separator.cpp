@@ -1,5 +1,5 @@
 // See list_separator.h.
-#include "frame/list_separator.h"
+#include "library/list_separator.h"
 
 #include <cwchar>
 
@@ -13,8 +13,8 @@ wchar_t g_listSeparator[kListSeparatorCapacity];
 const wchar_t* ListSeparator() { return g_listSeparator; }
 
 void ChooseListSeparator(unsigned primaryLanguage) {
-  const wchar_t* chosen = primaryLanguage == kLanguageSpanish ? L";" : L",";
-  std::wcsncpy(g_listSeparator, chosen, kListSeparatorCapacity);
+  std::wmemset(g_listSeparator, L'\0', kListSeparatorCapacity);
+  g_listSeparator[0] = ListSeparatorFor(primaryLanguage);
 }
 
 void InitListSeparator() { ChooseListSeparator(platform::Current().userPrimaryLanguage()); }
