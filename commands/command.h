@@ -38,7 +38,18 @@ struct Option {
   bool optional = false;
   const char* fallback = nullptr;  // the value taken when the option is not given
   const char* choices = nullptr;   // kChoice: "parallel|serial"
+  const char* label = nullptr;     // "Prevalence", as forms show it (filled by FillLabels)
+  const char* unit = nullptr;      // "proportion", "animals", "%"
 };
+
+// Gives an option without its own label and unit those of its name; and a
+// command's file (FILE, LIST, OUT) its label and unit.
+void FillLabels(Option& option);
+struct FileLabel {
+  const char* label;
+  const char* unit;
+};
+FileLabel LabelOfFile(const char* positional);
 
 // The name of an option or file in the bindings: "--positive-at" is
 // positive_at, "LIST" is list.
@@ -159,8 +170,9 @@ std::string FunctionName(const Command& command);
 
 // The commands as JSON, for the bindings' generators, the page and the
 // coverage tests: family, name, function, summary, positionals, options (name,
-// argument, kind, allowed, bindingAllowed (with the bindings' names),
-// optional, default, choices), method, reference, returns, and the guide of
+// argument, kind, label, unit, allowed, bindingAllowed (with the bindings'
+// names), optional, default, choices), files (name, label, unit), method,
+// reference, returns, and the guide of
 // --help (group, question, notes, example words, example list).
 std::string CommandTableJson();
 

@@ -14,6 +14,8 @@ const std::vector<Command>& Commands() {
     AddDetectionCommands(all);
     AddListCommands(all);
     AddExactCommands(all);
+    for (Command& command : all)
+      for (Option& option : command.options) FillLabels(option);
     return all;
   }();
   return commands;

@@ -169,12 +169,22 @@ std::string CommandTableJson() {
     entry.Add("summary", Value::String(command.summary));
     Value& positionals = entry.Add("positionals", Value::Array());
     for (const char* positional : command.positionals) positionals.Push(Value::String(positional));
+    Value& files = entry.Add("files", Value::Array());
+    for (const char* positional : command.positionals) {
+      const FileLabel label = LabelOfFile(positional);
+      Value& file = files.Push(Value::Object());
+      file.Add("name", Value::String(positional));
+      file.Add("label", Value::String(label.label));
+      file.Add("unit", Value::String(label.unit));
+    }
     Value& options = entry.Add("options", Value::Array());
     for (const Option& option : command.options) {
       Value& item = options.Push(Value::Object());
       item.Add("name", Value::String(option.name));
       item.Add("argument", Value::String(ArgumentName(option.name)));
       item.Add("kind", Value::String(KindName(option.kind)));
+      item.Add("label", Value::String(option.label));
+      item.Add("unit", Value::String(option.unit));
       item.Add("allowed", Value::String(option.allowed));
       item.Add("bindingAllowed", Value::String(BindingText(option.allowed)));
       item.Add("optional", Value::Bool(option.optional || option.fallback != nullptr));

@@ -7,52 +7,6 @@
   const quorbel = (window.quorbel = createQuorbel(QuorbelModule));
 
   // What a person calls each option, with its unit.
-  const LABELS = {
-    '--prevalence': ['Prevalence', 'proportion'],
-    '--precision': ['Relative precision', 'fraction of the prevalence'],
-    '--absolute-precision': ['Absolute precision', 'proportion, ± around the prevalence'],
-    '--confidence': ['Confidence', '%'],
-    '--population': ['Population', 'animals'],
-    '--strata': ['Strata', ''],
-    '--animals-per-cluster': ['Animals per cluster', 'animals'],
-    '--preset': ['Design-effect preset', '1 to 4'],
-    '--design-effect': ['Design effect', ''],
-    '--rho': ['Intra-cluster correlation', 'rho'],
-    '--proportion': ['Observed proportion', 'proportion'],
-    '--positives': ['Positives', 'animals'],
-    '--sample': ['Sample', 'animals'],
-    '--p1': ['Proportion of group 1', 'proportion'],
-    '--p2': ['Proportion of group 2', 'proportion'],
-    '--size1': ['Size of group 1', 'animals'],
-    '--size2': ['Size of group 2', 'animals'],
-    '--power': ['Power', '%'],
-    '--apparent': ['Apparent prevalence', 'proportion'],
-    '--tested': ['Tested', 'animals'],
-    '--sensitivity': ['Test sensitivity', 'proportion'],
-    '--specificity': ['Test specificity', 'proportion'],
-    '--sensitivity2': ['Second test sensitivity', 'proportion'],
-    '--specificity2': ['Second test specificity', 'proportion'],
-    '--combination': ['Combination of the two tests', 'parallel or serial'],
-    '--false-positive-risk': ['Accepted false-positive risk', 'proportion'],
-    '--error': ['Accepted error', 'unit of the variable'],
-    '--sd': ['Standard deviation', 'unit of the variable'],
-    '--mean': ['Sample mean', 'unit of the variable'],
-    '--herds': ['Herds', 'herds'],
-    '--herd-prevalence': ['Herd design prevalence', 'proportion of herds'],
-    '--within-herd-prevalence': ['Within-herd design prevalence', 'proportion'],
-    '--herd-size': ['Herd size', 'animals'],
-    '--herd-sensitivity': ['Herd sensitivity', '%'],
-    '--positive-at': ['Positive at', 'reactors or more'],
-    '--specificity-target': ['Population specificity target', 'proportion'],
-    '--count': ['Units to select', 'units'],
-    '--seed': ['Seed', 'whole number; empty for a fresh one'],
-  };
-  const FILE_LABELS = {
-    FILE: ['Cluster list', 'name, animals, positives per line'],
-    LIST: ['Unit list', 'one unit per line'],
-    OUT: ['Result file name', 'for the download'],
-  };
-
   const state = {command: null, lists: {}, timer: null};
   const $ = (selector) => document.querySelector(selector);
 
@@ -104,7 +58,7 @@
   }
 
   function buildField(option, value) {
-    const [label, unit] = LABELS[option.name] || [option.name.slice(2), ''];
+    const {label, unit} = option;
     const id = fieldId(option.name);
     const hint = option.allowed + (option.default ? ' (default ' + option.default + ')' : option.optional ? ' (optional)' : '');
     const input = element('input', {id, name: option.name, type: 'text', value: value || '',
@@ -119,7 +73,7 @@
   }
 
   function buildFileField(positional, command) {
-    const [label, unit] = FILE_LABELS[positional] || [positional, ''];
+    const {label, unit} = command.files.find((file) => file.name === positional);
     const id = fieldId(positional);
     if (positional === 'OUT') {
       return element('div', {class: 'field'},
