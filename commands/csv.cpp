@@ -58,7 +58,28 @@ std::string Line(const Cells& cells, bool names) {
   return line + "\n";
 }
 
+// The scalars of `v` under `prefix`, as FlattenScalars gives them.
+void FlattenTyped(const Value& v, const std::string& prefix, std::vector<std::pair<std::string, Value>>* out) {
+  if (prefix == "warnings") {
+    out->emplace_back(prefix, Value::String(WarningsCell(v)));
+  } else if (v.type == Value::Type::kObject) {
+    for (const auto& [key, member] : v.members) FlattenTyped(member, prefix.empty() ? key : prefix + "." + key, out);
+  } else if (v.type == Value::Type::kArray) {
+    Cells cells;
+    Flatten(v, prefix, nullptr, &cells);
+    out->emplace_back(prefix, Value::String(cells.empty() ? "" : cells[0].second));
+  } else {
+    out->emplace_back(prefix, v);
+  }
+}
+
 }  // namespace
+
+std::vector<std::pair<std::string, Value>> FlattenScalars(const Value& answer) {
+  std::vector<std::pair<std::string, Value>> out;
+  FlattenTyped(answer, "", &out);
+  return out;
+}
 
 std::string RenderCsv(const Value& answer) {
   const Value* rows = IsRowArray(answer) ? &answer : nullptr;

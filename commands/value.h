@@ -54,6 +54,11 @@ std::string RenderJson(const Value& value);
 // make rows.
 std::string RenderCsv(const Value& value);
 
+// An answer as one record: its scalars by dotted keys, as the CSV's columns
+// name them; an array as its items joined by spaces, the warnings as their
+// messages joined by "; " (the bindings' data frames).
+std::vector<std::pair<std::string, Value>> FlattenScalars(const Value& answer);
+
 // A scalar as the text the JSON holds for it (a string without quotes).
 std::string ScalarText(const Value& value);
 

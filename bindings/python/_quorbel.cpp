@@ -1,42 +1,244 @@
-// The Python extension: runs a command of the command-line tool in this
-// process and hands back its JSON, over the library's own sources compiled
-// in. quorbel/__init__.py builds one Python function per command from the
-// table this module gives.
+// The Python extension: runs the commands in this process, over the
+// library's own sources compiled in, from typed Python values to Python
+// values, one call or a whole vector of calls at a time. quorbel/__init__.py
+// makes one Python function per command of the table this module gives.
 #define PY_SSIZE_T_CLEAN
 #include <Python.h>
 
 #include <string>
+#include <unordered_map>
 #include <vector>
 
-#include "command.h"
+#include "binding.h"
 #include "linked_api.h"
 
 namespace {
 
-// run(words) -> (status, json, csv, error, warnings): status 0 with the
-// answer as JSON and CSV, or the tool's exit status (1 rejected argument, 2
-// unusable words) with the error as JSON; the warnings as JSON either way.
-PyObject* Run(PyObject*, PyObject* args) {
-  PyObject* list = nullptr;
-  if (!PyArg_ParseTuple(args, "O!", &PyList_Type, &list)) return nullptr;
-  std::vector<std::string> words;
-  for (Py_ssize_t i = 0; i < PyList_Size(list); ++i) {
-    const char* word = PyUnicode_AsUTF8(PyList_GetItem(list, i));
-    if (word == nullptr) return nullptr;
-    words.emplace_back(word);
+using quorbel::commands::Answer;
+using quorbel::commands::Command;
+using quorbel::commands::CommandError;
+using quorbel::commands::Given;
+using quorbel::commands::GivenOptions;
+using quorbel::commands::Value;
+
+// Set by quorbel/__init__.py: raise_error(error_dict, status, index) raises
+// QuorbelError; warn(list_of_warning_dicts) issues QuorbelWarnings.
+PyObject* g_raise = nullptr;
+PyObject* g_warn = nullptr;
+
+// The keys of answers, made once.
+PyObject* Key(const std::string& key) {
+  static std::unordered_map<std::string, PyObject*> keys;
+  PyObject*& cached = keys[key];
+  if (cached == nullptr) cached = PyUnicode_InternFromString(key.c_str());
+  return cached;
+}
+
+PyObject* ToPython(const Value& value) {
+  switch (value.type) {
+    case Value::Type::kNull: Py_RETURN_NONE;
+    case Value::Type::kBool: return PyBool_FromLong(value.boolean);
+    case Value::Type::kInt: return PyLong_FromLongLong(value.integer);
+    case Value::Type::kFloat:
+    case Value::Type::kDouble:
+      if (quorbel::commands::IsWholeInJson(value)) return PyLong_FromLongLong(static_cast<long long>(value.number));
+      return PyFloat_FromDouble(quorbel::commands::AnswerNumber(value));
+    case Value::Type::kString: return PyUnicode_FromStringAndSize(value.text.data(), static_cast<Py_ssize_t>(value.text.size()));
+    case Value::Type::kArray: {
+      PyObject* list = PyList_New(static_cast<Py_ssize_t>(value.items.size()));
+      for (size_t i = 0; list != nullptr && i < value.items.size(); ++i) {
+        PyObject* item = ToPython(value.items[i]);
+        if (item == nullptr) return Py_DECREF(list), nullptr;
+        PyList_SET_ITEM(list, static_cast<Py_ssize_t>(i), item);
+      }
+      return list;
+    }
+    case Value::Type::kObject: {
+      PyObject* dict = PyDict_New();
+      for (const auto& [key, member] : value.members) {
+        PyObject* item = ToPython(member);
+        if (item == nullptr || PyDict_SetItem(dict, Key(key), item) < 0) return Py_XDECREF(item), Py_DECREF(dict), nullptr;
+        Py_DECREF(item);
+      }
+      return dict;
+    }
   }
-  using namespace quorbel::commands;
-  Outcome outcome;
-  try {
-    outcome = RunForJson(quorbel::host::LinkedApi(), words);
-  } catch (const std::exception& error) {
-    PyErr_SetString(PyExc_RuntimeError, error.what());
+  Py_RETURN_NONE;
+}
+
+// A Python value as the binding gives it to a command.
+bool ReadGiven(PyObject* object, const quorbel::commands::Option& option, Given* given) {
+  if (option.kind == quorbel::commands::OptionKind::kFlag) {
+    const int truth = PyObject_IsTrue(object);
+    if (truth < 0) return false;
+    *given = Given::Flag(truth != 0);
+  } else if (PyBool_Check(object)) {
+    *given = Given::Text(object == Py_True ? "true" : "false");
+  } else if (PyFloat_Check(object)) {
+    *given = Given::Number(PyFloat_AS_DOUBLE(object));
+  } else if (PyLong_Check(object) || (PyIndex_Check(object) && !PyUnicode_Check(object))) {
+    PyObject* text = PyObject_Str(object);
+    if (text == nullptr) return false;
+    *given = Given::Text(PyUnicode_AsUTF8(text));
+    Py_DECREF(text);
+  } else if (PyNumber_Check(object) && !PyUnicode_Check(object)) {
+    const double number = PyFloat_AsDouble(object);
+    if (number == -1.0 && PyErr_Occurred()) return false;
+    *given = Given::Number(number);
+  } else {
+    PyObject* text = PyObject_Str(object);
+    if (text == nullptr) return false;
+    const char* utf8 = PyUnicode_AsUTF8(text);
+    if (utf8 == nullptr) return Py_DECREF(text), false;
+    *given = Given::Text(utf8);
+    Py_DECREF(text);
+  }
+  return true;
+}
+
+const Command* CommandAt(Py_ssize_t index) {
+  const auto& all = quorbel::commands::Commands();
+  if (index < 0 || index >= static_cast<Py_ssize_t>(all.size())) {
+    PyErr_SetString(PyExc_IndexError, "no such command");
     return nullptr;
   }
-  const std::string error = outcome.status == 0 ? "null" : ErrorJson(outcome.error);
-  const std::string warnings = RenderJson(WarningsValue(outcome.warnings));
-  return Py_BuildValue("(issss)", outcome.status, outcome.json.c_str(), outcome.csv.c_str(), error.c_str(),
-                       warnings.c_str());
+  return &all[static_cast<size_t>(index)];
+}
+
+// The files, as str or path objects.
+bool ReadFiles(PyObject* tuple, std::vector<std::string>* files) {
+  for (Py_ssize_t i = 0; i < PyTuple_GET_SIZE(tuple); ++i) {
+    PyObject* path = PyOS_FSPath(PyTuple_GET_ITEM(tuple, i));
+    if (path == nullptr) return false;
+    const char* utf8 = PyUnicode_Check(path) ? PyUnicode_AsUTF8(path) : PyBytes_AsString(path);
+    if (utf8 != nullptr) files->emplace_back(utf8);
+    Py_DECREF(path);
+    if (utf8 == nullptr) return false;
+  }
+  return true;
+}
+
+// The option of each keyword, or a TypeError naming the unknown ones.
+bool ReadKeywords(const Command& command, PyObject* keywords, std::vector<std::pair<const quorbel::commands::Option*, PyObject*>>* out) {
+  PyObject *key, *value;
+  Py_ssize_t position = 0;
+  std::string unknown;
+  while (PyDict_Next(keywords, &position, &key, &value)) {
+    const char* name = PyUnicode_AsUTF8(key);
+    if (name == nullptr) return false;
+    const quorbel::commands::Option* option = quorbel::commands::OptionByArgument(command, name);
+    if (option == nullptr) unknown += (unknown.empty() ? "" : ", ") + std::string(name);
+    else if (value != Py_None) out->emplace_back(option, value);
+  }
+  if (unknown.empty()) return true;
+  PyErr_Format(PyExc_TypeError, "%s got unknown arguments: %s", quorbel::commands::FunctionName(command).c_str(),
+               unknown.c_str());
+  return false;
+}
+
+// Hands warnings to Python's warnings system and raises an error, through
+// the package's two callbacks. Returns false when Python raised.
+bool Report(const std::vector<quorbel::commands::Warning>& warnings) {
+  if (warnings.empty()) return true;
+  PyObject* list = ToPython(quorbel::commands::WarningsValue(warnings));
+  PyObject* done = list != nullptr ? PyObject_CallFunctionObjArgs(g_warn, list, nullptr) : nullptr;
+  Py_XDECREF(list);
+  Py_XDECREF(done);
+  return done != nullptr;
+}
+
+PyObject* Raise(const CommandError& error, Py_ssize_t index) {
+  if (!Report(error.warnings)) return nullptr;
+  PyObject* fields = ToPython(quorbel::commands::ErrorValue(error));
+  PyObject* raised = fields != nullptr ? PyObject_CallFunction(g_raise, "Oin", fields, error.status, index) : nullptr;
+  Py_XDECREF(fields);
+  Py_XDECREF(raised);
+  return nullptr;  // g_raise raised
+}
+
+// One run: the answer as a dict, its warnings issued; null with a Python
+// error set on failure.
+PyObject* RunOne(const Command& command, const std::vector<std::string>& files, const GivenOptions& options,
+                 Py_ssize_t index) {
+  try {
+    const Answer answer = quorbel::commands::RunGiven(quorbel::host::LinkedApi(), command, files, options);
+    if (!Report(answer.warnings)) return nullptr;
+    return ToPython(answer.value);
+  } catch (const CommandError& error) {
+    return Raise(error, index);
+  } catch (const std::exception& failure) {
+    PyErr_SetString(PyExc_RuntimeError, failure.what());
+    return nullptr;
+  }
+}
+
+// call(index, files, keywords) -> the answer of one command as a dict.
+PyObject* Call(PyObject*, PyObject* args) {
+  Py_ssize_t index;
+  PyObject *filesTuple, *keywords;
+  if (!PyArg_ParseTuple(args, "nO!O!", &index, &PyTuple_Type, &filesTuple, &PyDict_Type, &keywords)) return nullptr;
+  const Command* command = CommandAt(index);
+  std::vector<std::string> files;
+  std::vector<std::pair<const quorbel::commands::Option*, PyObject*>> given;
+  if (command == nullptr || !ReadFiles(filesTuple, &files) || !ReadKeywords(*command, keywords, &given)) return nullptr;
+  GivenOptions options(given.size());
+  for (size_t i = 0; i < given.size(); ++i) {
+    options[i].first = given[i].first;
+    if (!ReadGiven(given[i].second, *given[i].first, &options[i].second)) return nullptr;
+  }
+  return RunOne(*command, files, options, -1);
+}
+
+// call_many(index, files, keywords, columns, n) -> a list of n answers: the
+// columns (dict of argument -> list of n values) vary along it, the keywords
+// stay.
+PyObject* CallMany(PyObject*, PyObject* args) {
+  Py_ssize_t index, n;
+  PyObject *filesTuple, *keywords, *columns;
+  if (!PyArg_ParseTuple(args, "nO!O!O!n", &index, &PyTuple_Type, &filesTuple, &PyDict_Type, &keywords, &PyDict_Type,
+                        &columns, &n))
+    return nullptr;
+  const Command* command = CommandAt(index);
+  std::vector<std::string> files;
+  std::vector<std::pair<const quorbel::commands::Option*, PyObject*>> fixed, varying;
+  if (command == nullptr || !ReadFiles(filesTuple, &files) || !ReadKeywords(*command, keywords, &fixed) ||
+      !ReadKeywords(*command, columns, &varying))
+    return nullptr;
+  GivenOptions options(fixed.size() + varying.size());
+  for (size_t i = 0; i < fixed.size(); ++i) {
+    options[i].first = fixed[i].first;
+    if (!ReadGiven(fixed[i].second, *fixed[i].first, &options[i].second)) return nullptr;
+  }
+  for (size_t j = 0; j < varying.size(); ++j) {
+    if (!PyList_Check(varying[j].second) || PyList_GET_SIZE(varying[j].second) != n) {
+      PyErr_SetString(PyExc_ValueError, "every column needs n values");
+      return nullptr;
+    }
+    options[fixed.size() + j].first = varying[j].first;
+  }
+  PyObject* results = PyList_New(n);
+  for (Py_ssize_t i = 0; results != nullptr && i < n; ++i) {
+    for (size_t j = 0; j < varying.size(); ++j)
+      if (!ReadGiven(PyList_GET_ITEM(varying[j].second, i), *varying[j].first, &options[fixed.size() + j].second))
+        return Py_DECREF(results), nullptr;
+    PyObject* answer = RunOne(*command, files, options, i);
+    if (answer == nullptr) return Py_DECREF(results), nullptr;
+    PyList_SET_ITEM(results, i, answer);
+  }
+  return results;
+}
+
+// setup(raise_error, warn): the package's callbacks.
+PyObject* Setup(PyObject*, PyObject* args) {
+  PyObject *raise, *warn;
+  if (!PyArg_ParseTuple(args, "OO", &raise, &warn)) return nullptr;
+  Py_XDECREF(g_raise);
+  Py_XDECREF(g_warn);
+  Py_INCREF(raise);
+  Py_INCREF(warn);
+  g_raise = raise;
+  g_warn = warn;
+  Py_RETURN_NONE;
 }
 
 // commands() -> the table of commands as JSON text (see CommandTableJson).
@@ -45,7 +247,9 @@ PyObject* CommandTable(PyObject*, PyObject*) {
 }
 
 PyMethodDef kMethods[] = {
-    {"run", Run, METH_VARARGS, "run(words) -> (status, json, csv, error, warnings)"},
+    {"call", Call, METH_VARARGS, "call(index, files, keywords) -> answer"},
+    {"call_many", CallMany, METH_VARARGS, "call_many(index, files, keywords, columns, n) -> [answer] * n"},
+    {"setup", Setup, METH_VARARGS, "setup(raise_error, warn)"},
     {"commands", CommandTable, METH_NOARGS, "the table of commands, as JSON"},
     {nullptr, nullptr, 0, nullptr},
 };

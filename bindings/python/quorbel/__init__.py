@@ -41,18 +41,22 @@ __all__ = ['QuorbelError', 'QuorbelWarning']
 class QuorbelError(ValueError):
     """An argument the tool refuses, or one the library rejects.
 
-    Attributes: ``status`` (1 rejected by the library, 2 words that cannot
-    run), ``code`` and ``code_name`` (the library's result code, or None),
-    ``argument`` (as the tool spells it), ``allowed``, and ``line`` and
-    ``field`` of a faulty list (None where they do not apply).
+    Attributes: ``status`` (1 rejected by the library, 2 an argument that
+    cannot be read), ``code`` and ``code_name`` (the library's result code,
+    or None), ``argument`` (as this package names it), ``option`` (as the
+    command line does), ``allowed``, ``line`` and ``field`` of a faulty list,
+    and ``index``, the element of a vector call (None where they do not
+    apply).
     """
 
-    def __init__(self, error, status):
-        super().__init__(error['message'])
+    def __init__(self, error, status, index=None):
+        super().__init__(error['message'] if index is None else 'element %d: %s' % (index, error['message']))
         self.status = status
+        self.index = index
         self.code = error.get('code')
         self.code_name = error.get('codeName')
         self.argument = error.get('argument')
+        self.option = error.get('option')
         self.allowed = error.get('allowed')
         self.line = error.get('line')
         self.field = error.get('field')
@@ -67,33 +71,23 @@ class QuorbelWarning(UserWarning):
         self.line = warning.get('line')
 
 
-def _word(value):
-    """An argument as the tool reads it: numbers with a point, infinity as 'infinite'."""
-    if isinstance(value, bool):
-        return 'true' if value else 'false'
-    if isinstance(value, float):
-        if math.isinf(value) and value > 0:
-            return 'infinite'
-        return repr(value)
-    if numpy is not None and isinstance(value, numpy.generic):
-        return _word(value.item())
-    return str(value)
+def _raise(error, status, index):
+    raise QuorbelError(error, status, None if index < 0 else index)
 
 
-def _run(words):
-    status, text, _, error, warnings = _quorbel.run(words)
-    for warning in json.loads(warnings):
-        _warnings.warn(QuorbelWarning(warning), stacklevel=3)
-    if status != 0:
-        raise QuorbelError(json.loads(error), status)
-    return json.loads(text)
+def _warn(warnings):
+    for warning in warnings:
+        _warnings.warn(QuorbelWarning(warning), stacklevel=4)
+
+
+_quorbel.setup(_raise, _warn)
 
 
 def _is_array(value):
     return isinstance(value, (list, tuple)) or (numpy is not None and isinstance(value, numpy.ndarray))
 
 
-def _make(command):
+def _make(index, command):
     family, name, summary, positionals = command['family'], command['name'], command['summary'], command['positionals']
     python_name = command['function']
     keywords = [(o['argument'], o['name'], o['kind'], o['optional']) for o in command['options']]
@@ -102,32 +96,22 @@ def _make(command):
     def call(*args, **kwargs):
         if len(args) > len(files):
             raise TypeError('%s takes %d positional arguments (%s)' % (python_name, len(files), ', '.join(files)))
-        bound = dict(zip(files, args))
-        bound.update(kwargs)
-        unknown = set(bound) - set(files) - {k for k, _, _, _ in keywords}
-        if unknown:
-            raise TypeError('%s got unknown arguments: %s' % (python_name, ', '.join(sorted(unknown))))
-        arrays = {k: v for k, v in bound.items() if k not in files and _is_array(v)}
-        if arrays:
-            if numpy is None:
-                raise TypeError('array arguments need NumPy')
-            names = list(arrays)
-            broadcast = numpy.broadcast(*[numpy.asarray(arrays[k]) for k in names])
-            results = numpy.empty(broadcast.shape, dtype=object)
-            for index, values in zip(numpy.ndindex(*broadcast.shape), broadcast):
-                scalar = dict(bound)
-                scalar.update(zip(names, values))
-                results[index] = call(**scalar)
-            return results
-        words = [family, name] + [str(bound[f]) for f in files if f in bound]
-        for keyword, option, kind, _ in keywords:
-            if keyword not in bound or bound[keyword] is None:
-                continue
-            if kind == 'flag':  # such as --force
-                words += [option] if bound[keyword] else []
-            else:
-                words += [option, _word(bound[keyword])]
-        return _run(words)
+        for f in files[len(args):]:
+            if f in kwargs:
+                args += (kwargs.pop(f),)
+        arrays = [k for k, v in kwargs.items() if _is_array(v)]
+        if not arrays:
+            return _quorbel.call(index, args, kwargs)
+        if numpy is None:
+            raise TypeError('array arguments need NumPy')
+        broadcast = numpy.broadcast_arrays(*[numpy.asarray(kwargs[k]) for k in arrays])
+        shape = broadcast[0].shape
+        columns = {k: b.ravel().tolist() for k, b in zip(arrays, broadcast)}
+        fixed = {k: v for k, v in kwargs.items() if k not in columns}
+        answers = _quorbel.call_many(index, args, fixed, columns, int(numpy.prod(shape, dtype=int)))
+        results = numpy.empty(len(answers), dtype=object)
+        results[:] = answers
+        return results.reshape(shape)
 
     parameters = [inspect.Parameter(f, inspect.Parameter.POSITIONAL_OR_KEYWORD, annotation=str) for f in files]
     for keyword, _, _, optional in keywords:
@@ -163,8 +147,8 @@ def commands():
     return [(command['family'], command['name']) for command in _COMMANDS]
 
 
-for _entry in _COMMANDS:
-    _name, _function = _make(_entry)
+for _index, _entry in enumerate(_COMMANDS):
+    _name, _function = _make(_index, _entry)
     globals()[_name] = _function
     __all__.append(_name)
 __all__.append('commands')

@@ -1,5 +1,6 @@
-// The R package's way in: runs a command of the quorbel tool in this process
-// over the library's own sources, and gives back its JSON or its message.
+// The R package's way in: runs the commands in this process over the
+// library's own sources, from R values to R values, one call or a whole
+// vector of calls at a time (a data frame, a row per call).
 #include <R.h>
 #include <R_ext/Rdynload.h>
 #include <Rinternals.h>
@@ -7,33 +8,228 @@
 #include <string>
 #include <vector>
 
-#include "command.h"
+#include "binding.h"
 #include "linked_api.h"
 
 namespace {
 
-// list(status, json, error, warnings) for the words of one command: the
-// answer as JSON when status is 0, else the error as JSON (see ErrorValue);
-// the warnings as JSON either way.
-SEXP QuorbelRun(SEXP words) {
-  using namespace quorbel::commands;
-  std::vector<std::string> list;
-  for (R_xlen_t i = 0; i < XLENGTH(words); ++i) list.emplace_back(CHAR(STRING_ELT(words, i)));
-  Outcome outcome;
-  std::string failure;
-  try {
-    outcome = RunForJson(quorbel::host::LinkedApi(), list);
-  } catch (const std::exception& error) {
-    failure = error.what();
+using quorbel::commands::Answer;
+using quorbel::commands::Command;
+using quorbel::commands::CommandError;
+using quorbel::commands::Given;
+using quorbel::commands::GivenOptions;
+using quorbel::commands::Option;
+using quorbel::commands::Value;
+
+// A scalar of an answer as jsonlite reads its JSON: whole numbers as
+// integers where they fit, other numbers as doubles, null as NULL.
+SEXP Scalar(const Value& value) {
+  switch (value.type) {
+    case Value::Type::kBool: return Rf_ScalarLogical(value.boolean);
+    case Value::Type::kString: return Rf_mkString(value.text.c_str());
+    case Value::Type::kNull: return R_NilValue;
+    default: {
+      const double number = quorbel::commands::AnswerNumber(value);
+      if (quorbel::commands::IsWholeInJson(value) && number >= -2147483647.0 && number <= 2147483647.0)
+        return Rf_ScalarInteger(static_cast<int>(number));
+      return Rf_ScalarReal(number);
+    }
   }
-  if (!failure.empty()) Rf_error("quorbel: internal error: %s", failure.c_str());
-  const std::string error = outcome.status == 0 ? "null" : ErrorJson(outcome.error);
-  const std::string warnings = RenderJson(WarningsValue(outcome.warnings));
-  SEXP out = PROTECT(Rf_allocVector(VECSXP, 4));
-  SET_VECTOR_ELT(out, 0, Rf_ScalarInteger(outcome.status));
-  SET_VECTOR_ELT(out, 1, Rf_mkString(outcome.json.c_str()));
-  SET_VECTOR_ELT(out, 2, Rf_mkString(error.c_str()));
-  SET_VECTOR_ELT(out, 3, Rf_mkString(warnings.c_str()));
+}
+
+bool IsScalar(const Value& value) {
+  return value.type != Value::Type::kObject && value.type != Value::Type::kArray;
+}
+
+SEXP ToR(const Value& value);
+
+// An array of scalars as one vector (jsonlite's simplification): integers
+// when every item is whole, doubles when any is not, logical or character
+// when all are.
+SEXP Atomic(const Value& array) {
+  const R_xlen_t n = static_cast<R_xlen_t>(array.items.size());
+  bool whole = true, numbers = true, logical = true, text = true;
+  for (const Value& item : array.items) {
+    const bool number = item.type == Value::Type::kInt || item.type == Value::Type::kFloat ||
+                        item.type == Value::Type::kDouble;
+    numbers &= number || item.type == Value::Type::kNull;
+    whole &= item.type == Value::Type::kNull || (number && quorbel::commands::IsWholeInJson(item));
+    logical &= item.type == Value::Type::kBool;
+    text &= item.type == Value::Type::kString;
+  }
+  if (logical) {
+    SEXP out = PROTECT(Rf_allocVector(LGLSXP, n));
+    for (R_xlen_t i = 0; i < n; ++i) LOGICAL(out)[i] = array.items[static_cast<size_t>(i)].boolean;
+    return UNPROTECT(1), out;
+  }
+  if (text) {
+    SEXP out = PROTECT(Rf_allocVector(STRSXP, n));
+    for (R_xlen_t i = 0; i < n; ++i) SET_STRING_ELT(out, i, Rf_mkChar(array.items[static_cast<size_t>(i)].text.c_str()));
+    return UNPROTECT(1), out;
+  }
+  if (!numbers) return R_NilValue;  // mixed: left to the list form
+  SEXP out = PROTECT(Rf_allocVector(whole ? INTSXP : REALSXP, n));
+  for (R_xlen_t i = 0; i < n; ++i) {
+    const Value& item = array.items[static_cast<size_t>(i)];
+    const double number = item.type == Value::Type::kNull ? NA_REAL : quorbel::commands::AnswerNumber(item);
+    if (whole) INTEGER(out)[i] = item.type == Value::Type::kNull ? NA_INTEGER : static_cast<int>(number);
+    else REAL(out)[i] = number;
+  }
+  return UNPROTECT(1), out;
+}
+
+SEXP List(const Value& value) {
+  const bool object = value.type == Value::Type::kObject;
+  const size_t n = object ? value.members.size() : value.items.size();
+  SEXP out = PROTECT(Rf_allocVector(VECSXP, static_cast<R_xlen_t>(n)));
+  SEXP names = object ? PROTECT(Rf_allocVector(STRSXP, static_cast<R_xlen_t>(n))) : R_NilValue;
+  for (size_t i = 0; i < n; ++i) {
+    SET_VECTOR_ELT(out, static_cast<R_xlen_t>(i), ToR(object ? value.members[i].second : value.items[i]));
+    if (object) SET_STRING_ELT(names, static_cast<R_xlen_t>(i), Rf_mkChar(value.members[i].first.c_str()));
+  }
+  if (object) Rf_setAttrib(out, R_NamesSymbol, names);
+  UNPROTECT(object ? 2 : 1);
+  return out;
+}
+
+SEXP ToR(const Value& value) {
+  if (IsScalar(value)) return Scalar(value);
+  if (value.type == Value::Type::kArray && !value.items.empty()) {
+    bool scalars = true;
+    for (const Value& item : value.items) scalars &= IsScalar(item);
+    if (scalars) {
+      SEXP atomic = Atomic(value);
+      if (atomic != R_NilValue) return atomic;
+    }
+  }
+  return List(value);
+}
+
+// A data frame of answers, one row each: their scalars by dotted keys (as
+// the CSV's columns), arrays joined by spaces and the warnings by "; ".
+SEXP Frame(const std::vector<Value>& answers) {
+  std::vector<std::vector<std::pair<std::string, Value>>> rows;
+  for (const Value& answer : answers) rows.push_back(quorbel::commands::FlattenScalars(answer));
+  const size_t columns = rows.empty() ? 0 : rows[0].size();
+  const R_xlen_t n = static_cast<R_xlen_t>(rows.size());
+  SEXP frame = PROTECT(Rf_allocVector(VECSXP, static_cast<R_xlen_t>(columns)));
+  SEXP names = PROTECT(Rf_allocVector(STRSXP, static_cast<R_xlen_t>(columns)));
+  for (size_t c = 0; c < columns; ++c) {
+    Value column = Value::Array();
+    for (const auto& row : rows) column.Push(c < row.size() ? row[c].second : Value());
+    SEXP vector = Atomic(column);
+    if (vector == R_NilValue) vector = List(column);
+    SET_VECTOR_ELT(frame, static_cast<R_xlen_t>(c), vector);
+    SET_STRING_ELT(names, static_cast<R_xlen_t>(c), Rf_mkChar(rows[0][c].first.c_str()));
+  }
+  Rf_setAttrib(frame, R_NamesSymbol, names);
+  SEXP rowNames = PROTECT(Rf_allocVector(INTSXP, 2));
+  INTEGER(rowNames)[0] = NA_INTEGER;
+  INTEGER(rowNames)[1] = -static_cast<int>(n);
+  Rf_setAttrib(frame, R_RowNamesSymbol, rowNames);
+  Rf_setAttrib(frame, R_ClassSymbol, Rf_mkString("data.frame"));
+  UNPROTECT(3);
+  return frame;
+}
+
+// Element i of an R value (recycled when it has one), as a binding gives it.
+// False for NA.
+bool ReadGiven(SEXP values, R_xlen_t i, const Option& option, Given* given) {
+  const R_xlen_t at = XLENGTH(values) == 1 ? 0 : i;
+  switch (TYPEOF(values)) {
+    case LGLSXP: {
+      const int b = LOGICAL(values)[at];
+      if (b == NA_LOGICAL) return false;
+      *given = option.kind == quorbel::commands::OptionKind::kFlag ? Given::Flag(b != 0) : Given::Text(b ? "true" : "false");
+      return true;
+    }
+    case INTSXP: {
+      const int v = INTEGER(values)[at];
+      if (v == NA_INTEGER) return false;
+      *given = Given::Number(v);
+      return true;
+    }
+    case REALSXP: {
+      const double v = REAL(values)[at];
+      if (ISNA(v) || ISNAN(v)) return false;
+      *given = Given::Number(v);
+      return true;
+    }
+    case STRSXP: {
+      SEXP v = STRING_ELT(values, at);
+      if (v == NA_STRING) return false;
+      *given = Given::Text(Rf_translateCharUTF8(v));
+      return true;
+    }
+    default:
+      *given = Given::Text("");
+      return true;
+  }
+}
+
+SEXP Outcome(int status, SEXP answer, const std::vector<quorbel::commands::Warning>& warnings) {
+  SEXP out = PROTECT(Rf_allocVector(VECSXP, 3));
+  SET_VECTOR_ELT(out, 0, Rf_ScalarInteger(status));
+  SET_VECTOR_ELT(out, 1, answer);
+  SET_VECTOR_ELT(out, 2, ToR(quorbel::commands::WarningsValue(warnings)));
+  UNPROTECT(1);
+  return out;
+}
+
+// The error of element i (from 1 in R) of a vector call, or of the call.
+SEXP ErrorOutcome(const CommandError& error, R_xlen_t element) {
+  Value fields = quorbel::commands::ErrorValue(error);
+  if (element > 0) fields.Add("element", Value::Int(element));
+  SEXP value = PROTECT(ToR(fields));
+  SEXP out = Outcome(error.status, value, error.warnings);
+  UNPROTECT(1);
+  return out;
+}
+
+// call(index, files, options, n) -> list(status, answer or error, warnings):
+// options a named list by the package's argument names, each of one value
+// or, when n > 0, of n; n > 0 gives a data frame of n rows.
+SEXP QuorbelCall(SEXP indexValue, SEXP fileValues, SEXP optionValues, SEXP countValue) {
+  const auto& all = quorbel::commands::Commands();
+  const int index = Rf_asInteger(indexValue);
+  if (index < 0 || index >= static_cast<int>(all.size())) Rf_error("quorbel: no such command");
+  const Command& command = all[static_cast<size_t>(index)];
+  const R_xlen_t n = Rf_asInteger(countValue);
+  std::vector<std::string> files;
+  for (R_xlen_t i = 0; i < XLENGTH(fileValues); ++i)
+    files.emplace_back(Rf_translateCharUTF8(STRING_ELT(VECTOR_ELT(fileValues, i), 0)));
+  SEXP names = Rf_getAttrib(optionValues, R_NamesSymbol);
+  std::vector<const Option*> options;
+  for (R_xlen_t j = 0; j < XLENGTH(optionValues); ++j) {
+    const Option* option = quorbel::commands::OptionByArgument(command, CHAR(STRING_ELT(names, j)));
+    if (option == nullptr)
+      return ErrorOutcome(CommandError(CHAR(STRING_ELT(names, j)), std::string("no argument ") + CHAR(STRING_ELT(names, j))), 0);
+    options.push_back(option);
+  }
+  std::vector<Value> answers;
+  std::vector<quorbel::commands::Warning> warnings;
+  GivenOptions given(options.size());
+  for (R_xlen_t i = 0; i < (n > 0 ? n : 1); ++i) {
+    for (size_t j = 0; j < options.size(); ++j) {
+      given[j].first = options[j];
+      if (!ReadGiven(VECTOR_ELT(optionValues, static_cast<R_xlen_t>(j)), i, *options[j], &given[j].second)) {
+        const std::string argument = quorbel::commands::ArgumentName(options[j]->name);
+        return ErrorOutcome(CommandError(options[j]->name, argument + " is NA: give a value, or leave it out"),
+                            n > 0 ? i + 1 : 0);
+      }
+    }
+    try {
+      Answer answer = quorbel::commands::RunGiven(quorbel::host::LinkedApi(), command, files, given);
+      warnings.insert(warnings.end(), answer.warnings.begin(), answer.warnings.end());
+      answers.push_back(std::move(answer.value));
+    } catch (const CommandError& error) {
+      return ErrorOutcome(error, n > 0 ? i + 1 : 0);
+    } catch (const std::exception& failure) {
+      return ErrorOutcome(CommandError("", std::string("internal error: ") + failure.what()), n > 0 ? i + 1 : 0);
+    }
+  }
+  SEXP answer = PROTECT(n > 0 ? Frame(answers) : ToR(answers[0]));
+  SEXP out = Outcome(0, answer, warnings);
   UNPROTECT(1);
   return out;
 }
@@ -42,7 +238,7 @@ SEXP QuorbelRun(SEXP words) {
 SEXP QuorbelCommands() { return Rf_mkString(quorbel::commands::CommandTableJson().c_str()); }
 
 const R_CallMethodDef kCalls[] = {
-    {"C_quorbel_run", reinterpret_cast<DL_FUNC>(&QuorbelRun), 1},
+    {"C_quorbel_call", reinterpret_cast<DL_FUNC>(&QuorbelCall), 4},
     {"C_quorbel_commands", reinterpret_cast<DL_FUNC>(&QuorbelCommands), 0},
     {nullptr, nullptr, 0},
 };

@@ -53,3 +53,13 @@ s <- select_pps(sized, out, count = 3, seed = 2)
 expect_equal(s$written, 2L)
 expect_error(select_pps(sized, out, count = 3, seed = 2), "give force")
 expect_equal(select_pps(sized, out, count = 3, seed = 2, force = TRUE)$written, 2L)
+
+# Vectors: one call into the library for every element, a data frame of one
+# row each; the middle prevalence is the worked example's 473 of 1,000.
+v <- sample_size_simple_random(prevalence = c(0.1, 0.3, 0.5), precision = 0.1, population = 1000)
+expect_inherits(v, "data.frame")
+expect_equal(nrow(v), 3L)
+expect_equal(v$population.sampleSize[2], 473L)
+expect_true(v$population.sampleSize[1] > v$population.sampleSize[2])
+e <- caught(sample_size_simple_random(prevalence = c(0.3, 1.5), precision = 0.1, population = 1000))
+expect_equal(c(e$element, e$argument), c("2", "prevalence"))

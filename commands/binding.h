@@ -1,0 +1,65 @@
+// The commands as the bindings call them: arguments by the bindings' names
+// with typed values, one call or a whole vector of calls, answers as values.
+#ifndef QUORBEL_COMMANDS_BINDING_H
+#define QUORBEL_COMMANDS_BINDING_H
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "command.h"
+
+namespace quorbel::commands {
+
+// A value a binding gives for an option: a number (infinity for an infinite
+// population), a text, or a flag.
+struct Given {
+  enum class Type { kNumber, kText, kFlag };
+  Type type = Type::kText;
+  double number = 0;
+  std::string text;
+  bool flag = false;
+
+  static Given Number(double n) {
+    Given g;
+    g.type = Type::kNumber;
+    g.number = n;
+    return g;
+  }
+  static Given Text(std::string t) {
+    Given g;
+    g.text = std::move(t);
+    return g;
+  }
+  static Given Flag(bool f) {
+    Given g;
+    g.type = Type::kFlag;
+    g.flag = f;
+    return g;
+  }
+};
+
+using GivenOptions = std::vector<std::pair<const Option*, Given>>;
+
+// The option of a command that a binding names `argument` (positive_at), or
+// null.
+const Option* OptionByArgument(const Command& command, const std::string& argument);
+
+// Runs a command from the files and options a binding gives: numbers are
+// written with the fewest digits that read back as the same double (so 0.3
+// is read as a person types 0.3, and 100.0 as 100), infinity as "infinite",
+// a false flag is left out. Throws CommandError as Execute does.
+Answer RunGiven(const host::Api& api, const Command& command, const std::vector<std::string>& files,
+                const GivenOptions& options);
+
+// A number of an answer as its JSON reads back: a held float by the
+// shortest text of the float, so that every front end gives the same double.
+double AnswerNumber(const Value& value);
+
+// Whether the JSON of a number is a whole number without a point (95, not
+// 95.5): a JSON reader gives it as an integer, and so do the bindings.
+bool IsWholeInJson(const Value& value);
+
+}  // namespace quorbel::commands
+
+#endif
