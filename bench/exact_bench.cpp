@@ -23,6 +23,20 @@ void BM_Exact_Evaluate(benchmark::State& state) {
 BENCHMARK(BM_Exact_Evaluate)->Args({1000, 269, 9})->Args({100000, 2000, 50})->Args({10000000, 10000, 220})
     ->Unit(benchmark::kMicrosecond);
 
+// The vector the bindings' benchmark runs (bench/bindings_bench.sh): 100,000
+// designs of N 1,000, P 0.01, Se 0.95, Sp 0.98, positive at 1 reactor, with
+// n = 10 + i mod 260: the bare C calls that the bindings are held against.
+void BM_Exact_EvaluateVector(benchmark::State& state) {
+  for (auto _ : state) {
+    for (int32_t i = 0; i < 100000; ++i) {
+      QuorbelExactEvaluation r;
+      benchmark::DoNotOptimize(QuorbelExact_Evaluate(1000, 10 + i % 260, 0.01, 0.95, 0.98, 1, &r));
+      benchmark::DoNotOptimize(r);
+    }
+  }
+}
+BENCHMARK(BM_Exact_EvaluateVector)->Unit(benchmark::kMillisecond);
+
 void BM_Exact_Design(benchmark::State& state) {
   const double population = static_cast<double>(state.range(0));
   const double prevalence = static_cast<double>(state.range(1)) / 10000.0;

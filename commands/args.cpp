@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cctype>
+#include <cstring>
 
 #include "command.h"
 
@@ -139,7 +140,8 @@ std::string ArgumentName(const std::string& name) {
 CommandError::CommandError(std::string argument, const std::string& message, int status)
     : std::runtime_error(message), status(status), argument(std::move(argument)) {}
 
-Args::Args(const std::vector<std::string>& words, const std::vector<Option>& known, size_t positionals) {
+Args::Args(const std::vector<std::string>& words, const std::vector<Option>& known, size_t positionals)
+    : known_(&known), values_(known.size()), given_(known.size(), 0), doubles_(known.size(), NAN) {
   for (size_t i = 0; i < words.size(); ++i) {
     std::string word = words[i];
     if (word == "--json") {
@@ -154,19 +156,21 @@ Args::Args(const std::vector<std::string>& words, const std::vector<Option>& kno
         value = word.substr(equals + 1);
         word = word.substr(0, equals);
       }
-      const Option* option = FindOption(known, word);
-      if (option == nullptr) throw UsageError(word, UnknownOption(known, word));
-      if (values_.count(word) != 0) throw UsageError(word, word + " is given twice");
-      if (option->kind == OptionKind::kFlag) {
+      const int at = IndexOf(word.c_str());
+      if (at < 0) throw UsageError(word, UnknownOption(known, word));
+      const Option& option = known[static_cast<size_t>(at)];
+      if (given_[static_cast<size_t>(at)]) throw UsageError(word, word + " is given twice");
+      given_[static_cast<size_t>(at)] = 1;
+      if (option.kind == OptionKind::kFlag) {
         if (joined) throw UsageError(word, word + " takes no value");
-        values_[word] = "true";
+        values_[static_cast<size_t>(at)] = "true";
         continue;
       }
       if (!joined) {
         if (i + 1 >= words.size()) throw UsageError(word, word + " needs a value: " + Expected(known, word));
         value = words[++i];
       }
-      values_[word] = Normalized(*option, value);
+      values_[static_cast<size_t>(at)] = Normalized(option, value);
     } else {
       if (positional_.size() == positionals)
         throw UsageError("", "unexpected word '" + word + "'" +
@@ -174,21 +178,33 @@ Args::Args(const std::vector<std::string>& words, const std::vector<Option>& kno
       positional_.push_back(word);
     }
   }
-  for (const Option& option : known) {
-    if (values_.count(option.name) == 0 && option.fallback != nullptr) {
-      values_[option.name] = option.fallback;
-      defaulted_[option.name] = true;
+  for (size_t at = 0; at < known.size(); ++at) {
+    const Option& option = known[at];
+    if (!given_[at] && option.fallback != nullptr) {
+      values_[at] = option.fallback;
+      given_[at] = 1;
     }
-    if (!option.optional && option.fallback == nullptr && values_.count(option.name) == 0)
-      throw UsageError(option.name, std::string("missing ") + option.name + ": " + option.allowed);
-    if (values_.count(option.name) != 0) inEffect_.emplace_back(&option, values_[option.name]);
+    if (!given_[at] && !option.optional) throw UsageError(option.name, std::string("missing ") + option.name + ": " + option.allowed);
+    if (given_[at]) inEffect_.emplace_back(&option, values_[at]);
   }
 }
 
+int Args::IndexOf(const char* name) const {
+  for (size_t at = 0; at < known_->size(); ++at)
+    if (std::strcmp((*known_)[at].name, name) == 0) return static_cast<int>(at);
+  return -1;
+}
+
+bool Args::Has(const char* name) const {
+  const int at = IndexOf(name);
+  return at >= 0 && given_[static_cast<size_t>(at)];
+}
+
 const std::string& Args::Value(const char* name) const {
-  const auto found = values_.find(name);
-  if (found == values_.end()) throw std::logic_error(std::string("the command reads ") + name + ", which is not given");
-  return found->second;
+  const int at = IndexOf(name);
+  if (at < 0 || !given_[static_cast<size_t>(at)])
+    throw std::logic_error(std::string("the command reads ") + name + ", which is not given");
+  return values_[static_cast<size_t>(at)];
 }
 
 // The option a "what" of the parsers names: "--strata stratum 2 size" is
@@ -229,7 +245,16 @@ float Args::FloatOr(const char* name, float fallback) const { return Has(name) ?
 
 int Args::Int(const char* name) const { return ParseInt(Value(name), name); }
 
-double Args::Double(const char* name) const { return ParseDouble(Value(name), name); }
+double Args::Double(const char* name) const {
+  const int at = IndexOf(name);
+  double& cached = doubles_[static_cast<size_t>(at < 0 ? 0 : at)];
+  if (at < 0 || std::isnan(cached)) {
+    const double value = ParseDouble(Value(name), name);
+    if (at >= 0) cached = value;
+    return value;
+  }
+  return cached;
+}
 
 double Args::DoubleOr(const char* name, double fallback) const { return Has(name) ? Double(name) : fallback; }
 

@@ -2,6 +2,7 @@
 #include "binding.h"
 
 #include <cmath>
+#include <charconv>
 #include <cstdlib>
 
 #include "output.h"
@@ -10,18 +11,113 @@ namespace quorbel::commands {
 
 const Option* OptionByArgument(const Command& command, const std::string& argument) {
   for (const Option& option : command.options)
-    if (ArgumentName(option.name) == argument) return &option;
+    if (option.argument == argument) return &option;
   return nullptr;
 }
 
 namespace {
 
+// A number as the word a person would type for it: a whole number in
+// digits, any other by the shortest text that reads back as the same double.
 std::string WordOf(double number) {
   if (std::isinf(number) && number > 0) return "infinite";
+  if (number == std::floor(number) && std::fabs(number) < 1e15) return std::to_string(static_cast<long long>(number));
+#if defined(__cpp_lib_to_chars)
+  char text[32];
+  const auto written = std::to_chars(text, text + sizeof text, number);
+  if (written.ec == std::errc()) return std::string(text, written.ptr);
+#endif
   return DoubleText(number);
 }
 
 }  // namespace
+
+Given AsWord(const Given& given) {
+  if (given.type != Given::Type::kNumber || std::isnan(given.number)) return given;
+  return Given::Text(WordOf(given.number));
+}
+
+bool Column::Are(Value::Type type) const {
+  for (Value::Type t : types)
+    if (t != type) return false;
+  return true;
+}
+
+bool Column::AreNumbers() const {
+  for (Value::Type t : types)
+    if (t != Value::Type::kInt && t != Value::Type::kFloat && t != Value::Type::kDouble) return false;
+  return true;
+}
+
+Value Column::At(size_t row) const {
+  switch (types[row]) {
+    case Value::Type::kBool: return Value::Bool(numbers[row] != 0);
+    case Value::Type::kInt: return Value::Int(static_cast<long long>(numbers[row]));
+    case Value::Type::kFloat:
+    case Value::Type::kDouble: return Value::Double(numbers[row]);
+    case Value::Type::kString: return Value::String(texts[row]);
+    default: return Value();
+  }
+}
+
+void Columns::Put(size_t at, const Value& value) {
+  Column& column = columns_[at];
+  column.types.push_back(value.type);
+  const bool number = value.type == Value::Type::kInt || value.type == Value::Type::kFloat ||
+                      value.type == Value::Type::kDouble;
+  column.numbers.push_back(number ? AnswerNumber(value) : value.type == Value::Type::kBool ? value.boolean : 0.0);
+  if (value.type == Value::Type::kString && column.texts.empty()) column.texts.resize(rows_);
+  if (!column.texts.empty()) column.texts.push_back(value.type == Value::Type::kString ? value.text : std::string());
+}
+
+// An answer of the first's shape (its scalars named in the same order) goes
+// cell by cell into the columns in order; false, with nothing added, for
+// any other.
+bool Columns::AddLikeTheFirst(const Value& answer) {
+  if (rows_ == 0 || names_.size() != columns_.size()) return false;
+  size_t at = 0;
+  bool same = true;
+  ForEachScalar(answer, [&](const std::string& name, const Value& value) {
+    same = same && at < names_.size() && names_[at] == name;
+    if (same) Put(at++, value);
+  });
+  if (same && at == names_.size()) {
+    ++rows_;
+    return true;
+  }
+  for (size_t c = 0; c < at; ++c) {  // another shape: the cells put so far are taken back
+    columns_[c].types.pop_back();
+    columns_[c].numbers.pop_back();
+    if (!columns_[c].texts.empty()) columns_[c].texts.pop_back();
+  }
+  return false;
+}
+
+void Columns::Add(const Value& answer) {
+  if (AddLikeTheFirst(answer)) return;
+  const bool first = rows_ == 0;
+  if (!first) names_.clear();
+  else ForEachScalar(answer, [&](const std::string& name, const Value&) { names_.push_back(name); });
+  const auto record = FlattenScalars(answer);
+  size_t at = 0;
+  for (const auto& [key, value] : record) {
+    // Answers of one command share their keys in order: the column is
+    // usually the next one; else it is found, or added with nulls above.
+    if (at >= columns_.size() || columns_[at].key != key) {
+      at = 0;
+      while (at < columns_.size() && columns_[at].key != key) ++at;
+      if (at == columns_.size()) {
+        columns_.push_back({key, std::vector<Value::Type>(rows_, Value::Type::kNull), std::vector<double>(rows_), {}});
+        columns_.back().types.reserve(expected_);
+        columns_.back().numbers.reserve(expected_);
+      }
+    }
+    Put(at++, value);
+  }
+  ++rows_;
+  for (size_t c = 0; c < columns_.size(); ++c)
+    if (columns_[c].types.size() < rows_) Put(c, Value());
+}
 
 Answer RunGiven(const host::Api& api, const Command& command, const std::vector<std::string>& files,
                 const GivenOptions& options) {
@@ -32,7 +128,7 @@ Answer RunGiven(const host::Api& api, const Command& command, const std::vector<
       continue;
     }
     if (given.type == Given::Type::kNumber && std::isnan(given.number))
-      throw CommandError(option->name, ArgumentName(option->name) + " is not a number");
+      throw CommandError(option->name, option->argument + " is not a number");
     words.push_back(option->name);
     words.push_back(given.type == Given::Type::kNumber ? WordOf(given.number) : given.text);
   }
@@ -52,6 +148,7 @@ double AnswerNumber(const Value& value) {
 bool IsWholeInJson(const Value& value) {
   if (value.type == Value::Type::kInt) return true;
   if (value.type != Value::Type::kFloat && value.type != Value::Type::kDouble) return false;
+  if (value.number != std::floor(value.number)) return false;  // a point in any case
   return ScalarText(value).find_first_not_of("-0123456789") == std::string::npos;
 }
 

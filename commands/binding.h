@@ -52,6 +52,39 @@ const Option* OptionByArgument(const Command& command, const std::string& argume
 Answer RunGiven(const host::Api& api, const Command& command, const std::vector<std::string>& files,
                 const GivenOptions& options);
 
+// A given value as the word the command reads (a number written with the
+// fewest digits that read back as the same double, infinity as "infinite");
+// a flag stays a flag.
+Given AsWord(const Given& given);
+
+// One field of the answers of a vector of calls, a cell per answer; a key
+// that an answer lacks is null there.
+struct Column {
+  std::string key;                  // dotted, as the CSV names its columns
+  std::vector<Value::Type> types;   // of each cell
+  std::vector<double> numbers;      // AnswerNumber of a number, or 0
+  std::vector<std::string> texts;   // the text of a string; empty while the column has none
+  bool Are(Value::Type type) const;  // every cell of that type
+  bool AreNumbers() const;           // every cell an integer, float or double
+  Value At(size_t row) const;
+};
+
+// The answers of a vector of calls as columns, a record per answer: each
+// answer's scalars by dotted keys (FlattenScalars).
+class Columns {
+ public:
+  explicit Columns(size_t expected) : expected_(expected) {}
+  void Add(const Value& answer);
+  const std::vector<Column>& columns() const { return columns_; }
+
+ private:
+  void Put(size_t column, const Value& value);
+  bool AddLikeTheFirst(const Value& answer);
+  size_t expected_, rows_ = 0;
+  std::vector<Column> columns_;
+  std::vector<std::string> names_;  // the last part of each column's key, while every answer has the first's shape
+};
+
 // A number of an answer as its JSON reads back: a held float by the
 // shortest text of the float, so that every front end gives the same double.
 double AnswerNumber(const Value& value);

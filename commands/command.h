@@ -40,10 +40,12 @@ struct Option {
   const char* choices = nullptr;   // kChoice: "parallel|serial"
   const char* label = nullptr;     // "Prevalence", as forms show it (filled by FillLabels)
   const char* unit = nullptr;      // "proportion", "animals", "%"
+  std::string argument = {};       // "positive_at": ArgumentName(name), filled by FillLabels
 };
 
-// Gives an option without its own label and unit those of its name; and a
-// command's file (FILE, LIST, OUT) its label and unit.
+// Gives an option its argument name and, without its own label and unit,
+// those of its name; and a command's file (FILE, LIST, OUT) its label and
+// unit.
 void FillLabels(Option& option);
 struct FileLabel {
   const char* label;
@@ -105,8 +107,7 @@ class Args {
   // exact layer, which takes it, checks that it is whole and in range.
   double Population(const char* name) const;
   int IntOr(const char* name, int fallback) const;
-  bool Has(const char* name) const { return values_.count(name) != 0; }
-  bool Given(const char* name) const { return Has(name) && defaulted_.count(name) == 0; }
+  bool Has(const char* name) const;
   const std::string& Text(const char* name) const { return Value(name); }
   // A comma-separated list of colon-separated fields: "1000:0.3,2000:0.1".
   std::vector<std::vector<std::string>> Records(const char* name, size_t fields) const;
@@ -116,12 +117,15 @@ class Args {
   // Every option in effect, in the table's order, and those that took
   // their default.
   const std::vector<std::pair<const Option*, std::string>>& inEffect() const { return inEffect_; }
-  bool Defaulted(const char* name) const { return defaulted_.count(name) != 0; }
 
  private:
   const std::string& Value(const char* name) const;
-  std::map<std::string, std::string> values_;
-  std::map<std::string, bool> defaulted_;
+  // The option of that name's place among the command's options, or -1.
+  int IndexOf(const char* name) const;
+  const std::vector<Option>* known_;
+  std::vector<std::string> values_;  // by the options' places
+  std::vector<char> given_;          // the option has a value (its own or its default)
+  mutable std::vector<double> doubles_;  // each value read as a double, once; NaN until then
   std::vector<std::pair<const Option*, std::string>> inEffect_;
   std::vector<std::string> positional_;
   bool json_ = false, csv_ = false;

@@ -1,4 +1,5 @@
 // The CSV renderer of an answer. See RenderCsv in value.h.
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -58,18 +59,25 @@ std::string Line(const Cells& cells, bool names) {
   return line + "\n";
 }
 
-// The scalars of `v` under `prefix`, as FlattenScalars gives them.
-void FlattenTyped(const Value& v, const std::string& prefix, std::vector<std::pair<std::string, Value>>* out) {
-  if (prefix == "warnings") {
-    out->emplace_back(prefix, Value::String(WarningsCell(v)));
+// The scalars of `v` in FlattenScalars' order, each with its own name (the
+// last part of its dotted key) and, when `prefix` is given, its key.
+template <class Visit>
+void VisitScalars(const Value& v, const std::string& name, std::string* prefix, Visit& visit) {
+  if (name == "warnings" && (prefix == nullptr || *prefix == "warnings")) {
+    visit(name, Value::String(WarningsCell(v)));
   } else if (v.type == Value::Type::kObject) {
-    for (const auto& [key, member] : v.members) FlattenTyped(member, prefix.empty() ? key : prefix + "." + key, out);
+    for (const auto& [key, member] : v.members) {
+      const size_t length = prefix != nullptr ? prefix->size() : 0;
+      if (prefix != nullptr) *prefix += (prefix->empty() ? "" : ".") + key;
+      VisitScalars(member, key, prefix, visit);
+      if (prefix != nullptr) prefix->resize(length);
+    }
   } else if (v.type == Value::Type::kArray) {
     Cells cells;
-    Flatten(v, prefix, nullptr, &cells);
-    out->emplace_back(prefix, Value::String(cells.empty() ? "" : cells[0].second));
+    Flatten(v, name, nullptr, &cells);
+    visit(name, Value::String(cells.empty() ? "" : cells[0].second));
   } else {
-    out->emplace_back(prefix, v);
+    visit(name, v);
   }
 }
 
@@ -77,8 +85,14 @@ void FlattenTyped(const Value& v, const std::string& prefix, std::vector<std::pa
 
 std::vector<std::pair<std::string, Value>> FlattenScalars(const Value& answer) {
   std::vector<std::pair<std::string, Value>> out;
-  FlattenTyped(answer, "", &out);
+  std::string key;
+  auto add = [&](const std::string&, const Value& value) { out.emplace_back(key, value); };
+  VisitScalars(answer, "", &key, add);
   return out;
+}
+
+void ForEachScalar(const Value& answer, const std::function<void(const std::string& name, const Value& value)>& visit) {
+  VisitScalars(answer, "", nullptr, visit);
 }
 
 std::string RenderCsv(const Value& answer) {

@@ -69,6 +69,7 @@ const Label* Find(const Label* begin, const Label* end, const char* name) {
 }  // namespace
 
 void FillLabels(Option& option) {
+  option.argument = ArgumentName(option.name);
   const Label* found = Find(std::begin(kOptionLabels), std::end(kOptionLabels), option.name);
   if (option.label == nullptr) option.label = found != nullptr ? found->label : option.name + 2;
   if (option.unit == nullptr) option.unit = found != nullptr ? found->unit : "";

@@ -3,6 +3,8 @@
 #include <cctype>
 #include <cmath>
 #include <cstring>
+#include <map>
+#include <mutex>
 #include <cstdlib>
 
 #include <boost/math/distributions/normal.hpp>
@@ -53,12 +55,12 @@ double LevelOf(const Args& args) {
   return NAN;
 }
 
-Value Typed(const Option& option, const std::string& text) {
+Value Typed(const Option& option, const std::string& text, const Args* args = nullptr) {
   switch (option.kind) {
     case OptionKind::kProportion:
     case OptionKind::kLevel:
     case OptionKind::kReal:
-      return Value::Double(std::strtod(text.c_str(), nullptr));
+      return Value::Double(args != nullptr ? args->Double(option.name) : std::strtod(text.c_str(), nullptr));
     case OptionKind::kCount:
       return Value::Int(std::strtoll(text.c_str(), nullptr, 10));
     case OptionKind::kPopulation:
@@ -94,14 +96,29 @@ void SetInEffect(const std::string& argument, Value value) {
   if (g_derived != nullptr) g_derived->Add(argument, std::move(value));
 }
 
+namespace {
+
+// The defaults of a command's options, typed, made once per command.
+const Value& DefaultsOf(const Command& command) {
+  static std::mutex mutex;
+  static std::map<const Command*, Value> made;
+  const std::lock_guard<std::mutex> lock(mutex);
+  auto found = made.find(&command);
+  if (found != made.end()) return found->second;
+  Value defaults = Value::Object();
+  for (const Option& option : command.options)
+    if (option.fallback != nullptr) defaults.Add(option.argument, Typed(option, option.fallback));
+  return made.emplace(&command, std::move(defaults)).first->second;
+}
+
+}  // namespace
+
 Value Settings(const Command& command, const Args& args, const Value* derived) {
-  Value settings = Value::Object(), defaults = Value::Object();
-  for (const auto& [option, text] : args.inEffect()) settings.Add(ArgumentName(option->name), Typed(*option, text));
+  Value settings = Value::Object();
+  for (const auto& [option, text] : args.inEffect()) settings.Add(option->argument, Typed(*option, text, &args));
   if (derived != nullptr)
     for (const auto& [key, value] : derived->members) settings.Add(key, value);
-  for (const Option& option : command.options)
-    if (option.fallback != nullptr) defaults.Add(ArgumentName(option.name), Typed(option, option.fallback));
-  settings.Add("defaults", std::move(defaults));
+  settings.Add("defaults", DefaultsOf(command));
   const double level = LevelOf(args);
   if (command.z != ZRule::kNone && std::isfinite(level) && level > 0 && level < 100)
     settings.Add("z", Value::Double(QuantileOf(command.z, level)));
@@ -112,7 +129,7 @@ std::string SettingsLine(const Command& command, const Args& args) {
   std::string line;
   for (const auto& [option, text] : args.inEffect()) {
     if (option->fallback == nullptr) continue;
-    std::string words = ArgumentName(option->name);
+    std::string words = option->argument;
     for (char& c : words) c = c == '_' ? ' ' : c;
     line += (line.empty() ? "" : ", ") + words + " " + text + (option->kind == OptionKind::kLevel ? " %" : "");
     const double level = std::strtod(text.c_str(), nullptr);
@@ -181,7 +198,7 @@ std::string CommandTableJson() {
     for (const Option& option : command.options) {
       Value& item = options.Push(Value::Object());
       item.Add("name", Value::String(option.name));
-      item.Add("argument", Value::String(ArgumentName(option.name)));
+      item.Add("argument", Value::String(option.argument));
       item.Add("kind", Value::String(KindName(option.kind)));
       item.Add("label", Value::String(option.label));
       item.Add("unit", Value::String(option.unit));

@@ -160,8 +160,8 @@ thread_local Value* g_answer = nullptr;
 
 void CollectAnswer(Value* sink) { g_answer = sink; }
 
-void ValueBuilder::Deliver() const {
-  if (g_answer != nullptr) *g_answer = root_;
+void ValueBuilder::Deliver() {
+  if (g_answer != nullptr) *g_answer = std::move(root_);
 }
 
 }  // namespace quorbel::commands

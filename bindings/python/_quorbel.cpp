@@ -189,9 +189,38 @@ PyObject* Call(PyObject*, PyObject* args) {
   return RunOne(*command, files, options, -1);
 }
 
-// call_many(index, files, keywords, columns, n) -> a list of n answers: the
-// columns (dict of argument -> list of n values) vary along it, the keywords
-// stay.
+// A column as ("i", bytes of int64), ("f", bytes of doubles), ("b", bytes
+// of bools) when its cells are all of one such kind, else ("o", list), for
+// quorbel/__init__.py to make NumPy arrays of without a Python object per cell.
+PyObject* ColumnToPython(const quorbel::commands::Column& column) {
+  const size_t n = column.types.size();
+  if (column.Are(Value::Type::kInt)) {
+    std::vector<long long> cells(column.numbers.begin(), column.numbers.end());
+    return Py_BuildValue("(sy#)", "i", reinterpret_cast<const char*>(cells.data()), static_cast<Py_ssize_t>(n * 8));
+  }
+  if (column.AreNumbers())
+    return Py_BuildValue("(sy#)", "f", reinterpret_cast<const char*>(column.numbers.data()),
+                         static_cast<Py_ssize_t>(n * 8));
+  if (column.Are(Value::Type::kBool)) {
+    std::vector<char> cells(n);
+    for (size_t i = 0; i < n; ++i) cells[i] = column.numbers[i] != 0;
+    return Py_BuildValue("(sy#)", "b", cells.data(), static_cast<Py_ssize_t>(n));
+  }
+  PyObject* list = PyList_New(static_cast<Py_ssize_t>(n));
+  for (size_t i = 0; list != nullptr && i < n; ++i) {
+    PyObject* item = ToPython(column.At(i));
+    if (item == nullptr) return Py_DECREF(list), nullptr;
+    PyList_SET_ITEM(list, static_cast<Py_ssize_t>(i), item);
+  }
+  PyObject* pair = list != nullptr ? Py_BuildValue("(sO)", "o", list) : nullptr;
+  Py_XDECREF(list);
+  return pair;
+}
+
+// call_many(index, files, keywords, columns, n) -> the n answers as columns:
+// a dict of ColumnToPython's pairs by the answers' dotted keys (as the CSV
+// names its columns). The columns given (a dict of argument -> list of n values)
+// vary along the calls, the keywords stay.
 PyObject* CallMany(PyObject*, PyObject* args) {
   Py_ssize_t index, n;
   PyObject *filesTuple, *keywords, *columns;
@@ -208,6 +237,7 @@ PyObject* CallMany(PyObject*, PyObject* args) {
   for (size_t i = 0; i < fixed.size(); ++i) {
     options[i].first = fixed[i].first;
     if (!ReadGiven(fixed[i].second, *fixed[i].first, &options[i].second)) return nullptr;
+    options[i].second = quorbel::commands::AsWord(options[i].second);  // written once for all the calls
   }
   for (size_t j = 0; j < varying.size(); ++j) {
     if (!PyList_Check(varying[j].second) || PyList_GET_SIZE(varying[j].second) != n) {
@@ -216,16 +246,30 @@ PyObject* CallMany(PyObject*, PyObject* args) {
     }
     options[fixed.size() + j].first = varying[j].first;
   }
-  PyObject* results = PyList_New(n);
-  for (Py_ssize_t i = 0; results != nullptr && i < n; ++i) {
+  quorbel::commands::Columns table(static_cast<size_t>(n));
+  for (Py_ssize_t i = 0; i < n; ++i) {
     for (size_t j = 0; j < varying.size(); ++j)
       if (!ReadGiven(PyList_GET_ITEM(varying[j].second, i), *varying[j].first, &options[fixed.size() + j].second))
-        return Py_DECREF(results), nullptr;
-    PyObject* answer = RunOne(*command, files, options, i);
-    if (answer == nullptr) return Py_DECREF(results), nullptr;
-    PyList_SET_ITEM(results, i, answer);
+        return nullptr;
+    try {
+      Answer answer = quorbel::commands::RunGiven(quorbel::host::LinkedApi(), *command, files, options);
+      if (!Report(answer.warnings)) return nullptr;
+      table.Add(answer.value);
+    } catch (const CommandError& error) {
+      return Raise(error, i);
+    } catch (const std::exception& failure) {
+      PyErr_SetString(PyExc_RuntimeError, failure.what());
+      return nullptr;
+    }
   }
-  return results;
+  PyObject* result = PyDict_New();
+  for (const quorbel::commands::Column& column : table.columns()) {
+    PyObject* cells = ColumnToPython(column);
+    if (cells == nullptr || PyDict_SetItem(result, Key(column.key), cells) < 0)
+      return Py_XDECREF(cells), Py_DECREF(result), nullptr;
+    Py_DECREF(cells);
+  }
+  return result;
 }
 
 // setup(raise_error, warn): the package's callbacks.

@@ -10,18 +10,21 @@ prints, with the same keys, as a dict, including ``settings`` (the values
 in effect, their defaults and the z used) and ``warnings``. An infinite
 population is ``math.inf``. A rejected argument raises :class:`QuorbelError`
 (a ``ValueError``) with the tool's own message and the fields ``code``,
-``code_name``, ``argument`` (as the tool spells it: ``--prevalence``,
-``LIST``), ``allowed``, ``line`` and ``field``. Each warning of an answer is
+``code_name``, ``argument`` (as this package names it: ``prevalence``,
+``list``), ``option`` (as the tool spells it), ``allowed``, ``line`` and
+``field``. Each warning of an answer is
 issued as a :class:`QuorbelWarning` through :mod:`warnings`, with its
 ``kind`` and ``line``.
 
-Numbers may also be NumPy arrays (or lists): the call is then made element by
-element over the broadcast arguments, and an object array of result dicts of
-that shape comes back; for instance
+Numbers may also be NumPy arrays (or lists): the arguments are broadcast and
+the whole vector is computed in one call into the library, and the answers
+come back as records: a dict of NumPy arrays of the broadcast shape, one per
+field, named by dotted keys as ``--csv`` names its columns
+(``population.sampleSize``, ``settings.prevalence``); for instance
 ``sample_size_simple_random(prevalence=numpy.linspace(0.01, 0.5, 50),
-precision=0.1, confidence=95, population=1000)``. Every function that takes a
-number does this; files and words are never broadcast. NumPy is optional:
-without it, only plain numbers are taken.
+precision=0.1, confidence=95, population=1000)['population.sampleSize']``.
+Every function that takes a number does this; files and words are never
+broadcast. NumPy is optional: without it, only plain numbers are taken.
 """
 import inspect
 import json
@@ -83,6 +86,20 @@ def _warn(warnings):
 _quorbel.setup(_raise, _warn)
 
 
+_CELLS = {'i': 'int64', 'f': 'float64', 'b': 'bool'}
+
+
+def _column(cells, shape):
+    """A column of answers as a NumPy array of the arguments' shape: int64,
+    float64 or bool where every cell is one, objects otherwise."""
+    kind, payload = cells
+    if kind in _CELLS:
+        return numpy.frombuffer(payload, dtype=_CELLS[kind]).reshape(shape)
+    column = numpy.empty(len(payload), dtype=object)
+    column[:] = payload
+    return column.reshape(shape)
+
+
 def _is_array(value):
     return isinstance(value, (list, tuple)) or (numpy is not None and isinstance(value, numpy.ndarray))
 
@@ -109,9 +126,7 @@ def _make(index, command):
         columns = {k: b.ravel().tolist() for k, b in zip(arrays, broadcast)}
         fixed = {k: v for k, v in kwargs.items() if k not in columns}
         answers = _quorbel.call_many(index, args, fixed, columns, int(numpy.prod(shape, dtype=int)))
-        results = numpy.empty(len(answers), dtype=object)
-        results[:] = answers
-        return results.reshape(shape)
+        return {key: _column(values, shape) for key, values in answers.items()}
 
     parameters = [inspect.Parameter(f, inspect.Parameter.POSITIONAL_OR_KEYWORD, annotation=str) for f in files]
     for keyword, _, _, optional in keywords:

@@ -152,11 +152,15 @@ def test_selection_with_a_seed_and_force(tmp_path):
     assert quorbel.select_pps(str(sized), str(out), count=3, seed=2, force=True)['written'] == 2
 
 
-def test_numpy_arrays_are_taken_element_wise():
+def test_numpy_arrays_come_back_as_records():
     numpy = pytest.importorskip('numpy')
-    r = quorbel.sample_size_simple_random(prevalence=numpy.array([0.1, 0.3, 0.5]), precision=0.1, confidence=95,
-                                          population=1000)
-    assert r.shape == (3,)
+    prevalence = numpy.array([[0.1, 0.3, 0.5]])
+    r = quorbel.sample_size_simple_random(prevalence=prevalence, precision=[0.1], confidence=95, population=1000)
+    sizes = r['population.sampleSize']
+    assert sizes.shape == (1, 3) and sizes.dtype.kind == 'i'
     # The middle one is the worked example; prevalence rising, the size falls.
-    sizes = [x['population']['sampleSize'] for x in r]
-    assert sizes[1] == 473 and sizes[0] > sizes[1] > sizes[2]
+    assert sizes[0, 1] == 473 and sizes[0, 0] > sizes[0, 1] > sizes[0, 2]
+    assert list(r['settings.prevalence'][0]) == [0.1, 0.3, 0.5]
+    with pytest.raises(quorbel.QuorbelError, match=r'^element 1: prevalence rejected') as caught:
+        quorbel.sample_size_simple_random(prevalence=[0.3, 1.5], precision=0.1, population=1000)
+    assert caught.value.index == 1

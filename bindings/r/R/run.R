@@ -21,17 +21,7 @@
 }
 
 .command <- function(index, files, options) {
-  for (file in names(files))
-    if (length(files[[file]]) != 1 || is.na(files[[file]]))
-      .error(list(message = paste(file, "needs one file name"), argument = file))
-  options <- options[!vapply(options, is.null, TRUE)]
-  lengths <- vapply(options, length, 1L)
-  n <- if (any(lengths != 1L)) max(lengths) else 0L
-  wrong <- names(lengths)[lengths != 1L & lengths != n]
-  if (length(wrong) > 0)
-    .error(list(message = paste0(wrong[1], " has ", lengths[[wrong[1]]], " values where the others have ", n),
-                argument = wrong[1]))
-  result <- .Call(C_quorbel_call, index, lapply(files, as.character), options, n)
+  result <- .Call(C_quorbel_call, index, files, options)
   for (warning in result[[3]])
     warning(.condition("quorbel_warning", warning$message, list(kind = warning$kind, line = warning$line)))
   if (result[[1]] != 0L) .error(result[[2]])

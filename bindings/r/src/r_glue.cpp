@@ -105,22 +105,44 @@ SEXP ToR(const Value& value) {
   return List(value);
 }
 
-// A data frame of answers, one row each: their scalars by dotted keys (as
-// the CSV's columns), arrays joined by spaces and the warnings by "; ".
-SEXP Frame(const std::vector<Value>& answers) {
-  std::vector<std::vector<std::pair<std::string, Value>>> rows;
-  for (const Value& answer : answers) rows.push_back(quorbel::commands::FlattenScalars(answer));
-  const size_t columns = rows.empty() ? 0 : rows[0].size();
-  const R_xlen_t n = static_cast<R_xlen_t>(rows.size());
-  SEXP frame = PROTECT(Rf_allocVector(VECSXP, static_cast<R_xlen_t>(columns)));
-  SEXP names = PROTECT(Rf_allocVector(STRSXP, static_cast<R_xlen_t>(columns)));
-  for (size_t c = 0; c < columns; ++c) {
-    Value column = Value::Array();
-    for (const auto& row : rows) column.Push(c < row.size() ? row[c].second : Value());
-    SEXP vector = Atomic(column);
-    if (vector == R_NilValue) vector = List(column);
-    SET_VECTOR_ELT(frame, static_cast<R_xlen_t>(c), vector);
-    SET_STRING_ELT(names, static_cast<R_xlen_t>(c), Rf_mkChar(rows[0][c].first.c_str()));
+// A column of answers as an R vector: integers, doubles or logicals where
+// every cell is one, a list otherwise.
+SEXP ColumnToR(const quorbel::commands::Column& column) {
+  const R_xlen_t n = static_cast<R_xlen_t>(column.types.size());
+  const bool whole = column.Are(Value::Type::kInt);
+  if (whole || column.AreNumbers() || column.Are(Value::Type::kBool)) {
+    const bool logical = !whole && column.Are(Value::Type::kBool) && n > 0;
+    SEXP out = PROTECT(Rf_allocVector(logical ? LGLSXP : whole ? INTSXP : REALSXP, n));
+    for (R_xlen_t i = 0; i < n; ++i) {
+      const double number = column.numbers[static_cast<size_t>(i)];
+      if (logical) LOGICAL(out)[i] = number != 0;
+      else if (whole) INTEGER(out)[i] = number >= -2147483647.0 && number <= 2147483647.0 ? static_cast<int>(number) : NA_INTEGER;
+      else REAL(out)[i] = number;
+    }
+    UNPROTECT(1);
+    return out;
+  }
+  if (column.Are(Value::Type::kString)) {
+    SEXP out = PROTECT(Rf_allocVector(STRSXP, n));
+    for (R_xlen_t i = 0; i < n; ++i) SET_STRING_ELT(out, i, Rf_mkChar(column.texts[static_cast<size_t>(i)].c_str()));
+    UNPROTECT(1);
+    return out;
+  }
+  SEXP out = PROTECT(Rf_allocVector(VECSXP, n));
+  for (R_xlen_t i = 0; i < n; ++i) SET_VECTOR_ELT(out, i, ToR(column.At(static_cast<size_t>(i))));
+  UNPROTECT(1);
+  return out;
+}
+
+// A data frame of answers, one row each, one column per field (as the CSV's
+// columns name them).
+SEXP Frame(const quorbel::commands::Columns& table, R_xlen_t n) {
+  const auto& columns = table.columns();
+  SEXP frame = PROTECT(Rf_allocVector(VECSXP, static_cast<R_xlen_t>(columns.size())));
+  SEXP names = PROTECT(Rf_allocVector(STRSXP, static_cast<R_xlen_t>(columns.size())));
+  for (size_t c = 0; c < columns.size(); ++c) {
+    SET_VECTOR_ELT(frame, static_cast<R_xlen_t>(c), ColumnToR(columns[c]));
+    SET_STRING_ELT(names, static_cast<R_xlen_t>(c), Rf_mkChar(columns[c].key.c_str()));
   }
   Rf_setAttrib(frame, R_NamesSymbol, names);
   SEXP rowNames = PROTECT(Rf_allocVector(INTSXP, 2));
@@ -186,49 +208,75 @@ SEXP ErrorOutcome(const CommandError& error, R_xlen_t element) {
   return out;
 }
 
-// call(index, files, options, n) -> list(status, answer or error, warnings):
-// options a named list by the package's argument names, each of one value
-// or, when n > 0, of n; n > 0 gives a data frame of n rows.
-SEXP QuorbelCall(SEXP indexValue, SEXP fileValues, SEXP optionValues, SEXP countValue) {
+// The files of a call: each one name.
+bool ReadFiles(SEXP values, std::vector<std::string>* files, std::string* fault) {
+  SEXP names = Rf_getAttrib(values, R_NamesSymbol);
+  for (R_xlen_t i = 0; i < XLENGTH(values); ++i) {
+    SEXP file = VECTOR_ELT(values, i);
+    if (TYPEOF(file) != STRSXP || XLENGTH(file) != 1 || STRING_ELT(file, 0) == NA_STRING) {
+      *fault = std::string(CHAR(STRING_ELT(names, i)));
+      return false;
+    }
+    files->emplace_back(Rf_translateCharUTF8(STRING_ELT(file, 0)));
+  }
+  return true;
+}
+
+// call(index, files, options) -> list(status, answer or error, warnings):
+// files and options named lists by the package's argument names; an option
+// NULL is left out. Options of one value give one answer, a named list;
+// options of a common length n (others of one value) give a data frame of n
+// rows, one call each.
+SEXP QuorbelCall(SEXP indexValue, SEXP fileValues, SEXP optionValues) {
   const auto& all = quorbel::commands::Commands();
   const int index = Rf_asInteger(indexValue);
   if (index < 0 || index >= static_cast<int>(all.size())) Rf_error("quorbel: no such command");
   const Command& command = all[static_cast<size_t>(index)];
-  const R_xlen_t n = Rf_asInteger(countValue);
   std::vector<std::string> files;
-  for (R_xlen_t i = 0; i < XLENGTH(fileValues); ++i)
-    files.emplace_back(Rf_translateCharUTF8(STRING_ELT(VECTOR_ELT(fileValues, i), 0)));
+  std::string fault;
+  if (!ReadFiles(fileValues, &files, &fault))
+    return ErrorOutcome(CommandError(fault, fault + " needs one file name"), 0);
   SEXP names = Rf_getAttrib(optionValues, R_NamesSymbol);
   std::vector<const Option*> options;
+  std::vector<SEXP> values;
+  R_xlen_t n = 0;
   for (R_xlen_t j = 0; j < XLENGTH(optionValues); ++j) {
+    SEXP value = VECTOR_ELT(optionValues, j);
+    if (value == R_NilValue) continue;
     const Option* option = quorbel::commands::OptionByArgument(command, CHAR(STRING_ELT(names, j)));
     if (option == nullptr)
       return ErrorOutcome(CommandError(CHAR(STRING_ELT(names, j)), std::string("no argument ") + CHAR(STRING_ELT(names, j))), 0);
+    const R_xlen_t length = XLENGTH(value);
+    if (length != 1 && n != 0 && length != n)
+      return ErrorOutcome(CommandError(option->name, option->argument + " has " + std::to_string(length) +
+                                                         " values where another argument has " + std::to_string(n)), 0);
+    if (length != 1) n = length;
     options.push_back(option);
+    values.push_back(value);
   }
-  std::vector<Value> answers;
+  quorbel::commands::Columns table(static_cast<size_t>(n));
+  Value single;
   std::vector<quorbel::commands::Warning> warnings;
   GivenOptions given(options.size());
   for (R_xlen_t i = 0; i < (n > 0 ? n : 1); ++i) {
     for (size_t j = 0; j < options.size(); ++j) {
       given[j].first = options[j];
-      if (!ReadGiven(VECTOR_ELT(optionValues, static_cast<R_xlen_t>(j)), i, *options[j], &given[j].second)) {
-        const std::string argument = quorbel::commands::ArgumentName(options[j]->name);
-        return ErrorOutcome(CommandError(options[j]->name, argument + " is NA: give a value, or leave it out"),
+      if (!ReadGiven(values[j], i, *options[j], &given[j].second))
+        return ErrorOutcome(CommandError(options[j]->name, options[j]->argument + " is NA: give a value, or leave it out"),
                             n > 0 ? i + 1 : 0);
-      }
     }
     try {
       Answer answer = quorbel::commands::RunGiven(quorbel::host::LinkedApi(), command, files, given);
       warnings.insert(warnings.end(), answer.warnings.begin(), answer.warnings.end());
-      answers.push_back(std::move(answer.value));
+      if (n > 0) table.Add(answer.value);
+      else single = std::move(answer.value);
     } catch (const CommandError& error) {
       return ErrorOutcome(error, n > 0 ? i + 1 : 0);
     } catch (const std::exception& failure) {
       return ErrorOutcome(CommandError("", std::string("internal error: ") + failure.what()), n > 0 ? i + 1 : 0);
     }
   }
-  SEXP answer = PROTECT(n > 0 ? Frame(answers) : ToR(answers[0]));
+  SEXP answer = PROTECT(n > 0 ? Frame(table, n) : ToR(single));
   SEXP out = Outcome(0, answer, warnings);
   UNPROTECT(1);
   return out;
@@ -238,7 +286,7 @@ SEXP QuorbelCall(SEXP indexValue, SEXP fileValues, SEXP optionValues, SEXP count
 SEXP QuorbelCommands() { return Rf_mkString(quorbel::commands::CommandTableJson().c_str()); }
 
 const R_CallMethodDef kCalls[] = {
-    {"C_quorbel_call", reinterpret_cast<DL_FUNC>(&QuorbelCall), 4},
+    {"C_quorbel_call", reinterpret_cast<DL_FUNC>(&QuorbelCall), 3},
     {"C_quorbel_commands", reinterpret_cast<DL_FUNC>(&QuorbelCommands), 0},
     {nullptr, nullptr, 0},
 };

@@ -1,0 +1,58 @@
+#!/usr/bin/env bash
+# The bindings against the bare C calls (a benchmark, not a test): 100,000
+# "detect evaluate" calls from one vector (N 1,000, P 0.01, Se 0.95,
+# Sp 0.98, positive at 1, n = 10 + i mod 260) in C, Python and R, and R's
+# epiR (rsu.sep.rsfreecalc) on the same vector; then what one scalar call
+# costs above its calculation (n 269, positive at 9).
+#   bash bench/bindings_bench.sh     (after the native build and tools/test-python.sh,
+#                                     tools/build-r-package.sh; epiR from r-cran-epir)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bench=build/native/quorbel_bench
+c_vector=$($bench --benchmark_filter='Exact_EvaluateVector' --benchmark_format=json 2>/dev/null |
+           python3 -c 'import json,sys; print(json.load(sys.stdin)["benchmarks"][0]["real_time"] / 1000)')
+c_scalar=$($bench --benchmark_filter='Exact_Evaluate/1000/269/9' --benchmark_format=json 2>/dev/null |
+           python3 -c 'import json,sys; print(json.load(sys.stdin)["benchmarks"][0]["real_time"] * 1e-6)')
+echo "C:      100,000 calls in $c_vector s; one call (n 269) $c_scalar s"
+build/python-venv/bin/python - "$c_vector" "$c_scalar" <<'PYTHON'
+import sys, time, numpy, quorbel
+c_vector, c_scalar = map(float, sys.argv[1:])
+sample = 10 + numpy.arange(100000) % 260
+
+
+def vector_call():
+    start = time.perf_counter()
+    quorbel.detect_evaluate(population=1000, sample=sample, prevalence=0.01, sensitivity=0.95, specificity=0.98,
+                            positive_at=1)
+    return time.perf_counter() - start
+
+
+best = min(vector_call() for _ in range(3))
+calls = 20000
+t = time.perf_counter()
+for _ in range(calls):
+    quorbel.detect_evaluate(population=1000, sample=269, prevalence=0.01, sensitivity=0.95, specificity=0.98, positive_at=9)
+scalar = (time.perf_counter() - t) / calls
+print('Python: 100,000 calls in %.3f s (%.2fx C); one call %.2f us above its calculation' %
+      (best, best / c_vector, (scalar - c_scalar) * 1e6))
+PYTHON
+R_LIBS=build/r/library Rscript - "$c_vector" "$c_scalar" <<'RSCRIPT'
+args <- as.numeric(commandArgs(trailingOnly = TRUE))
+suppressPackageStartupMessages(library(quorbel))
+sample <- 10 + (0:99999) %% 260
+vector <- min(replicate(3, system.time(detect_evaluate(population = 1000, sample = sample, prevalence = 0.01,
+                                                       sensitivity = 0.95, specificity = 0.98, positive_at = 1))[["elapsed"]]))
+calls <- 20000
+scalar <- system.time(for (i in seq_len(calls)) detect_evaluate(population = 1000, sample = 269, prevalence = 0.01,
+                                                                 sensitivity = 0.95, specificity = 0.98,
+                                                                 positive_at = 9))[["elapsed"]] / calls
+cat(sprintf("R:      100,000 calls in %.3f s (%.2fx C); one call %.2f us above its calculation\n",
+            vector, vector / args[1], (scalar - args[2]) * 1e6))
+if (requireNamespace("epiR", quietly = TRUE)) {
+  epir <- system.time(for (n in sample) epiR::rsu.sep.rsfreecalc(N = 1000, n = n, c = 1, pstar = 0.01,
+                                                                  se.u = 0.95, sp.u = 0.98))[["elapsed"]]
+  cat(sprintf("epiR:   100,000 calls of rsu.sep.rsfreecalc in %.1f s (%.0fx C)\n", epir, epir / args[1]))
+} else {
+  cat("epiR:   not installed (apt-get install r-cran-epir)\n")
+}
+RSCRIPT
