@@ -91,6 +91,7 @@ std::string FractionAsPercent(const std::string& text) {
 // A whole number written with a point or an exponent ("100.0", "1e3") as
 // plain digits; anything else is left for the reader to refuse.
 std::string WholeAsDigits(const std::string& text) {
+  if (!text.empty() && text.find_first_not_of("0123456789") == std::string::npos) return text;  // already digits
   char* end = nullptr;
   const double value = std::strtod(text.c_str(), &end);
   if (text.empty() || *end != '\0' || !std::isfinite(value) || value != std::floor(value) ||
@@ -189,7 +190,19 @@ Args::Args(const std::vector<std::string>& words, const std::vector<Option>& kno
   }
 }
 
+void Args::Replace(const Option& option, const std::string& text) {
+  const int at = IndexOf(option.name);
+  if (at < 0 || !given_[static_cast<size_t>(at)]) throw std::logic_error("only a given option is replaced");
+  const size_t index = static_cast<size_t>(at);
+  values_[index] = option.kind == OptionKind::kFlag ? text : Normalized(option, text);
+  doubles_[index] = NAN;
+  for (auto& [effect, value] : inEffect_)
+    if (effect == &option) value = values_[index];
+}
+
 int Args::IndexOf(const char* name) const {
+  for (size_t at = 0; at < known_->size(); ++at)  // the same literal is usually the same pointer
+    if ((*known_)[at].name == name) return static_cast<int>(at);
   for (size_t at = 0; at < known_->size(); ++at)
     if (std::strcmp((*known_)[at].name, name) == 0) return static_cast<int>(at);
   return -1;

@@ -32,11 +32,6 @@ std::string WordOf(double number) {
 
 }  // namespace
 
-Given AsWord(const Given& given) {
-  if (given.type != Given::Type::kNumber || std::isnan(given.number)) return given;
-  return Given::Text(WordOf(given.number));
-}
-
 bool Column::Are(Value::Type type) const {
   for (Value::Type t : types)
     if (t != type) return false;
@@ -119,22 +114,50 @@ void Columns::Add(const Value& answer) {
     if (columns_[c].types.size() < rows_) Put(c, Value());
 }
 
+namespace {
+
+// The word of a given value; NaN is refused with the option's name.
+std::string WordOfGiven(const Option& option, const Given& given) {
+  if (given.type == Given::Type::kFlag) return given.flag ? "true" : "";
+  if (given.type == Given::Type::kText) return given.text;
+  if (std::isnan(given.number)) throw CommandError(option.name, option.argument + " is not a number");
+  return WordOf(given.number);
+}
+
+void AddWords(const GivenOptions& options, std::vector<std::string>* words) {
+  for (const auto& [option, given] : options) {
+    if (given.type == Given::Type::kFlag && !given.flag) continue;
+    words->push_back(option->name);
+    if (given.type != Given::Type::kFlag) words->push_back(WordOfGiven(*option, given));
+  }
+}
+
+}  // namespace
+
 Answer RunGiven(const host::Api& api, const Command& command, const std::vector<std::string>& files,
                 const GivenOptions& options) {
   std::vector<std::string> words(files);
-  for (const auto& [option, given] : options) {
-    if (given.type == Given::Type::kFlag) {
-      if (given.flag) words.push_back(option->name);
-      continue;
-    }
-    if (given.type == Given::Type::kNumber && std::isnan(given.number))
-      throw CommandError(option->name, option->argument + " is not a number");
-    words.push_back(option->name);
-    words.push_back(given.type == Given::Type::kNumber ? WordOf(given.number) : given.text);
-  }
-  words.push_back("--json");
+  AddWords(options, &words);
   const Args args(words, command.options, command.positionals.size());
   return Execute(command, api, args);
+}
+
+Answer GivenRunner::Run(const GivenOptions& changing) {
+  // A flag that changes may come and go, which the arguments read once
+  // cannot follow: such runs read all their words.
+  bool flags = false;
+  for (const auto& entry : changing) flags |= entry.second.type == Given::Type::kFlag;
+  if (args_ == nullptr || flags) {
+    std::vector<std::string> words(files_);
+    AddWords(fixed_, &words);
+    AddWords(changing, &words);
+    auto args = std::make_unique<Args>(words, command_.options, command_.positionals.size());
+    if (flags) return Execute(command_, api_, *args);
+    args_ = std::move(args);
+  } else {
+    for (const auto& [option, given] : changing) args_->Replace(*option, WordOfGiven(*option, given));
+  }
+  return Execute(command_, api_, *args_);
 }
 
 double AnswerNumber(const Value& value) {

@@ -3,6 +3,7 @@
 #ifndef QUORBEL_COMMANDS_BINDING_H
 #define QUORBEL_COMMANDS_BINDING_H
 
+#include <memory>
 #include <string>
 #include <utility>
 #include <vector>
@@ -52,11 +53,6 @@ const Option* OptionByArgument(const Command& command, const std::string& argume
 Answer RunGiven(const host::Api& api, const Command& command, const std::vector<std::string>& files,
                 const GivenOptions& options);
 
-// A given value as the word the command reads (a number written with the
-// fewest digits that read back as the same double, infinity as "infinite");
-// a flag stays a flag.
-Given AsWord(const Given& given);
-
 // One field of the answers of a vector of calls, a cell per answer; a key
 // that an answer lacks is null there.
 struct Column {
@@ -83,6 +79,24 @@ class Columns {
   size_t expected_, rows_ = 0;
   std::vector<Column> columns_;
   std::vector<std::string> names_;  // the last part of each column's key, while every answer has the first's shape
+};
+
+// A command run many times by a binding, with the same files and fixed
+// options and other options that change from run to run: the arguments are
+// read once, and each run reads only the options that change.
+class GivenRunner {
+ public:
+  GivenRunner(const host::Api& api, const Command& command, std::vector<std::string> files, GivenOptions fixed)
+      : api_(api), command_(command), files_(std::move(files)), fixed_(std::move(fixed)) {}
+  // Throws CommandError as Execute does.
+  Answer Run(const GivenOptions& changing);
+
+ private:
+  const host::Api& api_;
+  const Command& command_;
+  std::vector<std::string> files_;
+  GivenOptions fixed_;
+  std::unique_ptr<Args> args_;  // read on the first run
 };
 
 // A number of an answer as its JSON reads back: a held float by the

@@ -117,6 +117,9 @@ class Args {
   // Every option in effect, in the table's order, and those that took
   // their default.
   const std::vector<std::pair<const Option*, std::string>>& inEffect() const { return inEffect_; }
+  // Gives an option that has a value another one, read by its kind: for a
+  // command run many times with only some options changing.
+  void Replace(const Option& option, const std::string& text);
 
  private:
   const std::string& Value(const char* name) const;
@@ -161,6 +164,7 @@ struct Command {
   std::string (*text)(const Value& answer);
   std::vector<const char*> positionals = {};  // "LIST", "OUT", "FILE", in order
   ZRule z = ZRule::kNone;
+  Value defaults = {};  // the options' defaults by argument name, typed; made with the table
 };
 
 // The command of that family and name, or null.
@@ -195,6 +199,9 @@ Answer Execute(const Command& command, const host::Api& api, const Args& args);
 // defaults; and "z", the normal quantile its level is computed at, for
 // commands that use one.
 Value Settings(const Command& command, const Args& args, const Value* derived = nullptr);
+
+// The defaults of options by argument name, typed by kind (Command::defaults).
+Value DefaultsValue(const std::vector<Option>& options);
 
 // The settings line the text renderer prints above an answer: the options
 // that have defaults, with their values, and the z used; "" when none.

@@ -14,8 +14,10 @@ const std::vector<Command>& Commands() {
     AddDetectionCommands(all);
     AddListCommands(all);
     AddExactCommands(all);
-    for (Command& command : all)
+    for (Command& command : all) {
       for (Option& option : command.options) FillLabels(option);
+      command.defaults = DefaultsValue(command.options);
+    }
     return all;
   }();
   return commands;

@@ -3,8 +3,6 @@
 #include <cctype>
 #include <cmath>
 #include <cstring>
-#include <map>
-#include <mutex>
 #include <cstdlib>
 
 #include <boost/math/distributions/normal.hpp>
@@ -96,29 +94,20 @@ void SetInEffect(const std::string& argument, Value value) {
   if (g_derived != nullptr) g_derived->Add(argument, std::move(value));
 }
 
-namespace {
-
-// The defaults of a command's options, typed, made once per command.
-const Value& DefaultsOf(const Command& command) {
-  static std::mutex mutex;
-  static std::map<const Command*, Value> made;
-  const std::lock_guard<std::mutex> lock(mutex);
-  auto found = made.find(&command);
-  if (found != made.end()) return found->second;
+Value DefaultsValue(const std::vector<Option>& options) {
   Value defaults = Value::Object();
-  for (const Option& option : command.options)
+  for (const Option& option : options)
     if (option.fallback != nullptr) defaults.Add(option.argument, Typed(option, option.fallback));
-  return made.emplace(&command, std::move(defaults)).first->second;
+  return defaults;
 }
-
-}  // namespace
 
 Value Settings(const Command& command, const Args& args, const Value* derived) {
   Value settings = Value::Object();
+  settings.members.reserve(args.inEffect().size() + (derived != nullptr ? derived->members.size() : 0) + 2);
   for (const auto& [option, text] : args.inEffect()) settings.Add(option->argument, Typed(*option, text, &args));
   if (derived != nullptr)
     for (const auto& [key, value] : derived->members) settings.Add(key, value);
-  settings.Add("defaults", DefaultsOf(command));
+  settings.Add("defaults", command.defaults);
   const double level = LevelOf(args);
   if (command.z != ZRule::kNone && std::isfinite(level) && level > 0 && level < 100)
     settings.Add("z", Value::Double(QuantileOf(command.z, level)));

@@ -77,6 +77,12 @@ bool ReadGiven(PyObject* object, const quorbel::commands::Option& option, Given*
   } else if (PyFloat_Check(object)) {
     *given = Given::Number(PyFloat_AS_DOUBLE(object));
   } else if (PyLong_Check(object) || (PyIndex_Check(object) && !PyUnicode_Check(object))) {
+    int overflow = 0;
+    const long long whole = PyLong_Check(object) ? PyLong_AsLongLongAndOverflow(object, &overflow) : 0;
+    if (PyLong_Check(object) && overflow == 0 && whole > -(1LL << 53) && whole < (1LL << 53)) {
+      *given = Given::Number(static_cast<double>(whole));  // exact: written back as the same digits
+      return true;
+    }
     PyObject* text = PyObject_Str(object);
     if (text == nullptr) return false;
     *given = Given::Text(PyUnicode_AsUTF8(text));
@@ -233,26 +239,25 @@ PyObject* CallMany(PyObject*, PyObject* args) {
   if (command == nullptr || !ReadFiles(filesTuple, &files) || !ReadKeywords(*command, keywords, &fixed) ||
       !ReadKeywords(*command, columns, &varying))
     return nullptr;
-  GivenOptions options(fixed.size() + varying.size());
+  GivenOptions fixedOptions(fixed.size()), options(varying.size());
   for (size_t i = 0; i < fixed.size(); ++i) {
-    options[i].first = fixed[i].first;
-    if (!ReadGiven(fixed[i].second, *fixed[i].first, &options[i].second)) return nullptr;
-    options[i].second = quorbel::commands::AsWord(options[i].second);  // written once for all the calls
+    fixedOptions[i].first = fixed[i].first;
+    if (!ReadGiven(fixed[i].second, *fixed[i].first, &fixedOptions[i].second)) return nullptr;
   }
   for (size_t j = 0; j < varying.size(); ++j) {
     if (!PyList_Check(varying[j].second) || PyList_GET_SIZE(varying[j].second) != n) {
       PyErr_SetString(PyExc_ValueError, "every column needs n values");
       return nullptr;
     }
-    options[fixed.size() + j].first = varying[j].first;
+    options[j].first = varying[j].first;
   }
+  quorbel::commands::GivenRunner runner(quorbel::host::LinkedApi(), *command, files, fixedOptions);
   quorbel::commands::Columns table(static_cast<size_t>(n));
   for (Py_ssize_t i = 0; i < n; ++i) {
     for (size_t j = 0; j < varying.size(); ++j)
-      if (!ReadGiven(PyList_GET_ITEM(varying[j].second, i), *varying[j].first, &options[fixed.size() + j].second))
-        return nullptr;
+      if (!ReadGiven(PyList_GET_ITEM(varying[j].second, i), *varying[j].first, &options[j].second)) return nullptr;
     try {
-      Answer answer = quorbel::commands::RunGiven(quorbel::host::LinkedApi(), *command, files, options);
+      Answer answer = runner.Run(options);
       if (!Report(answer.warnings)) return nullptr;
       table.Add(answer.value);
     } catch (const CommandError& error) {

@@ -100,8 +100,7 @@ def _column(cells, shape):
     return column.reshape(shape)
 
 
-def _is_array(value):
-    return isinstance(value, (list, tuple)) or (numpy is not None and isinstance(value, numpy.ndarray))
+_ARRAYS = (list, tuple) if numpy is None else (list, tuple, numpy.ndarray)
 
 
 def _make(index, command):
@@ -116,9 +115,12 @@ def _make(index, command):
         for f in files[len(args):]:
             if f in kwargs:
                 args += (kwargs.pop(f),)
-        arrays = [k for k, v in kwargs.items() if _is_array(v)]
-        if not arrays:
+        for value in kwargs.values():
+            if isinstance(value, _ARRAYS):
+                break
+        else:
             return _quorbel.call(index, args, kwargs)
+        arrays = [k for k, v in kwargs.items() if isinstance(v, _ARRAYS)]
         if numpy is None:
             raise TypeError('array arguments need NumPy')
         broadcast = numpy.broadcast_arrays(*[numpy.asarray(kwargs[k]) for k in arrays])

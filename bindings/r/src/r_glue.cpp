@@ -254,19 +254,32 @@ SEXP QuorbelCall(SEXP indexValue, SEXP fileValues, SEXP optionValues) {
     options.push_back(option);
     values.push_back(value);
   }
+  // Options of one value are read once; those of n values on every run.
+  GivenOptions fixed, changing;
+  std::vector<SEXP> changingValues;
+  for (size_t j = 0; j < options.size(); ++j) {
+    Given given;
+    if (XLENGTH(values[j]) == 1 && !ReadGiven(values[j], 0, *options[j], &given))
+      return ErrorOutcome(CommandError(options[j]->name, options[j]->argument + " is NA: give a value, or leave it out"), 0);
+    if (XLENGTH(values[j]) == 1) {
+      fixed.emplace_back(options[j], given);
+    } else {
+      changing.emplace_back(options[j], given);
+      changingValues.push_back(values[j]);
+    }
+  }
+  quorbel::commands::GivenRunner runner(quorbel::host::LinkedApi(), command, files, fixed);
   quorbel::commands::Columns table(static_cast<size_t>(n));
   Value single;
   std::vector<quorbel::commands::Warning> warnings;
-  GivenOptions given(options.size());
   for (R_xlen_t i = 0; i < (n > 0 ? n : 1); ++i) {
-    for (size_t j = 0; j < options.size(); ++j) {
-      given[j].first = options[j];
-      if (!ReadGiven(values[j], i, *options[j], &given[j].second))
-        return ErrorOutcome(CommandError(options[j]->name, options[j]->argument + " is NA: give a value, or leave it out"),
-                            n > 0 ? i + 1 : 0);
-    }
+    for (size_t j = 0; j < changing.size(); ++j)
+      if (!ReadGiven(changingValues[j], i, *changing[j].first, &changing[j].second))
+        return ErrorOutcome(CommandError(changing[j].first->name,
+                                         changing[j].first->argument + " is NA: give a value, or leave it out"),
+                            i + 1);
     try {
-      Answer answer = quorbel::commands::RunGiven(quorbel::host::LinkedApi(), command, files, given);
+      Answer answer = runner.Run(changing);
       warnings.insert(warnings.end(), answer.warnings.begin(), answer.warnings.end());
       if (n > 0) table.Add(answer.value);
       else single = std::move(answer.value);
