@@ -5,6 +5,7 @@
 #include <cstring>
 #include <cstdlib>
 
+#include "exact/boost_config.h"
 #include <boost/math/distributions/normal.hpp>
 
 #include "command.h"

@@ -23,32 +23,38 @@ def derive(out_dir):
     subprocess.run(['cmake', '-DOUT=' + out_dir, '-P', os.path.join(ROOT, 'cmake', 'derive.cmake')], check=True)
 
 
-def sources():
-    """The parts of cmake/sources.txt that make the commands, and the glue."""
+def sources(extension):
+    """The files of the parts of cmake/sources.txt that end in `extension`."""
     found = []
     with open(os.path.join(ROOT, 'cmake', 'sources.txt')) as listing:
         for line in listing:
             words = line.split()
             if words and not words[0].startswith('#'):
                 for folder in words[1:]:
-                    found += glob.glob(os.path.join(ROOT, folder, '*.cpp'))
-    found += [os.path.join(ROOT, 'host', 'linked_api.cpp'), os.path.join(HERE, '_quorbel.cpp')]
+                    found += glob.glob(os.path.join(ROOT, folder, '*' + extension))
     # Absolute paths, so that the objects stay inside the build folder.
     return sorted(os.path.abspath(f) for f in found)
 
 
 generated = os.path.join(HERE, 'build', 'generated')
 derive(generated)
-flags = ['-std=c++17', '-O2', '-ffp-contract=off', '-fno-fast-math', '-fno-tree-slp-vectorize', '-fvisibility=hidden',
-         '-DQUORBEL_BUILDING']
+arithmetic = ['-O2', '-ffp-contract=off', '-fno-fast-math', '-fno-tree-slp-vectorize', '-fvisibility=hidden']
 if re.match(r'i.86', platform.machine()):
-    flags += ['-msse2', '-mfpmath=sse']
+    arithmetic += ['-msse2', '-mfpmath=sse']
+flags = ['-std=c++17', '-DQUORBEL_BUILDING'] + arithmetic
+musl = os.path.join(ROOT, 'third_party', 'musl-libm')
 
 setup(
     name='quorbel',
     version=re.search(r'#define QUORBEL_VERSION "([^"]+)"', open(os.path.join(ROOT, 'include', 'quorbel.h')).read()).group(1),
     description='Statistics of sampling surveys in animal populations',
     packages=['quorbel'],
-    ext_modules=[Extension('quorbel._quorbel', sources=sources(), language='c++', extra_compile_args=flags,
+    # musl's elementary functions (C), as a library of their own linked into
+    # the extension, so that the exact layer gives the tool's doubles.
+    libraries=[('quorbel_libm', {'sources': sources('.c'), 'include_dirs': [os.path.join(musl, 'include')],
+                                 'cflags': arithmetic + ['-w']})],
+    ext_modules=[Extension('quorbel._quorbel', language='c++', extra_compile_args=flags,
+                           sources=sources('.cpp') + [os.path.join(ROOT, 'host', 'linked_api.cpp'),
+                                                      os.path.join(HERE, '_quorbel.cpp')],
                            include_dirs=[os.path.join(ROOT, d) for d in ('include', 'src', 'commands', 'host')] + [generated])],
 )

@@ -3,6 +3,7 @@
 // vector of calls at a time (a data frame, a row per call).
 #include <R.h>
 #include <R_ext/Rdynload.h>
+#include <R_ext/Visibility.h>
 #include <Rinternals.h>
 
 #include <string>
@@ -306,7 +307,8 @@ const R_CallMethodDef kCalls[] = {
 
 }  // namespace
 
-extern "C" void R_init_quorbel(DllInfo* info) {
+// Visible, though everything else of the package is hidden.
+extern "C" attribute_visible void R_init_quorbel(DllInfo* info) {
   R_registerRoutines(info, nullptr, kCalls, nullptr, nullptr);
   R_useDynamicSymbols(info, FALSE);
   R_forceSymbols(info, TRUE);
