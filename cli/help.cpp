@@ -36,6 +36,14 @@ void PrintOverview() {
               "cannot run; 3 the library cannot be loaded.\n");
 }
 
+// The words an option takes, for people and for the completion: " {a|b}"
+// for a choice, " {infinite}" for a population, "" for any other.
+std::string WordsOf(const Option& option) {
+  if (option.kind == commands::OptionKind::kChoice) return std::string(" {") + option.choices + "}";
+  if (option.kind == commands::OptionKind::kPopulation) return " {infinite}";
+  return "";
+}
+
 void PrintCommandHelp(const Command& command) {
   const CommandGuide* guide = GuideOf(command.family, command.name);
   std::printf("quorbel %s %s: %s\n", command.family, command.name, command.summary);
@@ -44,10 +52,11 @@ void PrintCommandHelp(const Command& command) {
   for (const char* positional : command.positionals) std::printf(" %s", positional);
   std::printf(" [options] [--json]\n\noptions:\n");
   for (const Option& option : command.options)
-    std::printf("  %-16s %s%s\n", option.name, option.allowed,
+    std::printf("  %-16s %s%s%s\n", option.name, option.allowed,
                 option.fallback != nullptr ? (std::string(" (default ") + option.fallback + ")").c_str()
                 : option.optional          ? " (optional)"
-                                           : "");
+                                           : "",
+                WordsOf(option).c_str());
   std::printf("  %-16s %s\n", "--json", "print JSON for programs");
   std::printf("  %-16s %s\n", "--csv", "print a table with a header row for a spreadsheet");
   if (guide == nullptr) return;

@@ -1,6 +1,7 @@
-# Bash completion of quorbel: families, commands and options, read from the
-# tool's own help so that they never disagree with it. Installed as
-# share/bash-completion/completions/quorbel.
+# Bash completion of quorbel: families, commands, options and the words an
+# option takes (a choice's, "infinite" for a population: the {a|b} ending
+# its help line), read from the tool's own help so that they never disagree
+# with it. Installed as share/bash-completion/completions/quorbel.
 _quorbel() {
   local current=${COMP_WORDS[COMP_CWORD]} words
   if [ "$COMP_CWORD" -eq 1 ]; then
@@ -9,6 +10,10 @@ _quorbel() {
     words=$("$1" --help 2>/dev/null | sed -n "s/^  ${COMP_WORDS[1]} \\([a-z][a-z-]*\\) .*/\\1/p")
   elif [[ $current == -* ]]; then
     words=$("$1" "${COMP_WORDS[1]}" "${COMP_WORDS[2]}" --help 2>/dev/null | sed -n 's/^  \(--[a-z0-9-]*\).*/\1/p')
+  elif [[ ${COMP_WORDS[COMP_CWORD-1]} == --* ]] &&
+       words=$("$1" "${COMP_WORDS[1]}" "${COMP_WORDS[2]}" --help 2>/dev/null |
+               sed -n "s/^  ${COMP_WORDS[COMP_CWORD-1]} .* {\(.*\)}$/\1/p" | tr '|' ' ') && [ -n "$words" ]; then
+    :
   else
     COMPREPLY=($(compgen -f -- "$current"))
     return
