@@ -18,6 +18,9 @@ rm -rf "$out"
 mkdir -p "$out"
 licence=()
 [ -f LICENSE ] && licence=(LICENSE)
+# quorbel.exe and the native library carry musl's elementary functions.
+cp third_party/musl-libm/COPYRIGHT "$out/musl-COPYRIGHT.txt"
+licence+=("$out/musl-COPYRIGHT.txt")
 
 win=$out/quorbel-$version-win32
 mkdir -p "$win"
