@@ -166,6 +166,56 @@ std::string FunctionName(const Command& command) {
   return ArgumentName(command.family) + "_" + ArgumentName(command.name);
 }
 
+namespace {
+
+Value Strings(const std::vector<std::string>& words) {
+  Value list = Value::Array();
+  for (const std::string& word : words) list.Push(Value::String(word));
+  return list;
+}
+
+Value FileValue(const char* positional) {
+  const FileLabel label = LabelOfFile(positional);
+  Value file = Value::Object();
+  file.Add("name", Value::String(positional));
+  file.Add("label", Value::String(label.label));
+  file.Add("unit", Value::String(label.unit));
+  return file;
+}
+
+Value OptionValue(const Option& option) {
+  Value item = Value::Object();
+  item.Add("name", Value::String(option.name));
+  item.Add("argument", Value::String(option.argument));
+  item.Add("kind", Value::String(KindName(option.kind)));
+  item.Add("label", Value::String(option.label));
+  item.Add("unit", Value::String(option.unit));
+  item.Add("allowed", Value::String(option.allowed));
+  item.Add("bindingAllowed", Value::String(BindingText(option.allowed)));
+  item.Add("optional", Value::Bool(option.optional || option.fallback != nullptr));
+  item.Add("default", Value::String(option.fallback != nullptr ? option.fallback : ""));
+  if (option.choices != nullptr) item.Add("choices", Value::String(option.choices));
+  return item;
+}
+
+// What --help and the bindings' help pages say besides the options.
+void AddGuide(const Command& command, Value* entry) {
+  if (const CommandGuide* guide = GuideOf(command.family, command.name)) {
+    entry->Add("group", Value::String(guide->group));
+    entry->Add("question", Value::String(guide->question));
+    entry->Add("notes", Value::String(guide->notes));
+    entry->Add("example", Strings(guide->example));
+    entry->Add("exampleList", Strings(guide->exampleList));
+  }
+  if (const CommandMethod* method = MethodOf(command.family, command.name)) {
+    entry->Add("method", Value::String(method->method));
+    entry->Add("reference", Value::String(method->reference));
+    entry->Add("returns", Value::String(std::string(method->returns) + " " + SettingsAndWarningsText()));
+  }
+}
+
+}  // namespace
+
 std::string CommandTableJson() {
   Value table = Value::Array();
   for (const Command& command : Commands()) {
@@ -175,43 +225,14 @@ std::string CommandTableJson() {
     entry.Add("function", Value::String(FunctionName(command)));
     entry.Add("summary", Value::String(command.summary));
     Value& positionals = entry.Add("positionals", Value::Array());
-    for (const char* positional : command.positionals) positionals.Push(Value::String(positional));
     Value& files = entry.Add("files", Value::Array());
     for (const char* positional : command.positionals) {
-      const FileLabel label = LabelOfFile(positional);
-      Value& file = files.Push(Value::Object());
-      file.Add("name", Value::String(positional));
-      file.Add("label", Value::String(label.label));
-      file.Add("unit", Value::String(label.unit));
+      positionals.Push(Value::String(positional));
+      files.Push(FileValue(positional));
     }
     Value& options = entry.Add("options", Value::Array());
-    for (const Option& option : command.options) {
-      Value& item = options.Push(Value::Object());
-      item.Add("name", Value::String(option.name));
-      item.Add("argument", Value::String(option.argument));
-      item.Add("kind", Value::String(KindName(option.kind)));
-      item.Add("label", Value::String(option.label));
-      item.Add("unit", Value::String(option.unit));
-      item.Add("allowed", Value::String(option.allowed));
-      item.Add("bindingAllowed", Value::String(BindingText(option.allowed)));
-      item.Add("optional", Value::Bool(option.optional || option.fallback != nullptr));
-      item.Add("default", Value::String(option.fallback != nullptr ? option.fallback : ""));
-      if (option.choices != nullptr) item.Add("choices", Value::String(option.choices));
-    }
-    if (const CommandGuide* guide = GuideOf(command.family, command.name)) {
-      entry.Add("group", Value::String(guide->group));
-      entry.Add("question", Value::String(guide->question));
-      entry.Add("notes", Value::String(guide->notes));
-      Value& example = entry.Add("example", Value::Array());
-      for (const std::string& word : guide->example) example.Push(Value::String(word));
-      Value& list = entry.Add("exampleList", Value::Array());
-      for (const std::string& line : guide->exampleList) list.Push(Value::String(line));
-    }
-    if (const CommandMethod* method = MethodOf(command.family, command.name)) {
-      entry.Add("method", Value::String(method->method));
-      entry.Add("reference", Value::String(method->reference));
-      entry.Add("returns", Value::String(std::string(method->returns) + " " + SettingsAndWarningsText()));
-    }
+    for (const Option& option : command.options) options.Push(OptionValue(option));
+    AddGuide(command, &entry);
   }
   return RenderJson(table);
 }

@@ -223,11 +223,51 @@ bool ReadFiles(SEXP values, std::vector<std::string>* files, std::string* fault)
   return true;
 }
 
+// The options of a call, split into those of one value (read here, once)
+// and those of n values (with their R vectors, read run by run); n is 0 when
+// every option has one value. False, with *error set, for an unknown or NA
+// argument or lengths that disagree.
+struct CallOptions {
+  GivenOptions fixed, changing;
+  std::vector<SEXP> changingValues;
+  R_xlen_t n = 0;
+};
+
+CommandError NotAValue(const Option& option) {
+  return CommandError(option.name, option.argument + " is NA: give a value, or leave it out");
+}
+
+bool ReadOptions(const Command& command, SEXP optionValues, CallOptions* out, CommandError* error) {
+  SEXP names = Rf_getAttrib(optionValues, R_NamesSymbol);
+  for (R_xlen_t j = 0; j < XLENGTH(optionValues); ++j) {
+    SEXP value = VECTOR_ELT(optionValues, j);
+    if (value == R_NilValue) continue;
+    const char* name = CHAR(STRING_ELT(names, j));
+    const Option* option = quorbel::commands::OptionByArgument(command, name);
+    if (option == nullptr) return *error = CommandError(name, std::string("no argument ") + name), false;
+    const R_xlen_t length = XLENGTH(value);
+    if (length != 1 && out->n != 0 && length != out->n)
+      return *error = CommandError(option->name, option->argument + " has " + std::to_string(length) +
+                                                     " values where another argument has " + std::to_string(out->n)),
+             false;
+    Given given;
+    if (length == 1 && !ReadGiven(value, 0, *option, &given)) return *error = NotAValue(*option), false;
+    if (length == 1) {
+      out->fixed.emplace_back(option, given);
+    } else {
+      out->n = length;
+      out->changing.emplace_back(option, given);
+      out->changingValues.push_back(value);
+    }
+  }
+  return true;
+}
+
 // call(index, files, options) -> list(status, answer or error, warnings):
 // files and options named lists by the package's argument names; an option
 // NULL is left out. Options of one value give one answer, a named list;
 // options of a common length n (others of one value) give a data frame of n
-// rows, one call each.
+// rows, one run each, the options of one value read once.
 SEXP QuorbelCall(SEXP indexValue, SEXP fileValues, SEXP optionValues) {
   const auto& all = quorbel::commands::Commands();
   const int index = Rf_asInteger(indexValue);
@@ -237,60 +277,30 @@ SEXP QuorbelCall(SEXP indexValue, SEXP fileValues, SEXP optionValues) {
   std::string fault;
   if (!ReadFiles(fileValues, &files, &fault))
     return ErrorOutcome(CommandError(fault, fault + " needs one file name"), 0);
-  SEXP names = Rf_getAttrib(optionValues, R_NamesSymbol);
-  std::vector<const Option*> options;
-  std::vector<SEXP> values;
-  R_xlen_t n = 0;
-  for (R_xlen_t j = 0; j < XLENGTH(optionValues); ++j) {
-    SEXP value = VECTOR_ELT(optionValues, j);
-    if (value == R_NilValue) continue;
-    const Option* option = quorbel::commands::OptionByArgument(command, CHAR(STRING_ELT(names, j)));
-    if (option == nullptr)
-      return ErrorOutcome(CommandError(CHAR(STRING_ELT(names, j)), std::string("no argument ") + CHAR(STRING_ELT(names, j))), 0);
-    const R_xlen_t length = XLENGTH(value);
-    if (length != 1 && n != 0 && length != n)
-      return ErrorOutcome(CommandError(option->name, option->argument + " has " + std::to_string(length) +
-                                                         " values where another argument has " + std::to_string(n)), 0);
-    if (length != 1) n = length;
-    options.push_back(option);
-    values.push_back(value);
-  }
-  // Options of one value are read once; those of n values on every run.
-  GivenOptions fixed, changing;
-  std::vector<SEXP> changingValues;
-  for (size_t j = 0; j < options.size(); ++j) {
-    Given given;
-    if (XLENGTH(values[j]) == 1 && !ReadGiven(values[j], 0, *options[j], &given))
-      return ErrorOutcome(CommandError(options[j]->name, options[j]->argument + " is NA: give a value, or leave it out"), 0);
-    if (XLENGTH(values[j]) == 1) {
-      fixed.emplace_back(options[j], given);
-    } else {
-      changing.emplace_back(options[j], given);
-      changingValues.push_back(values[j]);
-    }
-  }
-  quorbel::commands::GivenRunner runner(quorbel::host::LinkedApi(), command, files, fixed);
-  quorbel::commands::Columns table(static_cast<size_t>(n));
+  CallOptions options;
+  CommandError refused("", "");
+  if (!ReadOptions(command, optionValues, &options, &refused)) return ErrorOutcome(refused, 0);
+  quorbel::commands::GivenRunner runner(quorbel::host::LinkedApi(), command, files, options.fixed);
+  quorbel::commands::Columns table(static_cast<size_t>(options.n));
   Value single;
   std::vector<quorbel::commands::Warning> warnings;
-  for (R_xlen_t i = 0; i < (n > 0 ? n : 1); ++i) {
-    for (size_t j = 0; j < changing.size(); ++j)
-      if (!ReadGiven(changingValues[j], i, *changing[j].first, &changing[j].second))
-        return ErrorOutcome(CommandError(changing[j].first->name,
-                                         changing[j].first->argument + " is NA: give a value, or leave it out"),
-                            i + 1);
+  for (R_xlen_t i = 0; i < (options.n > 0 ? options.n : 1); ++i) {
+    const R_xlen_t element = options.n > 0 ? i + 1 : 0;
+    for (size_t j = 0; j < options.changing.size(); ++j)
+      if (!ReadGiven(options.changingValues[j], i, *options.changing[j].first, &options.changing[j].second))
+        return ErrorOutcome(NotAValue(*options.changing[j].first), element);
     try {
-      Answer answer = runner.Run(changing);
+      Answer answer = runner.Run(options.changing);
       warnings.insert(warnings.end(), answer.warnings.begin(), answer.warnings.end());
-      if (n > 0) table.Add(answer.value);
+      if (options.n > 0) table.Add(answer.value);
       else single = std::move(answer.value);
     } catch (const CommandError& error) {
-      return ErrorOutcome(error, n > 0 ? i + 1 : 0);
+      return ErrorOutcome(error, element);
     } catch (const std::exception& failure) {
-      return ErrorOutcome(CommandError("", std::string("internal error: ") + failure.what()), n > 0 ? i + 1 : 0);
+      return ErrorOutcome(CommandError("", std::string("internal error: ") + failure.what()), element);
     }
   }
-  SEXP answer = PROTECT(n > 0 ? Frame(table, n) : ToR(single));
+  SEXP answer = PROTECT(options.n > 0 ? Frame(table, options.n) : ToR(single));
   SEXP out = Outcome(0, answer, warnings);
   UNPROTECT(1);
   return out;
