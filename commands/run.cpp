@@ -46,11 +46,18 @@ double QuantileOf(ZRule rule, double level) {
   return boost::math::quantile(boost::math::normal(), 1 - (1 - level / 100) / 2);
 }
 
+// The option a command's normal quantile comes from: its first level (the
+// confidence; a power or a herd sensitivity comes after it), or null.
+const Option* LevelOption(const Args& args) {
+  for (const auto& [option, text] : args.inEffect())
+    if (option->kind == OptionKind::kLevel) return option;
+  return nullptr;
+}
+
 // The level of a command that has one, or NaN.
 double LevelOf(const Args& args) {
   for (const auto& [option, text] : args.inEffect())
-    if (option->kind == OptionKind::kLevel && std::string(option->name) == "--confidence")
-      return std::strtod(text.c_str(), nullptr);
+    if (option == LevelOption(args)) return std::strtod(text.c_str(), nullptr);
   return NAN;
 }
 
@@ -123,7 +130,7 @@ std::string SettingsLine(const Command& command, const Args& args) {
     for (char& c : words) c = c == '_' ? ' ' : c;
     line += (line.empty() ? "" : ", ") + words + " " + text + (option->kind == OptionKind::kLevel ? " %" : "");
     const double level = std::strtod(text.c_str(), nullptr);
-    if (std::string(option->name) == "--confidence" && command.z != ZRule::kNone && level > 0 && level < 100)
+    if (option == LevelOption(args) && command.z != ZRule::kNone && level > 0 && level < 100)
       line += " (z = " + DoubleText(QuantileOf(command.z, level)) + ")";
   }
   return line.empty() ? "" : "[" + line + "]\n";
