@@ -179,13 +179,33 @@ Args::Args(const std::vector<std::string>& words, const std::vector<Option>& kno
       positional_.push_back(word);
     }
   }
+  Complete();
+}
+
+Args::Args(const std::vector<Option>& known, std::vector<std::string> files,
+           const std::vector<std::pair<const Option*, std::string>>& values)
+    : known_(&known), values_(known.size()), given_(known.size(), 0), doubles_(known.size(), NAN),
+      positional_(std::move(files)) {
+  for (const auto& [option, text] : values) {
+    const size_t at = static_cast<size_t>(option - known.data());
+    if (at >= known.size()) throw std::logic_error("an option of another command");
+    if (given_[at]) throw UsageError(option->name, std::string(option->name) + " is given twice");
+    given_[at] = 1;
+    values_[at] = option->kind == OptionKind::kFlag ? text : Normalized(*option, text);
+  }
+  Complete();
+}
+
+void Args::Complete() {
+  const std::vector<Option>& known = *known_;
   for (size_t at = 0; at < known.size(); ++at) {
     const Option& option = known[at];
     if (!given_[at] && option.fallback != nullptr) {
       values_[at] = option.fallback;
       given_[at] = 1;
     }
-    if (!given_[at] && !option.optional) throw UsageError(option.name, std::string("missing ") + option.name + ": " + option.allowed);
+    if (!given_[at] && !option.optional)
+      throw UsageError(option.name, std::string("missing ") + option.name + ": " + option.allowed);
     if (given_[at]) inEffect_.emplace_back(&option, values_[at]);
   }
 }

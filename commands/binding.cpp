@@ -124,21 +124,27 @@ std::string WordOfGiven(const Option& option, const Given& given) {
   return WordOf(given.number);
 }
 
-void AddWords(const GivenOptions& options, std::vector<std::string>* words) {
+void AddWords(const GivenOptions& options, std::vector<std::pair<const Option*, std::string>>* words) {
   for (const auto& [option, given] : options) {
     if (given.type == Given::Type::kFlag && !given.flag) continue;
-    words->push_back(option->name);
-    if (given.type != Given::Type::kFlag) words->push_back(WordOfGiven(*option, given));
+    words->emplace_back(option, WordOfGiven(*option, given));
   }
 }
 
 }  // namespace
 
+// The files a command takes, refused when more are given.
+const std::vector<std::string>& Files(const Command& command, const std::vector<std::string>& files) {
+  if (files.size() > command.positionals.size())
+    throw CommandError("", "unexpected file '" + files[command.positionals.size()] + "'");
+  return files;
+}
+
 Answer RunGiven(const host::Api& api, const Command& command, const std::vector<std::string>& files,
                 const GivenOptions& options) {
-  std::vector<std::string> words(files);
+  std::vector<std::pair<const Option*, std::string>> words;
   AddWords(options, &words);
-  const Args args(words, command.options, command.positionals.size());
+  const Args args(command.options, Files(command, files), words);
   return Execute(command, api, args);
 }
 
@@ -148,10 +154,10 @@ Answer GivenRunner::Run(const GivenOptions& changing) {
   bool flags = false;
   for (const auto& entry : changing) flags |= entry.second.type == Given::Type::kFlag;
   if (args_ == nullptr || flags) {
-    std::vector<std::string> words(files_);
+    std::vector<std::pair<const Option*, std::string>> words;
     AddWords(fixed_, &words);
     AddWords(changing, &words);
-    auto args = std::make_unique<Args>(words, command_.options, command_.positionals.size());
+    auto args = std::make_unique<Args>(command_.options, Files(command_, files_), words);
     if (flags) return Execute(command_, api_, *args);
     args_ = std::move(args);
   } else {
@@ -172,6 +178,9 @@ bool IsWholeInJson(const Value& value) {
   if (value.type == Value::Type::kInt) return true;
   if (value.type != Value::Type::kFloat && value.type != Value::Type::kDouble) return false;
   if (value.number != std::floor(value.number)) return false;  // a point in any case
+  // Whole numbers below these are written in digits (a double's 15, a
+  // float's 6); above, the text decides (1e+06 reads back as a float).
+  if (std::fabs(value.number) < (value.type == Value::Type::kDouble ? 1e15 : 1e6)) return true;
   return ScalarText(value).find_first_not_of("-0123456789") == std::string::npos;
 }
 

@@ -98,6 +98,10 @@ class Args {
   // more is an error, as are unknown and repeated options. "--name=value"
   // works as "--name value".
   Args(const std::vector<std::string>& words, const std::vector<Option>& known, size_t positionals = 0);
+  // The same from values already paired with their options (the bindings'
+  // way, without words): each read by its kind, defaults filled in.
+  Args(const std::vector<Option>& known, std::vector<std::string> files,
+       const std::vector<std::pair<const Option*, std::string>>& values);
   float Float(const char* name) const;
   float FloatOr(const char* name, float fallback) const;
   int Int(const char* name) const;
@@ -125,6 +129,8 @@ class Args {
   const std::string& Value(const char* name) const;
   // The option of that name's place among the command's options, or -1.
   int IndexOf(const char* name) const;
+  // Fills in the defaults, refuses a missing option, lists those in effect.
+  void Complete();
   const std::vector<Option>* known_;
   std::vector<std::string> values_;  // by the options' places
   std::vector<char> given_;          // the option has a value (its own or its default)

@@ -25,6 +25,7 @@ using quorbel::commands::Value;
 // QuorbelError; warn(list_of_warning_dicts) issues QuorbelWarnings.
 PyObject* g_raise = nullptr;
 PyObject* g_warn = nullptr;
+PyObject* g_arrayType = nullptr;  // numpy.ndarray, or None without NumPy
 
 // The keys of answers, made once.
 PyObject* Key(const std::string& key) {
@@ -178,15 +179,56 @@ PyObject* RunOne(const Command& command, const std::vector<std::string>& files, 
   }
 }
 
-// call(index, files, keywords) -> the answer of one command as a dict.
+bool IsArray(PyObject* value) {
+  return PyList_Check(value) || PyTuple_Check(value) ||
+         (g_arrayType != nullptr && g_arrayType != Py_None && PyObject_TypeCheck(value, reinterpret_cast<PyTypeObject*>(g_arrayType)));
+}
+
+// The files given by keyword (list=...) moved after those given in order;
+// false with a TypeError for too many.
+bool GatherFiles(const Command& command, PyObject** filesTuple, PyObject* keywords) {
+  const Py_ssize_t given = PyTuple_GET_SIZE(*filesTuple), taken = static_cast<Py_ssize_t>(command.positionals.size());
+  if (given > taken) {
+    PyErr_Format(PyExc_TypeError, "%s takes %zd files", quorbel::commands::FunctionName(command).c_str(), taken);
+    return false;
+  }
+  for (Py_ssize_t i = given; i < taken; ++i) {
+    const std::string name = quorbel::commands::ArgumentName(command.positionals[static_cast<size_t>(i)]);
+    PyObject* file = PyDict_GetItemString(keywords, name.c_str());
+    if (file == nullptr) break;
+    PyObject* longer = PyTuple_New(i + 1);
+    for (Py_ssize_t j = 0; j < i; ++j) {
+      Py_INCREF(PyTuple_GET_ITEM(*filesTuple, j));
+      PyTuple_SET_ITEM(longer, j, PyTuple_GET_ITEM(*filesTuple, j));
+    }
+    Py_INCREF(file);
+    PyTuple_SET_ITEM(longer, i, file);
+    Py_DECREF(*filesTuple);
+    *filesTuple = longer;
+    PyDict_DelItemString(keywords, name.c_str());
+  }
+  return true;
+}
+
+// call(index, files, keywords) -> the answer of one command as a dict, or
+// NotImplemented when an argument is an array (a vector call).
 PyObject* Call(PyObject*, PyObject* args) {
   Py_ssize_t index;
   PyObject *filesTuple, *keywords;
   if (!PyArg_ParseTuple(args, "nO!O!", &index, &PyTuple_Type, &filesTuple, &PyDict_Type, &keywords)) return nullptr;
   const Command* command = CommandAt(index);
+  if (command == nullptr) return nullptr;
+  PyObject *key, *value;
+  Py_ssize_t position = 0;
+  while (PyDict_Next(keywords, &position, &key, &value))
+    if (IsArray(value)) Py_RETURN_NOTIMPLEMENTED;
+  Py_INCREF(filesTuple);
+  if (!command->positionals.empty() && !GatherFiles(*command, &filesTuple, keywords)) return Py_DECREF(filesTuple), nullptr;
   std::vector<std::string> files;
   std::vector<std::pair<const quorbel::commands::Option*, PyObject*>> given;
-  if (command == nullptr || !ReadFiles(filesTuple, &files) || !ReadKeywords(*command, keywords, &given)) return nullptr;
+  const bool read = ReadFiles(filesTuple, &files) && ReadKeywords(*command, keywords, &given);
+  Py_DECREF(filesTuple);
+  if (!read) return nullptr;
   GivenOptions options(given.size());
   for (size_t i = 0; i < given.size(); ++i) {
     options[i].first = given[i].first;
@@ -277,10 +319,14 @@ PyObject* CallMany(PyObject*, PyObject* args) {
   return result;
 }
 
-// setup(raise_error, warn): the package's callbacks.
+// setup(raise_error, warn, array_type): the package's callbacks, and the
+// type of NumPy's arrays (or None).
 PyObject* Setup(PyObject*, PyObject* args) {
-  PyObject *raise, *warn;
-  if (!PyArg_ParseTuple(args, "OO", &raise, &warn)) return nullptr;
+  PyObject *raise, *warn, *arrayType;
+  if (!PyArg_ParseTuple(args, "OOO", &raise, &warn, &arrayType)) return nullptr;
+  Py_XDECREF(g_arrayType);
+  Py_INCREF(arrayType);
+  g_arrayType = arrayType;
   Py_XDECREF(g_raise);
   Py_XDECREF(g_warn);
   Py_INCREF(raise);
@@ -298,7 +344,7 @@ PyObject* CommandTable(PyObject*, PyObject*) {
 PyMethodDef kMethods[] = {
     {"call", Call, METH_VARARGS, "call(index, files, keywords) -> answer"},
     {"call_many", CallMany, METH_VARARGS, "call_many(index, files, keywords, columns, n) -> [answer] * n"},
-    {"setup", Setup, METH_VARARGS, "setup(raise_error, warn)"},
+    {"setup", Setup, METH_VARARGS, "setup(raise_error, warn, array_type)"},
     {"commands", CommandTable, METH_NOARGS, "the table of commands, as JSON"},
     {nullptr, nullptr, 0, nullptr},
 };

@@ -83,7 +83,7 @@ def _warn(warnings):
         _warnings.warn(QuorbelWarning(warning), stacklevel=4)
 
 
-_quorbel.setup(_raise, _warn)
+_quorbel.setup(_raise, _warn, None if numpy is None else numpy.ndarray)
 
 
 _CELLS = {'i': 'int64', 'f': 'float64', 'b': 'bool'}
@@ -110,16 +110,12 @@ def _make(index, command):
     files = [p.lower() for p in positionals]
 
     def call(*args, **kwargs):
-        if len(args) > len(files):
-            raise TypeError('%s takes %d positional arguments (%s)' % (python_name, len(files), ', '.join(files)))
+        answer = _quorbel.call(index, args, kwargs)  # NotImplemented when an argument is an array
+        if answer is not NotImplemented:
+            return answer
         for f in files[len(args):]:
             if f in kwargs:
                 args += (kwargs.pop(f),)
-        for value in kwargs.values():
-            if isinstance(value, _ARRAYS):
-                break
-        else:
-            return _quorbel.call(index, args, kwargs)
         arrays = [k for k, v in kwargs.items() if isinstance(v, _ARRAYS)]
         if numpy is None:
             raise TypeError('array arguments need NumPy')
