@@ -9,6 +9,7 @@
 
 #include "quorbel.h"
 #include "quorbel_exact.h"
+#include "quorbel_freedom.h"
 
 namespace quorbel::host {
 
