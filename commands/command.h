@@ -248,6 +248,7 @@ void AddComparisonCommands(std::vector<Command>& commands);
 void AddDetectionCommands(std::vector<Command>& commands);
 void AddListCommands(std::vector<Command>& commands);
 void AddExactCommands(std::vector<Command>& commands);
+void AddFreedomCommands(std::vector<Command>& commands);
 
 // Option texts several commands share.
 inline constexpr const char* kConfidenceText = "a whole percentage, 90 to 99";

@@ -52,6 +52,13 @@ constexpr Label kOptionLabels[] = {
     {"--specificity-target", "Population specificity target", "proportion"},
     {"--count", "Units to select", "units"},
     {"--seed", "Seed", "whole number; empty for a fresh one"},
+    {"--target", "Population sensitivity target", "proportion"},
+    {"--prior", "Prior probability of freedom", "proportion"},
+    {"--introduction", "Probability of introduction per period", "proportion"},
+    {"--pools", "Pools", "pools"},
+    {"--pool-size", "Pool size", "units per pool"},
+    {"--groups", "Risk groups", "relative risk:share:units:sensitivity"},
+    {"--sensitivities", "Sensitivities of the periods or components", "proportions"},
 };
 
 constexpr Label kFileLabels[] = {

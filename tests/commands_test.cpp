@@ -13,6 +13,7 @@
 #include "files.h"
 #include "guides.h"
 #include "quorbel_exact.h"
+#include "quorbel_freedom.h"
 #include "support.h"
 
 namespace quorbel::test {
@@ -140,6 +141,16 @@ TEST(CommandErrors, CarryTheirCodeArgumentLineAndField) {
         "--specificity", "0.98", "--sensitivity2", "0.9", "--specificity2", "0.9", "--combination", "both"},
        2, 0, "--combination", -1, -1},
       {With(kSimpleRandom, {"extra"}), 2, 0, "", -1, -1},
+      {{"freedom", "sensitivity", "--population", "1000", "--sample", "1001", "--prevalence", "0.01"}, 1,
+       QUORBEL_FREEDOM_E_SAMPLE, "--sample", -1, -1},
+      {{"freedom", "sample-size", "--prevalence", "1"}, 1, QUORBEL_FREEDOM_E_PREVALENCE, "--prevalence", -1, -1},
+      {{"freedom", "probability", "--sensitivities", "0.5,1.2"}, 1, QUORBEL_FREEDOM_E_PERIODS, "--sensitivities", -1,
+       -1},
+      {{"freedom", "combine", "--sensitivities", "0.5,high"}, 2, 0, "--sensitivities", -1, -1},
+      {{"freedom", "pooled", "--prevalence", "0.01", "--pools", "0", "--pool-size", "5"}, 1, QUORBEL_FREEDOM_E_POOLS,
+       "--pools and --pool-size", -1, -1},
+      {{"freedom", "risk-based", "--prevalence", "0.01", "--groups", "5:0.5:10:0.9,1:0.4:10:0.9"}, 1,
+       QUORBEL_FREEDOM_E_GROUPS, "--groups", -1, -1},
   };
   for (const Refusal& refusal : refusals) {
     const Ran ran = RunWords(refusal.words);
@@ -151,6 +162,17 @@ TEST(CommandErrors, CarryTheirCodeArgumentLineAndField) {
     EXPECT_EQ(ran.error.field, refusal.field);
   }
   EXPECT_EQ(ReadBytes(out), "") << "a refused selection wrote its result file";
+}
+
+// No sample of 1000 finds its one diseased unit (P 0.001) with 0.9 when
+// the test's sensitivity is 0.8: the answer says so, and warns.
+TEST(CommandWarnings, UnreachableFreedomTargetWarns) {
+  const Ran ran = RunWords({"freedom", "sample-size", "--population", "1000", "--prevalence", "0.001",
+                            "--sensitivity", "0.8", "--target", "0.9"});
+  ASSERT_EQ(ran.status, 0) << ran.error.what();
+  EXPECT_FALSE(Path(ran.answer, {"reachable"}).boolean);
+  EXPECT_EQ(ran.answer.Find("sampleSize"), nullptr);
+  EXPECT_TRUE(HasWarning(ran, "target-unreachable"));
 }
 
 // The bindings' view of an error: names as they spell them, the code in

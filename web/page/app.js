@@ -63,7 +63,7 @@
     const hint = option.allowed + (option.default ? ' (default ' + option.default + ')' : option.optional ? ' (optional)' : '');
     const input = element('input', {id, name: option.name, type: 'text', value: value || '',
                                     placeholder: option.default || '', 'aria-describedby': id + '-hint ' + id + '-error',
-                                    inputmode: /strata|seed/.test(option.name) ? null : 'decimal',
+                                    inputmode: option.kind === 'records' || /seed/.test(option.name) ? null : 'decimal',
                                     spellcheck: 'false'});
     return element('div', {class: 'field'},
                    element('label', {for: id}, label + ' ', unit ? element('span', {class: 'unit', text: '(' + unit + ')'}) : null),
