@@ -202,7 +202,7 @@ void Args::Complete() {
     const Option& option = known[at];
     if (!given_[at] && option.fallback != nullptr) {
       values_[at] = option.fallback;
-      given_[at] = 1;
+      given_[at] = kDefaulted;
     }
     if (!given_[at] && !option.optional)
       throw UsageError(option.name, std::string("missing ") + option.name + ": " + option.allowed);
@@ -231,6 +231,11 @@ int Args::IndexOf(const char* name) const {
 bool Args::Has(const char* name) const {
   const int at = IndexOf(name);
   return at >= 0 && given_[static_cast<size_t>(at)];
+}
+
+bool Args::Given(const char* name) const {
+  const int at = IndexOf(name);
+  return at >= 0 && given_[static_cast<size_t>(at)] == 1;
 }
 
 const std::string& Args::Value(const char* name) const {
@@ -297,7 +302,8 @@ double Args::Population(const char* name) const {
 
 int Args::IntOr(const char* name, int fallback) const { return Has(name) ? Int(name) : fallback; }
 
-std::vector<std::vector<std::string>> Args::Records(const char* name, size_t fields) const {
+std::vector<std::vector<std::string>> Args::Records(const char* name, size_t fields, size_t most) const {
+  most = std::max(most, fields);
   std::vector<std::vector<std::string>> records;
   const std::string& text = Value(name);
   size_t start = 0;
@@ -311,9 +317,11 @@ std::vector<std::vector<std::string>> Args::Records(const char* name, size_t fie
       if (colon == comma) break;
       from = colon + 1;
     }
-    if (record.size() != fields)
-      throw UsageError(name, std::string(name) + " '" + text.substr(start, comma - start) + "' should have " +
-                       std::to_string(fields) + " fields separated by ':'");
+    if (record.size() < fields || record.size() > most)
+      throw UsageError(name, std::string(name) + " record " + std::to_string(records.size() + 1) + " '" +
+                                 text.substr(start, comma - start) + "' should have " + std::to_string(fields) +
+                                 (most > fields ? " or " + std::to_string(most) : std::string()) +
+                                 " fields separated by ':'");
     records.push_back(record);
     start = comma + 1;
   }

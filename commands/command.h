@@ -111,10 +111,12 @@ class Args {
   // exact layer, which takes it, checks that it is whole and in range.
   double Population(const char* name) const;
   int IntOr(const char* name, int fallback) const;
-  bool Has(const char* name) const;
+  bool Has(const char* name) const;    // given, or taken by default
+  bool Given(const char* name) const;  // given in the words (or by the binding)
   const std::string& Text(const char* name) const { return Value(name); }
-  // A comma-separated list of colon-separated fields: "1000:0.3,2000:0.1".
-  std::vector<std::vector<std::string>> Records(const char* name, size_t fields) const;
+  // A comma-separated list of colon-separated fields: "1000:0.3,2000:0.1";
+  // each record has `fields` fields, or up to `most`.
+  std::vector<std::vector<std::string>> Records(const char* name, size_t fields, size_t most = 0) const;
   bool json() const { return json_; }  // also under --csv
   bool csv() const { return csv_; }
   const std::vector<std::string>& positional() const { return positional_; }
@@ -133,7 +135,8 @@ class Args {
   void Complete();
   const std::vector<Option>* known_;
   std::vector<std::string> values_;  // by the options' places
-  std::vector<char> given_;          // the option has a value (its own or its default)
+  static constexpr char kDefaulted = 2;
+  std::vector<char> given_;          // the option has a value: 1 its own, kDefaulted its default
   mutable std::vector<double> doubles_;  // each value read as a double, once; NaN until then
   std::vector<std::pair<const Option*, std::string>> inEffect_;
   std::vector<std::string> positional_;

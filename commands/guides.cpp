@@ -73,36 +73,27 @@ const std::vector<CommandGuide> kGuides = {
      {"detect", "exact", "--population", "1000", "--prevalence", "0.05", "--sensitivity", "0.95", "--specificity",
       "0.98"},
      "Positive at c or more reactors, c the smallest that keeps the specificity target (default 0.95)."},
-    {"freedom", "sensitivity", kAbsence, "How likely is my sample to find disease present at a design prevalence?",
-     {"freedom", "sensitivity", "--population", "1000", "--sample", "100", "--prevalence", "0.01", "--sensitivity",
-      "0.9"},
-     "A population sensitivity: the chance that at least one unit tests positive were the disease present at the "
-     "design prevalence. Without --population the population is infinite."},
+    {"freedom", "sensitivity", kAbsence, "How likely is my surveillance to find disease present at a design prevalence?",
+     {"freedom", "sensitivity", "--prevalence", "0.01", "--risk-groups", "3:0.1:40,1:0.9:60", "--sensitivity", "0.9"},
+     "Three forms: simple (--sample, and --population when finite), risk-based (--risk-groups RR:SHARE:UNITS[:SE]) "
+     "and pooled (--pools and --pool-size). A risk group's relative risk compares its chance of infection with the "
+     "rest of the population; SHARE is its share of the population and UNITS the units tested in it. A pooled "
+     "design's sensitivity counts pools that react falsely too, so its specificity falls as pools are added."},
     {"freedom", "sample-size", kAbsence, "How many units must I test to demonstrate freedom from disease?",
-     {"freedom", "sample-size", "--prevalence", "0.01", "--sensitivity", "0.9", "--target", "0.95"},
-     "--target is the population sensitivity to reach (the confidence of freedom when the prior is uninformative)."},
-    {"freedom", "pooled", kAbsence, "How likely are pooled tests to find disease present at a design prevalence?",
-     {"freedom", "pooled", "--prevalence", "0.01", "--pools", "20", "--pool-size", "5", "--sensitivity", "0.9",
-      "--specificity", "0.995"},
-     "--sensitivity and --specificity are those of the test on a pool."},
-    {"freedom", "pooled-sample-size", kAbsence, "How many pools must I test to demonstrate freedom?",
-     {"freedom", "pooled-sample-size", "--prevalence", "0.01", "--pool-size", "5", "--sensitivity", "0.9"}, ""},
-    {"freedom", "risk-based", kAbsence, "What does a sample weighted towards high-risk groups detect?",
-     {"freedom", "risk-based", "--prevalence", "0.01", "--groups", "5:0.1:40:0.9,1:0.9:10:0.9"},
-     "Each group: relative risk, share of the population, units tested, test sensitivity. The effective "
-     "probability of infection of a group is the design prevalence times its risk over the population's mean risk."},
-    {"freedom", "risk-based-sample-size", kAbsence, "How large a risk-based sample reaches the target?",
-     {"freedom", "risk-based-sample-size", "--prevalence", "0.01", "--groups", "5:0.1:0.8:0.9,1:0.9:0.2:0.9"},
-     "The third field of a group is its allocation, the share of the sample taken in it; a total is split by "
-     "largest remainders, and the answer is the first total that reaches the target."},
-    {"freedom", "design-prevalence", kAbsence, "Down to which prevalence does my sample demonstrate freedom?",
+     {"freedom", "sample-size", "--prevalence", "0.01", "--sensitivity", "0.9", "--risk-groups", "3:0.1:0.5,1:0.9:0.5"},
+     "--target is the population sensitivity to reach. In the risk-based form the third field of a group is its "
+     "allocation, the share of the sample taken in it; a total is split by largest remainders, and the answer is "
+     "the first total that reaches the target. --pool-size gives the number of pools. --probability-target with "
+     "--prior (and --introduction) asks for the sensitivity that makes the probability of freedom reach it."},
+    {"freedom", "design-prevalence", kAbsence, "Down to which prevalence does my negative sample demonstrate freedom?",
      {"freedom", "design-prevalence", "--population", "500", "--sample", "50", "--sensitivity", "0.9"},
      "For a finite population the answer is a whole number of diseased units, given with its share."},
     {"freedom", "probability", kAbsence, "How sure am I of freedom after several periods of surveillance?",
-     {"freedom", "probability", "--prior", "0.5", "--introduction", "0.01", "--sensitivities", "0.9,0.9,0.9"},
-     "Each period's prior is the previous period's probability of freedom, less the chance of an introduction."},
+     {"freedom", "probability", "--prior", "0.5", "--introduction", "0.01", "--sensitivity", "0.9,0.9,0.9"},
+     "--sensitivity lists each period's population sensitivity. Each period starts from the previous period's "
+     "probability of freedom, less the chance of an introduction."},
     {"freedom", "combine", kAbsence, "What do independent surveillance components detect together?",
-     {"freedom", "combine", "--sensitivities", "0.5,0.6"}, ""},
+     {"freedom", "combine", "--sensitivity", "0.5,0.6"}, ""},
     {"select", "random", kSelect, "Which units of my list do I examine, chosen at random?",
      {"select", "random", "farms.txt", "chosen.txt", "--count", "3", "--seed", "7"},
      "LIST: one unit name per line. OUT: the chosen names, one per line (CR LF). A list ends at its first blank "

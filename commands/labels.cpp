@@ -55,10 +55,10 @@ constexpr Label kOptionLabels[] = {
     {"--target", "Population sensitivity target", "proportion"},
     {"--prior", "Prior probability of freedom", "proportion"},
     {"--introduction", "Probability of introduction per period", "proportion"},
+    {"--probability-target", "Probability of freedom to reach", "proportion"},
     {"--pools", "Pools", "pools"},
     {"--pool-size", "Pool size", "units per pool"},
-    {"--groups", "Risk groups", "relative risk:share:units:sensitivity"},
-    {"--sensitivities", "Sensitivities of the periods or components", "proportions"},
+    {"--risk-groups", "Risk groups", "relative risk:share:units[:sensitivity]"},
 };
 
 constexpr Label kFileLabels[] = {

@@ -112,41 +112,32 @@ const std::vector<CommandMethod> kMethods = {
      "reachable; sampleSize; positiveAt; populationSensitivity; populationSpecificity; or bestSensitivity when "
      "unreachable."},
     {"freedom", "sensitivity",
-     "With D = max(1, ceil(P N)) diseased units, SeP = 1 - sum over k of hyper(k; N, D, n) (1 - SE)^k; for an "
-     "infinite population SeP = 1 - (1 - SE P)^n.",
-     "Cameron and Baldock (1998), Preventive Veterinary Medicine 34; Martin, Cameron and Greiner (2007), Preventive Veterinary Medicine 79; epiR's rsu functions agree.",
-     "diseasedUnits (finite populations); populationSensitivity."},
-    {"freedom", "sample-size", "The smallest n whose population sensitivity, as freedom sensitivity computes it, reaches the target.",
-     "Cameron and Baldock (1998), Preventive Veterinary Medicine 34; Martin, Cameron and Greiner (2007), Preventive Veterinary Medicine 79; epiR's rsu functions agree.",
-     "reachable; sampleSize (when reachable); populationSensitivity (of every unit when unreachable)."},
-    {"freedom", "pooled",
-     "q = (1 - P)^k for pools of k units; SeP = 1 - ((1 - q)(1 - SE) + q SP)^r, SpP = SP^r for r pools.",
-     "Christensen and Gardner (2000), Preventive Veterinary Medicine 45; epiR's rsu.sep.rspool agrees.",
-     "populationSensitivity; populationSpecificity."},
-    {"freedom", "pooled-sample-size", "The fewest pools r whose SeP, as freedom pooled computes it, reaches the target.",
-     "Christensen and Gardner (2000), Preventive Veterinary Medicine 45.",
-     "reachable; pools; populationSensitivity; populationSpecificity."},
-    {"freedom", "risk-based",
-     "AR_g = RR_g / sum(RR SHARE), EPI_g = P AR_g; SeP = 1 - prod over groups of (1 - SE_g EPI_g)^n_g.",
-     "Martin, Cameron and Greiner (2007), Preventive Veterinary Medicine 79; epiR's rsu.sep.rb agrees.",
-     "groups [{group, relativeRisk, share, units, adjustedRisk, effectiveProbability}]; populationSensitivity."},
-    {"freedom", "risk-based-sample-size",
-     "A total n split by the allocations by largest remainders (floors, then one unit more to the largest "
-     "fractions, ties to the earlier group); the first n, counting up from 1, whose SeP reaches the target.",
-     "Martin, Cameron and Greiner (2007), Preventive Veterinary Medicine 79.",
-     "reachable; groups (with the split in units); sampleSize; populationSensitivity."},
+     "Simple: with D = max(1, ceil(P N)) diseased units, SeP = 1 - sum over k of hyper(k; N, D, n) (1 - SE)^k, and "
+     "1 - (1 - SE P)^n for an infinite population. Risk-based: AR_g = RR_g / sum(RR SHARE), EPI_g = P AR_g, "
+     "SeP = 1 - prod (1 - SE_g EPI_g)^n_g. Pooled: q = (1 - P)^k, SeP = 1 - ((1 - q)(1 - SE) + q SP)^r, SpP = SP^r.",
+     "Cameron and Baldock (1998), Preventive Veterinary Medicine 34; Martin, Cameron and Greiner (2007), Preventive Veterinary Medicine 79; Christensen and Gardner (2000), Preventive Veterinary Medicine 45 (pools); epiR's rsu functions agree.",
+     "form; diseasedUnits (simple, finite); groups [{group, relativeRisk, share, sampled, testSensitivity, "
+     "adjustedRisk, effectiveProbability}] (risk-based); sensitivity; specificity (pooled)."},
+    {"freedom", "sample-size",
+     "The smallest n (or number of pools) whose SeP, as freedom sensitivity computes it, reaches the target, by a "
+     "search over SeP itself. Risk-based: a total split by the allocations by largest remainders, the first total "
+     "counting up from 1. With a probability target PF: pi = PR (1 - PI), the SeP needed is "
+     "(1 - pi / PF) / (1 - pi), nothing when PF <= pi.",
+     "Cameron and Baldock (1998), Preventive Veterinary Medicine 34; Martin, Cameron and Greiner (2007), Preventive Veterinary Medicine 79; Christensen and Gardner (2000), Preventive Veterinary Medicine 45 (pools); epiR's rsu functions agree.",
+     "form; sensitivityNeeded (with --probability-target); reachable; sampleSize, or pools; sensitivity; "
+     "specificity (pooled); groups [{..., sampleSize}] (risk-based)."},
     {"freedom", "design-prevalence",
-     "Infinite population: P = (1 - (1 - T)^(1/n)) / SE; finite: the smallest D whose population sensitivity "
-     "reaches the target, given as D and D / N.",
-     "Cameron and Baldock (1998), Preventive Veterinary Medicine 34; Martin, Cameron and Greiner (2007), Preventive Veterinary Medicine 79; epiR's rsu functions agree.",
-     "reachable; prevalence; diseasedUnits (finite populations)."},
+     "Infinite population: P = (1 - (1 - T)^(1/n)) / SE, refused above 1; finite: the smallest D whose population "
+     "sensitivity reaches the target, given as D and D / N.",
+     "Cameron and Baldock (1998), Preventive Veterinary Medicine 34; Martin, Cameron and Greiner (2007), Preventive Veterinary Medicine 79; Christensen and Gardner (2000), Preventive Veterinary Medicine 45 (pools); epiR's rsu functions agree.",
+     "prevalence; reachable and diseased (finite populations)."},
     {"freedom", "probability",
      "pi_1 = prior (1 - PI); F_t = pi_t / (1 - S_t (1 - pi_t)); pi_(t+1) = F_t (1 - PI). Equilibrium "
      "(1 - PI / S) / (1 - PI) for the last S when S > PI, else 0.",
      "Martin, Cameron and Greiner (2007), Preventive Veterinary Medicine 79; epiR's rsu.pfree.rs agrees.",
-     "periods [{period, sensitivity, prior, probabilityFree}]; equilibrium."},
+     "periods [{period, sensitivity, prior, probability}]; equilibrium."},
     {"freedom", "combine", "1 - prod(1 - S_i) over independent components.",
-     "Martin, Cameron and Greiner (2007), Preventive Veterinary Medicine 79.", "combinedSensitivity."},
+     "Martin, Cameron and Greiner (2007), Preventive Veterinary Medicine 79.", "sensitivity."},
     {"select", "random",
      "Simple random selection without replacement: the list is shuffled and its first n units are written.",
      "Cochran (1977), Sampling techniques",

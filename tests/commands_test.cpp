@@ -144,13 +144,24 @@ TEST(CommandErrors, CarryTheirCodeArgumentLineAndField) {
       {{"freedom", "sensitivity", "--population", "1000", "--sample", "1001", "--prevalence", "0.01"}, 1,
        QUORBEL_FREEDOM_E_SAMPLE, "--sample", -1, -1},
       {{"freedom", "sample-size", "--prevalence", "1"}, 1, QUORBEL_FREEDOM_E_PREVALENCE, "--prevalence", -1, -1},
-      {{"freedom", "probability", "--sensitivities", "0.5,1.2"}, 1, QUORBEL_FREEDOM_E_PERIODS, "--sensitivities", -1,
-       -1},
-      {{"freedom", "combine", "--sensitivities", "0.5,high"}, 2, 0, "--sensitivities", -1, -1},
-      {{"freedom", "pooled", "--prevalence", "0.01", "--pools", "0", "--pool-size", "5"}, 1, QUORBEL_FREEDOM_E_POOLS,
-       "--pools and --pool-size", -1, -1},
-      {{"freedom", "risk-based", "--prevalence", "0.01", "--groups", "5:0.5:10:0.9,1:0.4:10:0.9"}, 1,
-       QUORBEL_FREEDOM_E_GROUPS, "--groups", -1, -1},
+      {{"freedom", "probability", "--sensitivity", "0.5,1.2"}, 1, QUORBEL_FREEDOM_E_PERIODS, "--sensitivity", -1, -1},
+      {{"freedom", "combine", "--sensitivity", "0.5,high"}, 2, 0, "--sensitivity", -1, -1},
+      {{"freedom", "sensitivity", "--prevalence", "0.01", "--pools", "0", "--pool-size", "5"}, 1,
+       QUORBEL_FREEDOM_E_POOLS, "--pools and --pool-size", -1, -1},
+      // Shares 0.5 + 0.4 do not sum to 1.
+      {{"freedom", "sensitivity", "--prevalence", "0.01", "--risk-groups", "5:0.5:10,1:0.4:10"}, 1,
+       QUORBEL_FREEDOM_E_GROUPS, "--risk-groups", -1, -1},
+      {{"freedom", "sensitivity", "--prevalence", "0.01", "--risk-groups", "5:0.5:10,1:0.5:many"}, 2, 0,
+       "--risk-groups", -1, -1},
+      // The simple form's --sample beside the pooled form's --pools.
+      {{"freedom", "sensitivity", "--prevalence", "0.01", "--sample", "10", "--pools", "3", "--pool-size", "5"}, 2, 0,
+       "--sample", -1, -1},
+      {{"freedom", "sample-size", "--prevalence", "0.01", "--probability-target", "1", "--prior", "0.5"}, 1,
+       QUORBEL_FREEDOM_E_TARGET, "--probability-target", -1, -1},
+      {{"freedom", "sample-size", "--prevalence", "0.01", "--probability-target", "0.9"}, 2, 0, "--prior", -1, -1},
+      // n = 2 at SE 0.5 and T 0.95: P = (1 - 0.05^0.5) / 0.5 = 1.55, above 1.
+      {{"freedom", "design-prevalence", "--sample", "2", "--sensitivity", "0.5"}, 1, QUORBEL_FREEDOM_E_SAMPLE,
+       "--sample", -1, -1},
   };
   for (const Refusal& refusal : refusals) {
     const Ran ran = RunWords(refusal.words);
@@ -172,7 +183,30 @@ TEST(CommandWarnings, UnreachableFreedomTargetWarns) {
   ASSERT_EQ(ran.status, 0) << ran.error.what();
   EXPECT_FALSE(Path(ran.answer, {"reachable"}).boolean);
   EXPECT_EQ(ran.answer.Find("sampleSize"), nullptr);
+  EXPECT_EQ(Path(ran.answer, {"sensitivity"}).number, 0.8);  // the one diseased unit, tested: SE
   EXPECT_TRUE(HasWarning(ran, "target-unreachable"));
+}
+
+// The forms of freedom sample-size and their keys. Risk groups RR 3 for 10 %
+// and 1 for 90 %, P 0.01, SE 0.9, allocations 1/2 each: the first total
+// reaching 0.95 is 198, 99 in each group (independent Python computation
+// of the definition: 1 - (1 - 0.9 x 0.025)^99 (1 - 0.9 x 0.008333)^99 =
+// 0.95013, and 197 splits 99 + 98 to 0.94975). A prior of 0.5, 1 %
+// introductions and PF 0.95 need s = (1 - 0.495 / 0.95) / 0.505 =
+// 0.9484106305367378 (rsu.sspfree.rs), which 328 units reach.
+TEST(CommandKeys, FreedomSampleSizeForms) {
+  const Ran risk = RunWords({"freedom", "sample-size", "--prevalence", "0.01", "--sensitivity", "0.9",
+                             "--risk-groups", "3:0.1:0.5,1:0.9:0.5"});
+  ASSERT_EQ(risk.status, 0) << risk.error.what();
+  EXPECT_EQ(Path(risk.answer, {"sampleSize"}).integer, 198);
+  EXPECT_EQ(Path(risk.answer, {"groups"}).items.at(0).Find("sampleSize")->integer, 99);
+  EXPECT_EQ(Path(risk.answer, {"groups"}).items.at(1).Find("sampleSize")->integer, 99);
+  const Ran needed = RunWords({"freedom", "sample-size", "--prevalence", "0.01", "--sensitivity", "0.9",
+                               "--probability-target", "0.95", "--prior", "0.5", "--introduction", "0.01"});
+  ASSERT_EQ(needed.status, 0) << needed.error.what();
+  EXPECT_NEAR(Path(needed.answer, {"sensitivityNeeded"}).number, 0.9484106305367378, 1e-12);
+  EXPECT_EQ(Path(needed.answer, {"sampleSize"}).integer, 328);
+  EXPECT_EQ(Path(needed.answer, {"settings"}).Find("target"), nullptr);  // --target played no part
 }
 
 // The bindings' view of an error: names as they spell them, the code in
