@@ -283,7 +283,11 @@ std::string SampleSizeText(const Value& answer) {
   if (form == "pooled")
     text += "  population specificity          " + Shown(answer, "specificity") +
             "\n\nEach pool that reacts falsely also counts: the population specificity falls as pools are added.\n";
-  return text;
+  if (answer.Find("sensitivityNeeded") != nullptr && Number(answer, "sensitivityNeeded") == 0)
+    return text + "\nThe prior already gives the probability of freedom asked for: no testing is needed.\n";
+  return text + "\nWere the disease present at " + ScalarText(Setting(answer, "prevalence")) + ", " +
+         Shown(answer, count) + (form == "pooled" ? " pools" : " units") + " would find it with probability " +
+         Shown(answer, "sensitivity") + ".\n";
 }
 
 // --- freedom design-prevalence ---
