@@ -181,6 +181,8 @@ const Command* FindCommand(const std::string& family, const std::string& name);
 
 // The error the tool reports when the library rejects an argument with `code`.
 CommandError Rejection(const Command& command, QuorbelResult code);
+// The same for an argument and its allowed values named by the caller.
+CommandError Rejection(const char* argument, const char* allowed, QuorbelResult code);
 
 // The name of a command's function in the bindings: sample_size_simple_random.
 std::string FunctionName(const Command& command);

@@ -36,12 +36,7 @@ std::vector<CodeBlame> FreedomBlames(const char* sensitivity = "--sensitivity") 
 // Refuses a code the library gave for an argument other than the one the
 // command's blames name for it.
 void Refuse(QuorbelResult code, const char* argument, const char* allowed) {
-  if (code == QUORBEL_OK) return;
-  CommandError error(argument, std::string(argument) + " rejected: it must be " + allowed + " (result code " +
-                                   CodeText(code) + ")", 1);
-  error.code = code;
-  error.allowed = allowed;
-  throw error;
+  if (code != QUORBEL_OK) throw Rejection(argument, allowed, code);
 }
 
 // Options that belong to another form of the command than the one chosen.

@@ -20,16 +20,18 @@ const Command* FindCommand(const std::string& family, const std::string& name) {
   return nullptr;
 }
 
+CommandError Rejection(const char* argument, const char* allowed, QuorbelResult code) {
+  CommandError error(argument,
+                     std::string(argument) + " rejected: it must be " + allowed + " (result code " + CodeText(code) + ")",
+                     1);
+  error.code = code;
+  error.allowed = allowed;
+  return error;
+}
+
 CommandError Rejection(const Command& command, QuorbelResult code) {
   for (const CodeBlame& blame : command.blames)
-    if (blame.code == code) {
-      CommandError error(blame.argument, std::string(blame.argument) + " rejected: it must be " + blame.allowed +
-                                             " (result code " + CodeText(code) + ")",
-                         1);
-      error.code = code;
-      error.allowed = blame.allowed;
-      return error;
-    }
+    if (blame.code == code) return Rejection(blame.argument, blame.allowed, code);
   CommandError error("", "the library failed (result code " + CodeText(code) + ")", 1);
   error.code = code;
   return error;
