@@ -95,6 +95,10 @@ TEST(Freedom, SampleSizes) {
   const SizeCase cases[] = {
       {INFINITY, 0.01, 0.9, 0.95, 1, 332},  // rsu.sssep.rs(N = NA, pstar = 0.01, se.p = 0.95, se.u = 0.9)
       {1000, 0.01, 0.9, 0.95, 1, 287},      // the first n with 1 - sum(dhyper(...) 0.1^k) >= 0.95 (R, full sums)
+      // R, full sums: 0.9530 at 50 and 0.9490 at 49 (epiR's approximation: 51).
+      {100, 0.05, 0.9, 0.95, 1, 50},
+      // R, full sums: 0.9540 at 28 and 0.9467 at 27 (epiR's approximation: 29).
+      {50, 0.1, 0.8, 0.95, 1, 28},
       // SE P = 0.5 and target 0.75: the logarithm is exactly 2 and SeP(2) is
       // exactly 0.75, which reaches the target.
       {INFINITY, 0.5, 1, 0.75, 1, 2},
