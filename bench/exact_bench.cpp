@@ -41,19 +41,25 @@ void BM_Exact_Design(benchmark::State& state) {
   const double population = static_cast<double>(state.range(0));
   const double prevalence = static_cast<double>(state.range(1)) / 10000.0;
   const double specificity = static_cast<double>(state.range(2)) / 1000.0;
+  const double sensitivity = static_cast<double>(state.range(3)) / 1000.0;
   for (auto _ : state) {
     QuorbelExactDesign r;
-    benchmark::DoNotOptimize(QuorbelExact_Design(population, prevalence, 0.95, specificity, 95, 0.95, &r));
+    benchmark::DoNotOptimize(QuorbelExact_Design(population, prevalence, sensitivity, specificity, 95, 0.95, &r));
     benchmark::DoNotOptimize(r);
   }
 }
 // The freecalc case; an unreachable one; N = 10^7 answered by 10,505 animals
-// (perfect test) and by 59,392 animals positive at 73 (Sp 0.999).
+// (perfect test), by 59,392 animals positive at 73 (Sp 0.999), by 141,075
+// positive at 1,473 (P 0.001, Se 0.9, Sp 0.99) and by 61,964 positive at
+// 6,320 (P 0.01, Se 0.5, Sp 0.9: the sensitivity at the runs' ends rises
+// slowly, so many blocks of cut-offs are summed).
 BENCHMARK(BM_Exact_Design)
-    ->Args({1000, 500, 980})
-    ->Args({1000, 100, 980})
-    ->Args({10000000, 3, 1000})
-    ->Args({10000000, 5, 999})
+    ->Args({1000, 500, 980, 950})
+    ->Args({1000, 100, 980, 950})
+    ->Args({10000000, 3, 1000, 950})
+    ->Args({10000000, 5, 999, 950})
+    ->Args({10000000, 10, 990, 900})
+    ->Args({10000000, 100, 900, 500})
     ->Unit(benchmark::kMillisecond);
 
 // The fewest herds of a two-stage design: the worked two-stage case (500

@@ -1,10 +1,20 @@
 // QuorbelExact_Design: the smallest sample that reaches the level, with the
 // cut-off the specificity target asks for. See quorbel_exact.h.
 //
-// c(n) never falls as n grows, and for a fixed c the sensitivity never falls
-// as n grows (a larger sample holds a smaller one). So the search takes the
-// runs of n with equal c(n) in turn, tests the last n of each run, and
-// bisects the first run whose last n qualifies.
+// c(n), the smallest cut-off that keeps the specificity target, never falls
+// as n grows and rises by at most one at a time, so the samples fall into
+// runs of equal c. Each run ends at last(c), the largest n whose
+// specificity at c still meets the target; the sensitivity at c never falls
+// as n grows (a larger sample holds a smaller one). The answer lies in the
+// first run whose last n reaches the level, bisected within that run.
+//
+// Runs are not taken one by one: for the cut-offs a .. b the sensitivity at
+// any run end is at most the sensitivity of last(b) animals at cut-off a
+// (more animals, a lower cut-off), so a block of runs whose bound falls
+// short of the level is passed over whole. Blocks double while they are
+// passed over and halve when they are not, so the sums are taken near the
+// answer rather than at the largest samples.
+#include <algorithm>
 #include <cstdint>
 
 #include "exact/checks.h"
@@ -14,6 +24,10 @@ using namespace quorbel::exact;
 
 namespace {
 
+// Bounds are compared with this margin so that rounding in the sums never
+// passes over a run that qualifies; it can only cost an extra halving.
+constexpr double kBoundMargin = 1e-12;
+
 struct Search {
   int64_t population, largest;  // population 0: infinite
   double prevalence, se, sp, level, target;
@@ -21,26 +35,46 @@ struct Search {
   double Sensitivity(int64_t n, int64_t c) const { return PopulationSensitivity(population, n, prevalence, se, sp, c); }
   bool Specific(int64_t n, int64_t c) const { return PopulationSpecificity(n, sp, c) >= target; }
 
-  // c(n): the smallest c >= `from` that meets the specificity target.
-  int64_t CutOff(int64_t n, int64_t from) const {
-    int64_t c = from;
-    while (!Specific(n, c)) ++c;
-    return c;
+  // c(n): the smallest cut-off that meets the specificity target
+  // (n + 1 always does: no sample of n shows n + 1 reactors).
+  int64_t CutOff(int64_t n) const {
+    int64_t bad = 0, good = n + 1;
+    while (good - bad > 1) {
+      const int64_t middle = bad + (good - bad) / 2;
+      (Specific(n, middle) ? good : bad) = middle;
+    }
+    return good;
   }
 
-  // The last n >= first (at most `largest`) for which c still meets the target.
-  int64_t RunEnd(int64_t first, int64_t c) const {
-    int64_t good = first, step = 1;
-    while (good + step <= largest && Specific(good + step, c)) {
-      good += step;
-      step *= 2;
-    }
-    int64_t bad = good + step > largest ? largest + 1 : good + step;
+  // last(c): the largest n (at most `largest`) whose specificity at c meets
+  // the target, for c >= c(1); 0 when none does.
+  int64_t RunEnd(int64_t c) const {
+    int64_t good = 0, bad = largest + 1;
     while (bad - good > 1) {
       const int64_t middle = good + (bad - good) / 2;
       (Specific(middle, c) ? good : bad) = middle;
     }
     return good;
+  }
+
+  // The smallest cut-off in lowest .. highest whose run end reaches the
+  // level, or 0. Blocks of cut-offs grow while their bound falls short and
+  // shrink when it does not, down to single cut-offs, which are decided by
+  // their own run end.
+  int64_t FirstQualifying(int64_t lowest, int64_t highest) const {
+    int64_t width = 1;
+    for (int64_t a = lowest; a <= highest;) {
+      const int64_t b = a + std::min(width, highest - a + 1) - 1;
+      const double bound = Sensitivity(RunEnd(b), a);
+      if (a == b && bound >= level) return a;
+      if (a == b || bound < level - kBoundMargin) {
+        a = b + 1;
+        width *= 2;
+      } else {
+        width /= 2;
+      }
+    }
+    return 0;
   }
 
   // The first n in first .. last that reaches the level at cut-off c.
@@ -53,6 +87,24 @@ struct Search {
     return first;
   }
 };
+
+QuorbelExactDesign Design(const Search& s) {
+  QuorbelExactDesign out{0, 0, 0, 0.0, 0.0, 0.0};
+  const int64_t lowest = s.CutOff(1), highest = s.CutOff(s.largest);
+  const int64_t c = s.FirstQualifying(lowest, highest);
+  if (c == 0) {
+    out.bestSensitivity = s.Sensitivity(s.largest, highest);
+    return out;
+  }
+  const int64_t first = c == lowest ? 1 : s.RunEnd(c - 1) + 1;
+  const int64_t n = s.FirstReaching(first, s.RunEnd(c), c);
+  out.reachable = 1;
+  out.sampleSize = static_cast<int32_t>(n);
+  out.positiveAt = static_cast<int32_t>(c);
+  out.populationSensitivity = out.bestSensitivity = s.Sensitivity(n, c);
+  out.populationSpecificity = PopulationSpecificity(n, s.sp, c);
+  return out;
+}
 
 }  // namespace
 
@@ -69,24 +121,7 @@ extern "C" QuorbelResult QuorbelExact_Design(double population, double prevalenc
   return RunGuarded([&] {
     const Search s{units, units == 0 ? QUORBEL_EXACT_MAX_SEARCH : units, prevalence, sensitivity, specificity,
                    confidenceLevel / 100.0, specificityTarget};
-    QuorbelExactDesign out{0, 0, 0, 0.0, 0.0, 0.0};
-    int64_t c = s.CutOff(1, 1);
-    for (int64_t first = 1; first <= s.largest; c = s.CutOff(first, c)) {
-      const int64_t last = s.RunEnd(first, c);
-      if (s.Sensitivity(last, c) >= s.level) {
-        const int64_t n = s.FirstReaching(first, last, c);
-        out.reachable = 1;
-        out.sampleSize = static_cast<int32_t>(n);
-        out.positiveAt = static_cast<int32_t>(c);
-        out.populationSensitivity = out.bestSensitivity = s.Sensitivity(n, c);
-        out.populationSpecificity = PopulationSpecificity(n, specificity, c);
-        *result = out;
-        return QUORBEL_OK;
-      }
-      first = last + 1;
-    }
-    out.bestSensitivity = s.Sensitivity(s.largest, s.CutOff(s.largest, 1));
-    *result = out;
+    *result = Design(s);
     return QUORBEL_OK;
   });
 }

@@ -24,11 +24,12 @@ sep <- function(N, n, P, se, sp, c) {
   sum(dhyper(y, D, N - D, n) * sapply(y, function(k) reactors_at_least(k, se, n - k, q, c)))
 }
 spp <- function(n, sp, c) pbinom(c - 1, n, 1 - sp)
-cutoff <- function(n, sp, target) { c <- 1; while (spp(n, sp, c) < target) c <- c + 1; c }
+cutoff <- function(n, sp, target, from = 1) { c <- from; while (spp(n, sp, c) < target) c <- c + 1; c }
 design <- function(N, P, se, sp, level, target) {
   largest <- if (is.infinite(N)) 1e6 else N
+  c <- 1
   for (n in 1:largest) {
-    c <- cutoff(n, sp, target)
+    c <- cutoff(n, sp, target, c)  # c(n) never falls as n grows
     s <- sep(N, n, P, se, sp, c)
     if (s >= level / 100) return(list(reachable = TRUE, n = n, c = c, sep = s, spp = spp(n, sp, c)))
   }
@@ -54,7 +55,8 @@ emit("};")
 emit("// {population (0: infinite), prevalence, Se, Sp, level, target, reachable, n, positiveAt, SeP or best}")
 emit("const DesignCase kDesignCases[] = {")
 designs <- list(c(1000, 0.05, 0.95, 0.98, 95, 0.95), c(1000, 0.01, 0.95, 0.98, 95, 0.95), c(Inf, 0.02, 0.9, 1, 95, 0.95),
-                c(50, 0.1, 1, 1, 95, 0.95), c(1, 1, 1, 1, 95, 0.95), c(5000, 0.02, 0.8, 0.99, 99, 0.9))
+                c(50, 0.1, 1, 1, 95, 0.95), c(1, 1, 1, 1, 95, 0.95), c(5000, 0.02, 0.8, 0.99, 99, 0.9),
+                c(Inf, 0.1, 0.5, 0.9, 95, 0.95), c(2000, 0.1, 0.5, 0.9, 95, 0.95))
 for (d in designs) {
   r <- design(d[1], d[2], d[3], d[4], d[5], d[6])
   emit("    {%s, %s, %s, %s, %s, %s, %s, %d, %d, %s},", if (is.infinite(d[1])) "0" else num(d[1]), num(d[2]), num(d[3]),
