@@ -419,6 +419,7 @@ void AddFreedomCommands(std::vector<Command>& commands) {
                       FreedomBlames(), RunProbability, ProbabilityText});
   commands.push_back({"freedom", "combine", "the sensitivity of independent components together", {components},
                       FreedomBlames(), RunCombine, CombineText});
+  AddFreedomTwoStageCommand(commands);
 }
 
 }  // namespace quorbel::commands

@@ -94,6 +94,15 @@ const std::vector<CommandGuide> kGuides = {
      "probability of freedom, less the chance of an introduction."},
     {"freedom", "combine", kAbsence, "What do independent surveillance components detect together?",
      {"freedom", "combine", "--sensitivity", "0.5,0.6"}, ""},
+    {"freedom", "two-stage", kAbsence, "How many herds, and animals in each herd of my list, must I test for freedom?",
+     {"freedom", "two-stage", "herds.txt", "designs.txt", "--herd-prevalence", "0.3", "--within-herd-prevalence",
+      "0.1", "--sensitivity", "0.9"},
+     "LIST: name and animals per line, split at the list separator in effect; --herd-size infinite takes every "
+     "herd as of unknown size (its animals are not read). Each herd tests the fewest animals whose exact herd "
+     "sensitivity reaches --herd-sensitivity, or all of them when none does. The herd stage counts on the smallest "
+     "herd sensitivity achieved, so the survey reaches --target whichever herds are drawn. OUT: name, animals, "
+     "animals to test, herd sensitivity.",
+     {"Herd A,120", "Herd B,45", "Herd C,300", "Herd D,80", "Herd E,60", "Herd F,210"}},
     {"select", "random", kSelect, "Which units of my list do I examine, chosen at random?",
      {"select", "random", "farms.txt", "chosen.txt", "--count", "3", "--seed", "7"},
      "LIST: one unit name per line. OUT: the chosen names, one per line (CR LF). A list ends at its first blank "

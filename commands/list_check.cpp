@@ -4,6 +4,7 @@
 #include "paths.h"
 
 #include <atomic>
+#include <filesystem>
 #include <cwchar>
 #include <fstream>
 #include <mutex>
@@ -104,6 +105,16 @@ void WarnAboutList(const std::string& path, int numericFields) {
                                 (g_chosen ? "the one chosen for this list"
                                                         : "it follows the user's locale: ';' for Spanish, ',' otherwise") +
                                 ")");
+}
+
+// Refuses an output that is the list itself, and an existing output unless
+// --force is given: OUT is replaced without a word otherwise.
+void GuardOutput(const Args& args, const std::string& list, const std::string& out) {
+  std::error_code error;
+  if (std::filesystem::equivalent(FilePath(list), FilePath(out), error))
+    throw UsageError("OUT", "OUT '" + out + "' is the list itself; writing it would overwrite the list");
+  if (std::filesystem::exists(FilePath(out), error) && !args.Has("--force"))
+    throw UsageError("OUT", "OUT '" + out + "' exists; give --force to replace it");
 }
 
 }  // namespace quorbel::commands

@@ -25,6 +25,10 @@ void ChooseSeparatorInEffect(char separator);
 // cluster list).
 void WarnAboutList(const std::string& path, int numericFields);
 
+// Refuses an output that is the list itself, and an existing output unless
+// --force is given.
+void GuardOutput(const Args& args, const std::string& list, const std::string& out);
+
 }  // namespace quorbel::commands
 
 #endif

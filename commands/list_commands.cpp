@@ -211,16 +211,6 @@ std::string SelectionText(const Value& answer) {
                        seed.c_str());
 }
 
-// Refuses an output that is the list itself, and an existing output unless
-// --force is given: the library replaces OUT without a word.
-void GuardOutput(const Args& args, const std::string& list, const std::string& out) {
-  std::error_code error;
-  if (std::filesystem::equivalent(FilePath(list), FilePath(out), error))
-    throw UsageError("OUT", "OUT '" + out + "' is the list itself; the selection would overwrite it");
-  if (std::filesystem::exists(FilePath(out), error) && !args.Has("--force"))
-    throw UsageError("OUT", "OUT '" + out + "' exists; give --force to replace it");
-}
-
 QuorbelResult RunSelect(const host::Api& api, const Args& args, bool proportional) {
   const auto& files = Files(args, 2, proportional ? "select pps LIST OUT --count N [--seed S] [--force]"
                                                   : "select random LIST OUT --count N [--seed S] [--force]");

@@ -138,6 +138,15 @@ const std::vector<CommandMethod> kMethods = {
      "periods [{period, sensitivity, prior, probability}]; equilibrium."},
     {"freedom", "combine", "1 - prod(1 - S_i) over independent components.",
      "Martin, Cameron and Greiner (2007), Preventive Veterinary Medicine 79.", "sensitivity."},
+    {"freedom", "two-stage",
+     "Each herd of N animals: D = max(1, ceil(PU N)); the smallest n with 1 - sum_k hyper(k; N, D, n) (1 - SE)^k "
+     ">= TH (1 - (1 - SE PU)^n for a herd of unknown size), or every animal. The herd stage takes HSe, the smallest "
+     "herd sensitivity achieved, over the H herds of the list: the smallest h with "
+     "1 - sum_k hyper(k; H, DH, h) (1 - HSe)^k >= T, DH = max(1, ceil(PH H)). epiR's rsu.sssep.rs2st counts on TH "
+     "instead of what the herds achieve.",
+     "Cameron and Baldock (1998), Preventive Veterinary Medicine 34; Martin, Cameron and Greiner (2007), Preventive Veterinary Medicine 79.",
+     "list; result; herdCount; diseasedHerds; reachable; herdsToSample; sensitivity; herdSensitivity; "
+     "herdsShortOfTarget; herds [{name, animals, sampleSize, herdSensitivity, reachable}]."},
     {"select", "random",
      "Simple random selection without replacement: the list is shuffled and its first n units are written.",
      "Cochran (1977), Sampling techniques",

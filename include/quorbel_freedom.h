@@ -32,6 +32,15 @@
  *  - Sensitivity needed for a probability of freedom PF after one period:
  *    with pi = PR (1 - PI), s = (1 - pi / PF) / (1 - pi); 0 when PF <= pi.
  *  - Independent components combined: 1 - prod(1 - S_i).
+ *  - Two-stage freedom over a list of herds of known (or unknown, infinite)
+ *    sizes, herd design prevalence PH, within-herd design prevalence PU,
+ *    animal test SE, herd target TH and survey target T: each herd tests the
+ *    smallest n whose exact herd sensitivity (the simple component's SeP
+ *    with P = PU) reaches TH, or every animal when none does; the herd stage
+ *    counts on the smallest herd sensitivity so achieved, HSe, whichever
+ *    herds are drawn, and samples the fewest herds whose SeP (the simple
+ *    component with P = PH, SE = HSe, over the H herds) reaches T, or every
+ *    herd when none does. (epiR's rsu.sssep.rs2st counts on TH itself.)
  * Arguments are checked in the order of the codes below; a failed check
  * writes nothing. */
 #ifndef QUORBEL_FREEDOM_H
@@ -54,6 +63,9 @@ extern "C" {
 #define QUORBEL_FREEDOM_E_PRIOR        0x60000209u /* prior outside 0 < PR <= 1 */
 #define QUORBEL_FREEDOM_E_INTRODUCTION 0x6000020Au /* introduction outside 0 <= PI < 1 */
 #define QUORBEL_FREEDOM_E_PERIODS      0x6000020Bu /* no period, or a sensitivity outside 0 <= S <= 1 */
+#define QUORBEL_FREEDOM_E_HERDS        0x6000020Cu /* no herd, or a herd size not a whole number >= 1 (or infinite) */
+#define QUORBEL_FREEDOM_E_WITHIN       0x6000020Du /* within-herd design prevalence outside 0 < PU < 1 */
+#define QUORBEL_FREEDOM_E_HERD_TARGET  0x6000020Eu /* herd sensitivity target outside 0 < TH < 1 */
 
 /* SeP of a simple component; *diseased is D (0 for an infinite population).
  * Checks: population, sample, prevalence, sensitivity. */
@@ -79,6 +91,7 @@ typedef struct QuorbelFreedomGroup {
   double adjustedRisk;
   double effectiveProbability;
 } QuorbelFreedomGroup;
+QUORBEL_LAYOUT(sizeof(QuorbelFreedomGroup) == 48, "QuorbelFreedomGroup is 48 bytes");
 
 /* SeP of a risk-based component. Checks: prevalence, groups (count >= 1,
  * RR > 0, shares >= 0 summing to 1, SAMPLED whole >= 0, EPI <= 1; a
@@ -99,6 +112,7 @@ typedef struct QuorbelFreedomSize {
   double sampleSize;  /* n, when reachable (0 when none is needed) */
   double sensitivity; /* SeP(n) when reachable; SeP(N) of a finite population when not */
 } QuorbelFreedomSize;
+QUORBEL_LAYOUT(offsetof(QuorbelFreedomSize, sampleSize) == 8, "sample size at offset 8");
 
 /* The smallest n of a simple component with SeP >= target. Checks:
  * population, prevalence, sensitivity, target. */
@@ -117,6 +131,7 @@ typedef struct QuorbelFreedomPrevalence {
   double prevalence; /* P (finite: D / N) */
   double diseased;   /* D of a finite population, else 0 */
 } QuorbelFreedomPrevalence;
+QUORBEL_LAYOUT(offsetof(QuorbelFreedomPrevalence, prevalence) == 8, "prevalence at offset 8");
 
 /* The design prevalence that n units demonstrate at the target. Checks:
  * population, sample (at least 1), sensitivity, target. */
@@ -138,6 +153,36 @@ QUORBEL_API QuorbelResult QuorbelFreedom_SensitivityNeeded(double prior, double 
 /* Independent components combined. Checks: periods (count >= 1, each S in
  * 0..1). */
 QUORBEL_API QuorbelResult QuorbelFreedom_Combine(int32_t count, const double* sensitivities, double* combined);
+
+/* A herd of a two-stage design: its size, given (an infinity for a herd of
+ * unknown size); the rest written. */
+typedef struct QuorbelFreedomHerd {
+  double animals;
+  double sampleSize;  /* the smallest n reaching the herd target; every animal when none (0 for an infinite herd) */
+  double sensitivity; /* the herd sensitivity of that sample */
+  int32_t reachable;  /* 1 when some sample reaches the herd target */
+} QuorbelFreedomHerd;
+QUORBEL_LAYOUT(sizeof(QuorbelFreedomHerd) == 32, "QuorbelFreedomHerd is 32 bytes");
+QUORBEL_LAYOUT(offsetof(QuorbelFreedomHerd, reachable) == 24, "reachable at offset 24");
+
+typedef struct QuorbelFreedomTwoStage {
+  int32_t reachable;      /* 1 when some number of herds reaches the survey target */
+  int32_t herdsShort;     /* herds short of the herd target with every animal tested */
+  double herdSensitivity; /* HSe: the smallest herd sensitivity achieved */
+  double herdsToSample;   /* the fewest herds; every herd when unreachable */
+  double sensitivity;     /* the survey's SeP with that many herds */
+  double diseasedHerds;   /* D of the H herds */
+} QuorbelFreedomTwoStage;
+QUORBEL_LAYOUT(sizeof(QuorbelFreedomTwoStage) == 40, "QuorbelFreedomTwoStage is 40 bytes");
+QUORBEL_LAYOUT(offsetof(QuorbelFreedomTwoStage, herdSensitivity) == 8, "herd sensitivity at offset 8");
+
+/* Two-stage freedom over `count` herds (H = count), writing each herd's
+ * design into its record. Checks: herds (count >= 1, each size whole >= 1
+ * or infinite), prevalence (PH), within (PU), sensitivity, herd target,
+ * target. */
+QUORBEL_API QuorbelResult QuorbelFreedom_TwoStage(double herdPrevalence, double withinPrevalence, double sensitivity,
+                                                 double herdTarget, double target, int32_t count,
+                                                 QuorbelFreedomHerd* herds, QuorbelFreedomTwoStage* result);
 
 #ifdef __cplusplus
 }

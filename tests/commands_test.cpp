@@ -115,6 +115,7 @@ struct Refusal {
 void WriteRefusalLists() {
   WriteBytes(TestFile("too-many-positives.txt"), "H1,10,2\nH7,5,6\n");
   WriteBytes(TestFile("sizeless.txt"), "A,3\nB,4\nC\n");
+  WriteBytes(TestFile("empty-herd.txt"), "H1,10\nH2,0\n");
 }
 
 TEST(CommandErrors, CarryTheirCodeArgumentLineAndField) {
@@ -159,6 +160,18 @@ TEST(CommandErrors, CarryTheirCodeArgumentLineAndField) {
       {{"freedom", "sample-size", "--prevalence", "0.01", "--probability-target", "1", "--prior", "0.5"}, 1,
        QUORBEL_FREEDOM_E_TARGET, "--probability-target", -1, -1},
       {{"freedom", "sample-size", "--prevalence", "0.01", "--probability-target", "0.9"}, 2, 0, "--prior", -1, -1},
+      {{"freedom", "two-stage", TestFile("sizeless.txt"), out, "--herd-prevalence", "0.1", "--within-herd-prevalence",
+        "0.1", "--sensitivity", "0.9"},
+       1, QUORBEL_FREEDOM_E_HERDS, "LIST", 3, 2},
+      {{"freedom", "two-stage", TestFile("empty-herd.txt"), out, "--herd-prevalence", "0.1",
+        "--within-herd-prevalence", "0.1", "--sensitivity", "0.9"},
+       1, QUORBEL_FREEDOM_E_HERDS, "LIST", 2, 2},
+      {{"freedom", "two-stage", TestFile("sizeless.txt"), out, "--herd-prevalence", "0.1", "--within-herd-prevalence",
+        "1", "--sensitivity", "0.9", "--herd-size", "infinite"},
+       1, QUORBEL_FREEDOM_E_WITHIN, "--within-herd-prevalence", -1, -1},
+      {{"freedom", "two-stage", TestFile("no-such-list.txt"), out, "--herd-prevalence", "0.1",
+        "--within-herd-prevalence", "0.1", "--sensitivity", "0.9"},
+       1, QUORBEL_E_LIST_MISSING, "LIST", -1, -1},
       // n = 2 at SE 0.5 and T 0.95: P = (1 - 0.05^0.5) / 0.5 = 1.55, above 1.
       {{"freedom", "design-prevalence", "--sample", "2", "--sensitivity", "0.5"}, 1, QUORBEL_FREEDOM_E_SAMPLE,
        "--sample", -1, -1},
@@ -185,6 +198,33 @@ TEST(CommandWarnings, UnreachableFreedomTargetWarns) {
   EXPECT_EQ(ran.answer.Find("sampleSize"), nullptr);
   EXPECT_EQ(Path(ran.answer, {"sensitivity"}).number, 0.8);  // the one diseased unit, tested: SE
   EXPECT_TRUE(HasWarning(ran, "target-unreachable"));
+}
+
+// Each herd's design goes to OUT: 25 of 50 animals reach a herd sensitivity
+// of 0.9564003679982631 (D = 5; R: 1 - sum(dhyper(k, 5, 45, 25) 0.1^k)); a
+// herd of 5 (D = 1) tests every animal and reaches only SE = 0.9, short of
+// the herd target, which the answer warns of. Herds of unknown size all take
+// 32 animals (epiR rsu.sssep.rs(N = NA, pstar = 0.1, se.p = 0.95, se.u = 0.9)).
+TEST(CommandFiles, FreedomTwoStageWritesEachHerd) {
+  const std::string list = TestFile("two-herds.txt"), out = TestFile("two-herds-out.txt");
+  WriteBytes(list, "A,50\nB,5\n");
+  std::remove(out.c_str());
+  const std::vector<std::string> words = {"freedom", "two-stage", list, out, "--herd-prevalence", "0.5",
+                                          "--within-herd-prevalence", "0.1", "--sensitivity", "0.9"};
+  const Ran ran = RunWords(words);
+  ASSERT_EQ(ran.status, 0) << ran.error.what();
+  EXPECT_EQ(ReadBytes(out), "A,50,25,0.9564003679982631\r\nB,5,5,0.9\r\n");
+  EXPECT_TRUE(HasWarning(ran, "herds-short-of-target"));
+  EXPECT_EQ(Path(ran.answer, {"herdsShortOfTarget"}).integer, 1);
+  EXPECT_EQ(Path(ran.answer, {"herdSensitivity"}).number, 0.9);
+
+  const Ran existing = RunWords(words);
+  EXPECT_EQ(existing.status, 2);
+  EXPECT_EQ(existing.error.argument, "OUT");
+
+  const Ran unknown = RunWords(With(words, {"--herd-size", "infinite", "--force"}));
+  ASSERT_EQ(unknown.status, 0) << unknown.error.what();
+  EXPECT_EQ(ReadBytes(out), "A,infinite,32,0.9510982327503508\r\nB,infinite,32,0.9510982327503508\r\n");
 }
 
 // The forms of freedom sample-size and their keys. Risk groups RR 3 for 10 %

@@ -4,6 +4,7 @@
 // exported names; in the Windows builds, whose DLLs do not carry this layer,
 // through the linked objects the command-line tool uses.
 #include <cmath>
+#include <vector>
 
 #include "quorbel_freedom.h"
 #include "support.h"
@@ -163,6 +164,58 @@ TEST(Freedom, SensitivityNeededAndCombined) {
   EXPECT_NEAR(combined, 0.8, 1e-15);  // 1 - 0.5 x 0.5 x 0.8
 }
 
+// Two-stage designs against full sums in R: each herd's n the first whose
+// 1 - sum(dhyper(k, D, N - D, n) (1 - SE)^k) reaches TH (every animal when
+// none does), HSe the smallest of them, and the herds the first h whose
+// 1 - sum(dhyper(k, DH, H - DH, h) (1 - HSe)^k) reaches T.
+struct TwoStageCase {
+  const char* source;
+  std::vector<double> sizes;  // repeated `repeat` times
+  int repeat;
+  double herdPrevalence, within, se, herdTarget, target;
+  std::vector<double> samples;  // each size's n
+  double herdSensitivity, diseasedHerds, herds, sensitivity;
+  bool reachable;
+  int32_t short_;
+};
+
+TEST(Freedom, TwoStageAgreesWithFullSums) {
+  const TwoStageCase cases[] = {
+      {"six herds", {120, 45, 300, 80, 60, 210}, 1, 0.3, 0.1, 0.9, 0.95, 0.95, {29, 22, 31, 27, 26, 30},
+       0.95164894895515351, 2, 5, 0.98232443356029031, true, 0},
+      // A herd of 5 with D = 1 tests every animal and reaches only SE = 0.9,
+      // which no number of the 5 herds lifts to 0.95.
+      {"a herd too small", {50, 200, 1000, 5, 120}, 1, 0.2, 0.1, 0.9, 0.95, 0.95, {25, 30, 32, 5, 29}, 0.9, 1, 5, 0.9,
+       false, 1},
+      {"120 herds of three sizes", {40, 400, 4000}, 40, 0.02, 0.05, 0.8, 0.9, 0.95, {35, 54, 57},
+       0.90286141544915988, 3, 84, 0.95174448589753102, true, 0},
+      // Herds of unknown size: 32 animals, as epiR's rsu.sssep.rs(N = NA,
+      // pstar = 0.1, se.p = 0.95, se.u = 0.9) gives.
+      {"500 herds of unknown size", {INFINITY}, 500, 0.01, 0.1, 0.9, 0.95, 0.95, {32}, 0.95109823275035077, 5, 237,
+       0.95079307020778925, true, 0},
+  };
+  for (const TwoStageCase& c : cases) {
+    std::vector<QuorbelFreedomHerd> herds;
+    for (int r = 0; r < c.repeat; ++r)
+      for (double size : c.sizes) herds.push_back({size, -1, -1, -1});
+    QuorbelFreedomTwoStage result{};
+    ASSERT_EQ(FREEDOM(QuorbelFreedom_TwoStage)(c.herdPrevalence, c.within, c.se, c.herdTarget, c.target,
+                                               static_cast<int32_t>(herds.size()), herds.data(), &result),
+              QUORBEL_OK)
+        << c.source;
+    for (size_t i = 0; i < herds.size(); ++i) {
+      EXPECT_EQ(herds[i].sampleSize, c.samples[i % c.sizes.size()]) << c.source << " herd " << i;
+      EXPECT_EQ(herds[i].animals, c.sizes[i % c.sizes.size()]) << c.source << " herd " << i;
+    }
+    EXPECT_NEAR(result.herdSensitivity, c.herdSensitivity, kProbability) << c.source;
+    EXPECT_EQ(result.diseasedHerds, c.diseasedHerds) << c.source;
+    EXPECT_EQ(result.herdsToSample, c.herds) << c.source;
+    EXPECT_NEAR(result.sensitivity, c.sensitivity, kProbability) << c.source;
+    EXPECT_EQ(result.reachable != 0, c.reachable) << c.source;
+    EXPECT_EQ(result.herdsShort, c.short_) << c.source;
+  }
+}
+
 struct Refused {
   QuorbelResult code, expected;
 };
@@ -173,6 +226,8 @@ TEST(Freedom, RefusesOutOfRangeArguments) {
   QuorbelFreedomGroup tooRisky[] = {{50, 0.01, 10, 1, 0, 0}, {1, 0.99, 10, 1, 0, 0}};  // EPI = 0.05 x 50 / 1.49 > 1
   const double badPeriod[] = {1.5};
   QuorbelFreedomSize size{};
+  QuorbelFreedomTwoStage two{};
+  QuorbelFreedomHerd herds[] = {{100, 0, 0, 0}, {10.5, 0, 0, 0}};
   const Refused cases[] = {
       {FREEDOM(QuorbelFreedom_Sensitivity)(10.5, 1, 0.1, 0.9, &a, &b), QUORBEL_FREEDOM_E_POPULATION},
       {FREEDOM(QuorbelFreedom_Sensitivity)(100, 101, 0.1, 0.9, &a, &b), QUORBEL_FREEDOM_E_SAMPLE},
@@ -187,6 +242,14 @@ TEST(Freedom, RefusesOutOfRangeArguments) {
       {FREEDOM(QuorbelFreedom_SensitivityNeeded)(0.5, 1, 0.9, &a), QUORBEL_FREEDOM_E_INTRODUCTION},
       {FREEDOM(QuorbelFreedom_Combine)(1, badPeriod, &a), QUORBEL_FREEDOM_E_PERIODS},
       {FREEDOM(QuorbelFreedom_Combine)(0, badPeriod, &a), QUORBEL_FREEDOM_E_PERIODS},
+      {FREEDOM(QuorbelFreedom_TwoStage)(0.1, 0.1, 0.9, 0.95, 0.95, 0, herds, &two), QUORBEL_FREEDOM_E_HERDS},
+      {FREEDOM(QuorbelFreedom_TwoStage)(0.1, 0.1, 0.9, 0.95, 0.95, 2, herds, &two), QUORBEL_FREEDOM_E_HERDS},
+      // The checks in their order: herd prevalence, within, SE, herd target, target.
+      {FREEDOM(QuorbelFreedom_TwoStage)(1, 0, 0, 1, 1, 1, herds, &two), QUORBEL_FREEDOM_E_PREVALENCE},
+      {FREEDOM(QuorbelFreedom_TwoStage)(0.1, 0, 0, 1, 1, 1, herds, &two), QUORBEL_FREEDOM_E_WITHIN},
+      {FREEDOM(QuorbelFreedom_TwoStage)(0.1, 0.1, 0, 1, 1, 1, herds, &two), QUORBEL_FREEDOM_E_SENSITIVITY},
+      {FREEDOM(QuorbelFreedom_TwoStage)(0.1, 0.1, 0.9, 1, 1, 1, herds, &two), QUORBEL_FREEDOM_E_HERD_TARGET},
+      {FREEDOM(QuorbelFreedom_TwoStage)(0.1, 0.1, 0.9, 0.95, 1, 1, herds, &two), QUORBEL_FREEDOM_E_TARGET},
   };
   for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) EXPECT_EQ(cases[i].code, cases[i].expected) << i;
 }

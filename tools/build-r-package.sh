@@ -97,7 +97,7 @@ for (run in runs) {
   owd <- setwd(scratch)
   tool <- jsonlite::fromJSON(system2(args[2], c(words, "--json"), stdout = TRUE, stderr = FALSE),
                              simplifyVector = TRUE, simplifyDataFrame = FALSE, simplifyMatrix = FALSE)
-  unlink("chosen.txt")
+  unlink(setdiff(list.files(), names(run$lists)))  # the tool's result file, which the binding writes again
   command <- Filter(function(c) c$family == words[1] && c$name == words[2], table)[[1]]
   options <- setNames(command$options, vapply(command$options, function(o) o$name, ""))
   call <- list()

@@ -103,7 +103,8 @@ describe('the same answers as the native tool', {skip: !fs.existsSync(cli) && `n
       }
       const web = fn(args);
       compareAnswers(web, native, words.slice(0, 2).join(' '));
-      const out = path.join(scratch, 'chosen.txt');
+      const outAt = command.positionals.indexOf('OUT');
+      const out = path.join(scratch, outAt < 0 ? 'none' : positionals[outAt]);
       if (fs.existsSync(out)) assert.equal(web.output, fs.readFileSync(out, 'utf8'), 'the written file');
       fs.rmSync(scratch, {recursive: true, force: true});
     });

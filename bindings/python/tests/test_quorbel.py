@@ -59,7 +59,9 @@ def test_same_answer_as_the_tool(words, lists, tmp_path):
     for name, text in lists.items():
         (tmp_path / name).write_text(text)
     tool = json.loads(subprocess.run([CLI] + words + ['--json'], capture_output=True, text=True, cwd=tmp_path).stdout)
-    (tmp_path / 'chosen.txt').unlink(missing_ok=True)
+    for written in tmp_path.iterdir():  # the tool's result file, which the binding writes again
+        if written.name not in lists:
+            written.unlink()
     command = next(c for c in TABLE if [c['family'], c['name']] == words[:2])
     options = {o['name']: o for o in command['options']}
     files, keywords, i = [], {}, 2
@@ -147,6 +149,19 @@ def test_selection_with_a_seed_and_force(tmp_path):
         quorbel.select_pps(str(sized), str(out), count=3, seed=2)
     assert caught.value.argument == 'out'
     assert quorbel.select_pps(str(sized), str(out), count=3, seed=2, force=True)['written'] == 2
+
+
+def test_two_stage_freedom_writes_each_herd_and_warns(tmp_path):
+    # 25 of 50 animals reach 0.9564 (R: 1 - sum(dhyper(k, 5, 45, 25) 0.1^k));
+    # a herd of 5 tests all 5 and reaches only SE = 0.9, short of 0.95.
+    herds = tmp_path / 'herds.txt'
+    herds.write_text('A,50\nB,5\n')
+    out = tmp_path / 'designs.txt'
+    with pytest.warns(quorbel.QuorbelWarning, match='fall short'):
+        r = quorbel.freedom_two_stage(str(herds), str(out), herd_prevalence=0.5, within_herd_prevalence=0.1,
+                                      sensitivity=0.9)
+    assert [h['sampleSize'] for h in r['herds']] == [25, 5]
+    assert out.read_bytes() == b'A,50,25,0.9564003679982631\r\nB,5,5,0.9\r\n'
 
 
 def test_numpy_arrays_come_back_as_records():

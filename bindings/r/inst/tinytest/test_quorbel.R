@@ -54,6 +54,16 @@ expect_equal(s$written, 2L)
 expect_error(select_pps(sized, out, count = 3, seed = 2), "give force")
 expect_equal(select_pps(sized, out, count = 3, seed = 2, force = TRUE)$written, 2L)
 
+# Two-stage freedom: 25 of 50 animals (R: 1 - sum(dhyper(k, 5, 45, 25) 0.1^k)
+# is 0.9564); a herd of 5 tests all 5, short of the herd target, and warns.
+herds <- tempfile(fileext = ".txt")
+writeLines(c("A,50", "B,5"), herds)
+designs <- tempfile(fileext = ".txt")
+expect_warning(t2 <- freedom_two_stage(herds, designs, herd_prevalence = 0.5, within_herd_prevalence = 0.1,
+                                       sensitivity = 0.9), "fall short")
+expect_equal(t2$herds$sampleSize, c(25L, 5L))
+expect_equal(readLines(designs), c("A,50,25,0.9564003679982631", "B,5,5,0.9"))
+
 # Vectors: one call into the library for every element, a data frame of one
 # row each; the middle prevalence is the worked example's 473 of 1,000.
 v <- sample_size_simple_random(prevalence = c(0.1, 0.3, 0.5), precision = 0.1, population = 1000)
