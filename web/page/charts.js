@@ -1,8 +1,10 @@
 // The pictures of the calculator, drawn with Chart.js from further calls of
 // window.quorbel: the prevalence sample size against population size, the
 // population sensitivity and specificity of a detection design against
-// sample size, the intervals of a proportion side by side, and the true
-// prevalence against the apparent one.
+// sample size, the intervals of a proportion side by side, the true
+// prevalence against the apparent one, the probability of freedom over
+// periods of surveillance, and a freedom design's sensitivity against its
+// sample size (or pools).
 (function (root) {
   'use strict';
   const COLOURS = {blue: '#1f6f8b', orange: '#d9822b', green: '#3b8b3b', red: '#b3261e', grey: '#7a8896'};
@@ -201,6 +203,80 @@
     });
   }
 
+  // --------------------------------------------- probability of freedom
+  function freedomProbability(container, result) {
+    const periods = result.periods;
+    const last = periods.length;
+    const datasets = [
+      line('probability free after the period', periods.map((p) => ({x: p.period, y: p.probability})), COLOURS.blue, {pointRadius: 3}),
+      line('prior at the start of the period', periods.map((p) => ({x: p.period, y: p.prior})), COLOURS.grey, {pointRadius: 2, borderWidth: 1.5}),
+      line('equilibrium ' + result.equilibrium, [{x: 1, y: result.equilibrium}, {x: Math.max(2, last), y: result.equilibrium}],
+           COLOURS.red, {borderDash: [6, 4], borderWidth: 1.5})];
+    plot(container, 'chart-freedom-probability', 'The probability of freedom after each period of negative surveillance, ' +
+         'and the prior each period starts from; the equilibrium, were the last sensitivity to go on, as a dashed line.', {
+      data: {datasets},
+      options: {scales: {x: axis('period', {ticks: {stepSize: 1}}), y: axis('probability', {min: 0, max: 1})}},
+    });
+  }
+
+  // ------------------------------------- sensitivity against sample size
+  // "RR:SHARE:UNITS[:SE],..." as records of numbers.
+  const groupsOf = (text) => String(text).split(',').map((record) => record.split(':').map(Number));
+
+  // A total n split by the allocations (normalised) by largest remainders,
+  // ties to the earlier group: the split the sample-size search tests.
+  function split(n, allocations) {
+    const sum = allocations.reduce((a, b) => a + b, 0);
+    const exact = allocations.map((a) => n * (a / sum));
+    const units = exact.map(Math.floor);
+    const order = exact.map((e, g) => [e - units[g], g]).sort((a, b) => b[0] - a[0] || a[1] - b[1]);
+    for (let k = 0, left = n - units.reduce((a, b) => a + b, 0); k < left; ++k) units[order[k][1]] += 1;
+    return units;
+  }
+
+  // The sensitivity of `n` units (or pools) in the form of the answer.
+  function freedomSensitivityAt(form, args, n, quorbel) {
+    const common = {prevalence: args.prevalence};
+    if (form === 'pooled') {
+      return quorbel.freedom_sensitivity(Object.assign(common, {pools: n, pool_size: args.pool_size,
+        sensitivity: args.sensitivity, specificity: args.specificity})).sensitivity;
+    }
+    if (form === 'risk-based') {
+      const groups = groupsOf(args.risk_groups);
+      const units = split(n, groups.map((g) => g[2]));
+      const text = groups.map((g, i) => [g[0], g[1], units[i]].concat(g.length > 3 ? [g[3]] : []).join(':')).join(',');
+      return quorbel.freedom_sensitivity(Object.assign(common, {risk_groups: text, sensitivity: args.sensitivity})).sensitivity;
+    }
+    return quorbel.freedom_sensitivity(Object.assign(common, {sample: n, population: args.population,
+      sensitivity: args.sensitivity})).sensitivity;
+  }
+
+  function freedomDesign(container, command, args, result, quorbel) {
+    const form = result.form;
+    const pooled = form === 'pooled';
+    const size = command.name === 'sample-size' ? (pooled ? result.pools : result.sampleSize)
+               : pooled ? number(args.pools) : form === 'risk-based' ? null : number(args.sample);
+    if (command.name === 'sensitivity' && form === 'risk-based') return;  // groups of fixed units: no total to vary
+    if (!size) return;
+    const population = number(args.population, Infinity);
+    const high = Math.min(population, Math.max(10, Math.ceil(size * 2)));
+    const xs = steps(1, high, [size]);
+    const unit = pooled ? 'pools' : 'units';
+    const datasets = [
+      line('population sensitivity', series(xs, (n) => freedomSensitivityAt(form, args, n, quorbel)), COLOURS.blue),
+      marker('this design: ' + size + ' ' + unit, [{x: size, y: result.sensitivity}], COLOURS.orange)];
+    // A sample size has a target: --target, or the sensitivity a probability target needs.
+    if (command.name === 'sample-size') {
+      const target = result.sensitivityNeeded !== undefined ? result.sensitivityNeeded : number(args.target, 0.95);
+      datasets.push(line('target ' + target, [{x: 1, y: target}, {x: high, y: target}], COLOURS.red, {borderDash: [2, 3], borderWidth: 1.5}));
+    }
+    plot(container, 'chart-freedom-design', 'Population sensitivity against the number of ' + unit + ' tested (' + form +
+         ' design)' + (command.name === 'sample-size' ? '; the target as a red line' : '') + ', this design marked.', {
+      data: {datasets},
+      options: {scales: {x: axis(unit + ' tested'), y: axis('population sensitivity', {min: 0, max: 1})}},
+    });
+  }
+
   function draw(container, command, args, result, quorbel) {
     clear(container);
     if (typeof Chart === 'undefined') return;
@@ -209,6 +285,8 @@
     else if (key === 'detect/sample-size' || key === 'detect/exact' || key === 'detect/evaluate') detection(container, command, args, result, quorbel);
     else if (key === 'interval/proportion') intervals(container, args, result);
     else if (key === 'prevalence/true') truePrevalence(container, args, result, quorbel);
+    else if (key === 'freedom/probability') freedomProbability(container, result);
+    else if (key === 'freedom/sample-size' || key === 'freedom/sensitivity') freedomDesign(container, command, args, result, quorbel);
   }
 
   root.QuorbelCharts = {draw, clear};

@@ -151,6 +151,27 @@ await check('analyse a sample: intervals side by side, and true against apparent
   await page.close();
 });
 
+// The risk-based example of the README: 198 herds, 99 in each group; the
+// curve passes through the answer (the page splits each total as the
+// search does), and three periods at its sensitivity reach 0.99934.
+await check('demonstrate freedom: sensitivity against sample size, and freedom over periods', async () => {
+  const page = await openPage('#freedom/sample-size?prevalence=0.01&sensitivity=0.9&risk-groups=3:0.1:0.5,1:0.9:0.5');
+  await page.waitForSelector('#chart-freedom-design');
+  await assertChart(page, 'chart-freedom-design', 'freedom-design.png');
+  const design = await page.evaluate(() => Chart.getChart('chart-freedom-design').data.datasets.map((d) => ({label: d.label, data: d.data})));
+  const curve = design.find((d) => d.label === 'population sensitivity').data.find((p) => p.x === 198);
+  const expected = native(['freedom', 'sample-size', '--prevalence', '0.01', '--sensitivity', '0.9', '--risk-groups', '3:0.1:0.5,1:0.9:0.5']);
+  assert.equal(curve.y, expected.sensitivity, 'the curve at 198 is the answer');
+  assert.ok(design.some((d) => d.label === 'target 0.95'), design.map((d) => d.label).join('; '));
+  await page.goto(pageUrl + '#freedom/probability?prior=0.5&introduction=0.01&sensitivity=0.95,0.95,0.95');
+  await page.waitForSelector('#chart-freedom-probability');
+  await assertChart(page, 'chart-freedom-probability', 'freedom-probability.png');
+  const periods = native(['freedom', 'probability', '--prior', '0.5', '--introduction', '0.01', '--sensitivity', '0.95,0.95,0.95']);
+  const labels = await page.evaluate(() => Chart.getChart('chart-freedom-probability').data.datasets.map((d) => d.label));
+  assert.ok(labels.includes('equilibrium ' + periods.equilibrium), labels.join('; '));
+  await page.close();
+});
+
 await check('show absence of disease: the detection design against its target', async () => {
   const page = await openPage('#detect/sample-size');
   await fill(page, {prevalence: '0.05', population: '1000', sensitivity: '0.95', specificity: '0.98'});
