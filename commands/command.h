@@ -253,6 +253,7 @@ void AddComparisonCommands(std::vector<Command>& commands);
 void AddDetectionCommands(std::vector<Command>& commands);
 void AddListCommands(std::vector<Command>& commands);
 void AddExactCommands(std::vector<Command>& commands);
+void AddTestSizeCommands(std::vector<Command>& commands);
 void AddFreedomCommands(std::vector<Command>& commands);
 void AddFreedomTwoStageCommand(std::vector<Command>& commands);
 

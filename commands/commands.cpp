@@ -14,6 +14,7 @@ const std::vector<Command>& Commands() {
     AddDetectionCommands(all);
     AddListCommands(all);
     AddExactCommands(all);
+    AddTestSizeCommands(all);
     AddFreedomCommands(all);
     for (Command& command : all) {
       for (Option& option : command.options) FillLabels(option);

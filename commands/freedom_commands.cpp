@@ -199,7 +199,7 @@ QuorbelResult SimpleSampleSize(const Args& args, ValueBuilder& json) {
   json.Begin().String("form", "simple");
   const double target = SimpleTarget(args, json);
   const double population = PopulationOf(args);
-  QuorbelFreedomSize r{1, 0, 0};
+  QuorbelFreedomSize r{1, 0, 0, 0};
   // Nothing to test when the prior already gives the probability asked
   // for; the other arguments are still checked, by a sample of none.
   double diseased = 0;

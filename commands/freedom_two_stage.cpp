@@ -64,7 +64,7 @@ std::vector<Herd> ReadHerds(const std::string& list, bool unknownSizes) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
     if (line.empty()) break;
     const size_t cut = line.find(separator);
-    Herd herd{line.substr(0, cut), {HUGE_VAL, 0, 0, 0}};
+    Herd herd{line.substr(0, cut), {HUGE_VAL, 0, 0, 0, 0}};
     if (herd.name.empty()) throw FaultyHerd(list, number, 1, "the herd has no name");
     if (!unknownSizes) {
       const std::string animals = cut == std::string::npos ? std::string() : line.substr(cut + 1);
@@ -184,10 +184,10 @@ void AddFreedomTwoStageCommand(std::vector<Command>& commands) {
         {"--within-herd-prevalence", OptionKind::kProportion, "design prevalence within a herd, 0 < value < 1"},
         {"--sensitivity", OptionKind::kProportion, "sensitivity of the test on an animal, 0 < value <= 1"},
         {"--herd-sensitivity", OptionKind::kProportion, "herd sensitivity each herd is to reach, 0 < value < 1",
-         true, "0.95"},
+         true, "0.95", nullptr, "Herd sensitivity target", "proportion"},
         {"--target", OptionKind::kProportion, "survey sensitivity to reach, 0 < value < 1", true, "0.95"},
         {"--herd-size", OptionKind::kChoice, "list: the sizes of LIST; infinite: herds of unknown size", true, "list",
-         "list|infinite"},
+         "list|infinite", "Herd sizes", "from the list, or infinite"},
         {"--force", OptionKind::kFlag, "replace OUT when it exists", true}},
        {{QUORBEL_FREEDOM_E_HERDS, "LIST", kHerdList},
         {QUORBEL_FREEDOM_E_PREVALENCE, "--herd-prevalence", kOpen},

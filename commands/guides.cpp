@@ -23,6 +23,18 @@ const std::vector<CommandGuide> kGuides = {
      "--absolute-precision 0.03 says the same directly. Levels 91 to 98 all use z = 1.96."},
     {"sample-size", "stratified", kPlan, "How many animals must I examine in each stratum?",
      {"sample-size", "stratified", "--precision", "0.2", "--strata", "1000:0.3,2000:0.1"}, kRelative},
+    {"sample-size", "true-prevalence", kPlan, "How many animals must I examine to estimate a true prevalence with an imperfect test?",
+     {"sample-size", "true-prevalence", "--population", "1200", "--prevalence", "0.2", "--absolute-precision", "0.05",
+      "--sensitivity", "0.9", "--specificity", "0.95"},
+     "The test's sensitivity and specificity widen the interval: the apparent prevalence is estimated, and "
+     "divided by Se + Sp - 1. The level may be any percentage from 50 to 99.99, at its exact normal quantile. "
+     "--precision is relative to the prevalence."},
+    {"sample-size", "test-accuracy", kPlan, "How many subjects does a study of a test's sensitivity or specificity need?",
+     {"sample-size", "test-accuracy", "--estimate", "sensitivity", "--expected", "0.9", "--prevalence", "0.1",
+      "--absolute-precision", "0.05"},
+     "A sensitivity is estimated from the subjects with the condition, a specificity from those without: the total "
+     "is what it takes, at the condition's prevalence, to have enough of them. --precision is relative to "
+     "--expected (epiR's epi.ssdxsesp takes it relative to the prevalence)."},
     {"sample-size", "two-stage", kPlan, "How many herds, and animals per herd, must I examine?",
      {"sample-size", "two-stage", "--prevalence", "0.3", "--precision", "0.2", "--animals-per-cluster", "10",
       "--preset", "1"},

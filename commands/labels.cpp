@@ -58,6 +58,8 @@ constexpr Label kOptionLabels[] = {
     {"--probability-target", "Probability of freedom to reach", "proportion"},
     {"--pools", "Pools", "pools"},
     {"--pool-size", "Pool size", "units per pool"},
+    {"--estimate", "Estimate", "sensitivity or specificity"},
+    {"--expected", "Expected sensitivity or specificity", "proportion"},
     {"--risk-groups", "Risk groups", "relative risk:share:units[:sensitivity]"},
 };
 

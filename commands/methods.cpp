@@ -24,6 +24,17 @@ const std::vector<CommandMethod> kMethods = {
      "strata by Neyman allocation, in proportion to N_h sqrt(p_h (1 - p_h)).",
      "Cochran (1977), Sampling techniques",
      "overallPrevalence; strata [{stratum, population, prevalence, sampleSize}]; total."},
+    {"sample-size", "true-prevalence",
+     "AP = Se P + (1 - Sp)(1 - P); n0 = z^2 AP (1 - AP) / (E^2 (Se + Sp - 1)^2) at the exact normal quantile of "
+     "the level; n = n0 N / (n0 + N - 1) for a finite population; rounded up, a value within 1e-9 (relative) "
+     "above a whole number counting as it. epiR's epi.sssimpleestb agrees.",
+     "Humphry, Cameron and Gunn (2004), American Journal of Epidemiology 160.",
+     "sampleSize; apparentPrevalence; z."},
+    {"sample-size", "test-accuracy",
+     "nd = z^2 X (1 - X) / E^2 subjects with (or without) the condition; the total nd / P (or nd / (1 - P)); each "
+     "rounded up by the same rule. epiR's epi.ssdxsesp agrees with an absolute precision.",
+     "Buderer (1996), Academic Emergency Medicine 3.",
+     "sampleSize; diseased (sensitivity) or nonDiseased (specificity)."},
     {"sample-size", "two-stage",
      "The simple random sample size inflated by the design effect D = 1 + (m - 1) rho and divided by the animals "
      "per cluster m; at least 25 clusters. Presets 1 to 4 stand for design effects 2, 4, 7 and 7.5.",

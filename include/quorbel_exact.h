@@ -78,6 +78,9 @@ extern "C" {
 #define QUORBEL_EXACT_E_TARGET       0x60000108u /* specificity target outside 0 < T <= 1 */
 #define QUORBEL_EXACT_E_USELESS_TEST 0x60000109u /* Se + Sp <= 1: the test tells nothing */
 #define QUORBEL_EXACT_E_POSITIVES    0x6000010Au /* positives outside 0 .. sample */
+#define QUORBEL_EXACT_E_PRECISION    0x6000010Bu /* absolute precision outside 0 < E < 1 */
+#define QUORBEL_EXACT_E_ESTIMATE     0x6000010Cu /* estimate neither sensitivity (0) nor specificity (1) */
+#define QUORBEL_EXACT_E_EXPECTED     0x6000010Du /* expected sensitivity or specificity outside 0 < X < 1 */
 
 typedef struct QuorbelExactEvaluation {
   double diseasedUnits;         /* D; infinity for an infinite population */
@@ -179,6 +182,41 @@ QUORBEL_API QuorbelResult QuorbelExact_HerdsNeeded(int32_t herds, double herdPre
                                                    int32_t animalsPerHerd, double withinHerdPrevalence,
                                                    double sensitivity, double specificity, int32_t positiveAt,
                                                    double confidenceLevel, int32_t* herdsNeeded);
+
+/* Sample sizes with an imperfect test, at the exact normal quantile
+ * z = qnorm(1 - (1 - L/100)/2) of the level L. Each size is rounded up,
+ * except that a value within 1e-9 (relative) above a whole number counts as
+ * that number, so that rounding in the arithmetic never adds a unit. A
+ * precision so fine that n passes 2^53 is refused as
+ * QUORBEL_EXACT_E_PRECISION. */
+typedef struct QuorbelExactTestSize {
+  double sampleSize; /* n, whole */
+  double unrounded;  /* n before rounding */
+  double detail;     /* true prevalence: AP; test accuracy: subjects with (or without) the condition, whole */
+  double z;
+} QuorbelExactTestSize;
+QUORBEL_LAYOUT(sizeof(QuorbelExactTestSize) == 32, "QuorbelExactTestSize is 32 bytes");
+
+/* Animals to examine to estimate a true prevalence P within +/- E with a
+ * test of sensitivity SE and specificity SP: AP = SE P + (1 - SP)(1 - P);
+ * n0 = z^2 AP (1 - AP) / (E^2 (SE + SP - 1)^2); n = n0 N / (n0 + N - 1) for a
+ * finite population of N (n0 for an infinite one). Checks: population,
+ * prevalence (0 < P < 1), sensitivity, specificity, Se + Sp > 1, precision,
+ * confidence (percent). */
+QUORBEL_API QuorbelResult QuorbelExact_TruePrevalenceSampleSize(double population, double prevalence,
+                                                                double sensitivity, double specificity,
+                                                                double precision, double confidenceLevel,
+                                                                QuorbelExactTestSize* result);
+
+/* Subjects for a test-accuracy study (Buderer 1996): to estimate an expected
+ * sensitivity (estimate 0) or specificity (estimate 1) X within +/- E,
+ * nd = z^2 X (1 - X) / E^2 with (or without) the condition, whose
+ * prevalence is P: n = nd / P for a sensitivity, nd / (1 - P) for a
+ * specificity; detail is nd rounded up. Checks: estimate, expected,
+ * prevalence (0 < P < 1), precision, confidence (percent). */
+QUORBEL_API QuorbelResult QuorbelExact_TestAccuracySampleSize(int32_t estimate, double expected, double prevalence,
+                                                              double precision, double confidenceLevel,
+                                                              QuorbelExactTestSize* result);
 
 #ifdef __cplusplus
 } /* extern "C" */

@@ -109,9 +109,11 @@ QUORBEL_API QuorbelResult QuorbelFreedom_RiskBasedSampleSize(double prevalence, 
 
 typedef struct QuorbelFreedomSize {
   int32_t reachable;  /* 1 when some n reaches the target, else 0 */
+  int32_t reserved;   /* 0; keeps the doubles at the same offsets on every target */
   double sampleSize;  /* n, when reachable (0 when none is needed) */
   double sensitivity; /* SeP(n) when reachable; SeP(N) of a finite population when not */
 } QuorbelFreedomSize;
+QUORBEL_LAYOUT(sizeof(QuorbelFreedomSize) == 24, "QuorbelFreedomSize is 24 bytes");
 QUORBEL_LAYOUT(offsetof(QuorbelFreedomSize, sampleSize) == 8, "sample size at offset 8");
 
 /* The smallest n of a simple component with SeP >= target. Checks:
@@ -128,9 +130,11 @@ QUORBEL_API QuorbelResult QuorbelFreedom_PooledSampleSize(double prevalence, dou
 
 typedef struct QuorbelFreedomPrevalence {
   int32_t reachable; /* 1 when some prevalence is demonstrated, else 0 */
+  int32_t reserved;  /* 0; keeps the doubles at the same offsets on every target */
   double prevalence; /* P (finite: D / N) */
   double diseased;   /* D of a finite population, else 0 */
 } QuorbelFreedomPrevalence;
+QUORBEL_LAYOUT(sizeof(QuorbelFreedomPrevalence) == 24, "QuorbelFreedomPrevalence is 24 bytes");
 QUORBEL_LAYOUT(offsetof(QuorbelFreedomPrevalence, prevalence) == 8, "prevalence at offset 8");
 
 /* The design prevalence that n units demonstrate at the target. Checks:
@@ -161,6 +165,7 @@ typedef struct QuorbelFreedomHerd {
   double sampleSize;  /* the smallest n reaching the herd target; every animal when none (0 for an infinite herd) */
   double sensitivity; /* the herd sensitivity of that sample */
   int32_t reachable;  /* 1 when some sample reaches the herd target */
+  int32_t reserved;   /* 0; the same size on every target */
 } QuorbelFreedomHerd;
 QUORBEL_LAYOUT(sizeof(QuorbelFreedomHerd) == 32, "QuorbelFreedomHerd is 32 bytes");
 QUORBEL_LAYOUT(offsetof(QuorbelFreedomHerd, reachable) == 24, "reachable at offset 24");

@@ -11,11 +11,7 @@
 namespace quorbel::test {
 namespace {
 
-#ifdef _WIN32
-#define EXACT(name) ::name
-#else
-#define EXACT(name) Lib().name
-#endif
+#define EXACT(name) NATIVE_EXPORT(name)
 
 constexpr double kProbability = 1e-9;
 

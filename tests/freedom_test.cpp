@@ -12,11 +12,7 @@
 namespace quorbel::test {
 namespace {
 
-#ifdef _WIN32
-#define FREEDOM(name) ::name
-#else
-#define FREEDOM(name) Lib().name
-#endif
+#define FREEDOM(name) NATIVE_EXPORT(name)
 
 constexpr double kProbability = 1e-9;
 
@@ -65,12 +61,8 @@ TEST(Freedom, RiskBasedSensitivity) {
   EXPECT_NEAR(groups[1].effectiveProbability, 0.01 / 1.2, 1e-15);
 }
 
-// A group with 1 % of the allocation at ten times the risk: the split of 38
-// units gives that group one unit and reaches 0.5 (hand calculation: the
-// floors of 38 x 0.99 = 37.62 and 38 x 0.01 = 0.38 are 37 and 0; the one
-// unit left goes to the larger remainder, 0.62, the first group... so the
-// search, not a formula, finds the answer; it must not lie above 38).
-// The split's sensitivity is not monotone in n. With groups (RR 10, share
+// A group with 1 % of the allocation at ten times the risk makes the split's
+// sensitivity fall as n grows. With groups (RR 10, share
 // 0.1, allocation 0.01), (1, 0.45, 0.3), (1, 0.45, 0.69), P 0.01, SE 1, the
 // largest-remainder split of 41 is [1, 12, 28] with SeP 0.23290874280914342,
 // and that of 42 is [0, 13, 29] with SeP 0.1988 (independent Python
@@ -197,7 +189,7 @@ TEST(Freedom, TwoStageAgreesWithFullSums) {
   for (const TwoStageCase& c : cases) {
     std::vector<QuorbelFreedomHerd> herds;
     for (int r = 0; r < c.repeat; ++r)
-      for (double size : c.sizes) herds.push_back({size, -1, -1, -1});
+      for (double size : c.sizes) herds.push_back({size, -1, -1, -1, 0});
     QuorbelFreedomTwoStage result{};
     ASSERT_EQ(FREEDOM(QuorbelFreedom_TwoStage)(c.herdPrevalence, c.within, c.se, c.herdTarget, c.target,
                                                static_cast<int32_t>(herds.size()), herds.data(), &result),
@@ -227,7 +219,7 @@ TEST(Freedom, RefusesOutOfRangeArguments) {
   const double badPeriod[] = {1.5};
   QuorbelFreedomSize size{};
   QuorbelFreedomTwoStage two{};
-  QuorbelFreedomHerd herds[] = {{100, 0, 0, 0}, {10.5, 0, 0, 0}};
+  QuorbelFreedomHerd herds[] = {{100, 0, 0, 0, 0}, {10.5, 0, 0, 0, 0}};
   const Refused cases[] = {
       {FREEDOM(QuorbelFreedom_Sensitivity)(10.5, 1, 0.1, 0.9, &a, &b), QUORBEL_FREEDOM_E_POPULATION},
       {FREEDOM(QuorbelFreedom_Sensitivity)(100, 101, 0.1, 0.9, &a, &b), QUORBEL_FREEDOM_E_SAMPLE},

@@ -16,6 +16,15 @@ namespace quorbel::test {
 // The library under test, loaded by exported name (see main.cpp).
 const host::Api& Lib();
 
+// An export of the native library alone (the exact layer, freedom): by its
+// exported name natively; in the Windows builds, whose DLLs do not carry
+// it, through the linked objects the command-line tool uses.
+#ifdef _WIN32
+#define NATIVE_EXPORT(name) ::name
+#else
+#define NATIVE_EXPORT(name) Lib().name
+#endif
+
 inline uint32_t Bits(float value) {
   uint32_t bits;
   std::memcpy(&bits, &value, sizeof bits);

@@ -20,7 +20,7 @@ extern "C" QuorbelResult QuorbelFreedom_DesignPrevalence(double population, doub
   return quorbel::RunGuarded([&] {
     if (units == 0) {
       const double p = (1.0 - std::pow(1.0 - target, 1.0 / sample)) / sensitivity;
-      *result = {p <= 1.0, p <= 1.0 ? p : 0.0, 0.0};
+      *result = {p <= 1.0, 0, p <= 1.0 ? p : 0.0, 0.0};
       return QuorbelResult{QUORBEL_OK};
     }
     const int64_t n = static_cast<int64_t>(sample);
@@ -28,7 +28,7 @@ extern "C" QuorbelResult QuorbelFreedom_DesignPrevalence(double population, doub
       return quorbel::exact::AnyFound(units, k, n, sensitivity) >= target;
     });
     const bool reachable = d <= units;
-    *result = {reachable, reachable ? static_cast<double>(d) / static_cast<double>(units) : 0.0,
+    *result = {reachable, 0, reachable ? static_cast<double>(d) / static_cast<double>(units) : 0.0,
                reachable ? static_cast<double>(d) : 0.0};
     return QuorbelResult{QUORBEL_OK};
   });

@@ -23,6 +23,7 @@ extern "C" QuorbelResult QuorbelFreedom_SampleSize(double population, double pre
     const int64_t most = units == 0 ? INT32_MAX : units;
     const int64_t n = SmallestReaching(1, most, [&](int64_t k) { return sep(k) >= target; });
     result->reachable = n <= most;
+    result->reserved = 0;
     result->sampleSize = n <= most ? static_cast<double>(n) : 0.0;
     result->sensitivity = sep(n <= most ? n : most);
     return QuorbelResult{QUORBEL_OK};

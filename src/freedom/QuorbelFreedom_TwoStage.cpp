@@ -20,7 +20,7 @@ bool IsHerdSize(double animals) { return (std::isinf(animals) && animals > 0) ||
 QuorbelFreedomHerd HerdDesign(double animals, double within, double sensitivity, double herdTarget) {
   QuorbelFreedomSize size{};
   QuorbelFreedom_SampleSize(animals, within, sensitivity, herdTarget, &size);
-  QuorbelFreedomHerd herd{animals, size.sampleSize, size.sensitivity, size.reachable};
+  QuorbelFreedomHerd herd{animals, size.sampleSize, size.sensitivity, size.reachable, 0};
   if (!size.reachable && !std::isinf(animals)) herd.sampleSize = animals;
   return herd;
 }
