@@ -74,4 +74,17 @@ void BM_Exact_HerdsNeeded(benchmark::State& state) {
 }
 BENCHMARK(BM_Exact_HerdsNeeded)->Arg(500)->Arg(100000)->Unit(benchmark::kMicrosecond);
 
+// The sample sizes of an imperfect test: the survey of 1,200 cows and the
+// sensitivity study of the README.
+void BM_Exact_TestSampleSizes(benchmark::State& state) {
+  for (auto _ : state) {
+    QuorbelExactTestSize survey, study;
+    benchmark::DoNotOptimize(QuorbelExact_TruePrevalenceSampleSize(1200, 0.2, 0.9, 0.95, 0.05, 95, &survey));
+    benchmark::DoNotOptimize(QuorbelExact_TestAccuracySampleSize(0, 0.9, 0.1, 0.05, 95, &study));
+    benchmark::DoNotOptimize(survey);
+    benchmark::DoNotOptimize(study);
+  }
+}
+BENCHMARK(BM_Exact_TestSampleSizes);
+
 }  // namespace

@@ -1,6 +1,7 @@
 // Speed of freedom from disease: a risk-based sensitivity of 10 groups, the
 // probability of freedom over 20 periods, and the sample-size searches for
-// answers up to about 10^6 units (infinite) and for N up to 10^7.
+// answers up to about 10^6 units (infinite) and for N up to 10^7, and a
+// two-stage design over a herd list.
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -55,5 +56,20 @@ void BM_Freedom_SampleSizeFinite(benchmark::State& state) {
   }
 }
 BENCHMARK(BM_Freedom_SampleSizeFinite)->Arg(100000)->Arg(10000000)->Unit(benchmark::kMillisecond);
+
+// Two-stage freedom over a list of herds of three sizes (40, 400, 4,000
+// animals), each size searched once: 120 and 12,000 herds.
+void BM_Freedom_TwoStage(benchmark::State& state) {
+  const size_t count = static_cast<size_t>(state.range(0));
+  std::vector<QuorbelFreedomHerd> herds(count);
+  for (auto _ : state) {
+    for (size_t i = 0; i < count; ++i) herds[i] = {i % 3 == 0 ? 40.0 : i % 3 == 1 ? 400.0 : 4000.0, 0, 0, 0, 0};
+    QuorbelFreedomTwoStage r;
+    benchmark::DoNotOptimize(QuorbelFreedom_TwoStage(0.02, 0.05, 0.8, 0.9, 0.95, static_cast<int32_t>(count),
+                                                     herds.data(), &r));
+    benchmark::DoNotOptimize(r);
+  }
+}
+BENCHMARK(BM_Freedom_TwoStage)->Arg(120)->Arg(12000)->Unit(benchmark::kMicrosecond);
 
 }  // namespace

@@ -126,17 +126,15 @@ typedef uint32_t QuorbelResult;
 #define QUORBEL_SIZE_UNBOUNDED            INT32_MAX
 
 /* Compile-time checks of the record layouts, from C and C++ alike: static
- * assertions where the language has them (C11, C++11), otherwise a typedef of
- * an array whose size is negative when the condition fails (C89, C99). */
+ * assertions where the language has them (C11, C++11), otherwise the
+ * declaration of an array whose size is negative when the condition fails
+ * (C89, C99), the same declaration each time so that headers may repeat it. */
 #if defined(__cplusplus) && __cplusplus >= 201103L
 #  define QUORBEL_LAYOUT(condition, what) static_assert(condition, what)
 #elif !defined(__cplusplus) && defined(__STDC_VERSION__) && __STDC_VERSION__ >= 201112L
 #  define QUORBEL_LAYOUT(condition, what) _Static_assert(condition, what)
 #else
-#  define QUORBEL_LAYOUT_JOIN_(a, b) a##b
-#  define QUORBEL_LAYOUT_JOIN(a, b) QUORBEL_LAYOUT_JOIN_(a, b)
-#  define QUORBEL_LAYOUT(condition, what) \
-     typedef char QUORBEL_LAYOUT_JOIN(quorbel_layout_check_, __LINE__)[(condition) ? 1 : -1]
+#  define QUORBEL_LAYOUT(condition, what) extern char quorbel_layout_check[(condition) ? 1 : -1]
 #endif
 
 /* ============================================================ result records
