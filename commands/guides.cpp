@@ -35,6 +35,11 @@ const std::vector<CommandGuide> kGuides = {
      "A sensitivity is estimated from the subjects with the condition, a specificity from those without: the total "
      "is what it takes, at the condition's prevalence, to have enough of them. --precision is relative to "
      "--expected (epiR's epi.ssdxsesp takes it relative to the prevalence)."},
+    {"prior", "beta", kPlan, "Which Beta prior says what I believe about a sensitivity or specificity?",
+     {"prior", "beta", "--mode", "0.9", "--at-least", "0.7"},
+     "The prior has its mode at --mode, and the value lies above --at-least (or below --at-most) with the "
+     "--certainty (95 % by default). A uniform prior already puts 1 - limit above the limit: the certainty must "
+     "be more than that."},
     {"sample-size", "two-stage", kPlan, "How many herds, and animals per herd, must I examine?",
      {"sample-size", "two-stage", "--prevalence", "0.3", "--precision", "0.2", "--animals-per-cluster", "10",
       "--preset", "1"},

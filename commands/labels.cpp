@@ -59,6 +59,10 @@ constexpr Label kOptionLabels[] = {
     {"--pools", "Pools", "pools"},
     {"--pool-size", "Pool size", "units per pool"},
     {"--estimate", "Estimate", "sensitivity or specificity"},
+    {"--mode", "Most likely value", "proportion"},
+    {"--at-least", "At least", "proportion"},
+    {"--at-most", "At most", "proportion"},
+    {"--certainty", "Certainty", "%"},
     {"--expected", "Expected sensitivity or specificity", "proportion"},
     {"--risk-groups", "Risk groups", "relative risk:share:units[:sensitivity]"},
 };

@@ -35,6 +35,11 @@ const std::vector<CommandMethod> kMethods = {
      "rounded up by the same rule. epiR's epi.ssdxsesp agrees with an absolute precision.",
      "Buderer (1996), Academic Emergency Medicine 3.",
      "sampleSize; diseased (sensitivity) or nonDiseased (specificity)."},
+    {"prior", "beta",
+     "a = 1 + k, b = 1 + k (1 - M) / M, so that the mode is M; k >= 0 solves P(X > Q) = C (or P(X < Q) = C) by "
+     "bracketing and TOMS 748 on the regularised incomplete beta. epiR's epi.betabuster searches a grid and "
+     "agrees roughly.",
+     "Branscum, Gardner and Johnson (2005), Preventive Veterinary Medicine 68.", "a; b; mean; median."},
     {"sample-size", "two-stage",
      "The simple random sample size inflated by the design effect D = 1 + (m - 1) rho and divided by the animals "
      "per cluster m; at least 25 clusters. Presets 1 to 4 stand for design effects 2, 4, 7 and 7.5.",

@@ -1,5 +1,6 @@
-// Sample sizes that allow for an imperfect test: a survey of the true
-// prevalence, and a study of a test's sensitivity or specificity.
+// Planning with an imperfect test: the sample sizes of a survey of the true
+// prevalence and of a study of a test's sensitivity or specificity, and the
+// Beta prior a person states for such a value.
 #include "command.h"
 #include "output.h"
 #include "quorbel_exact.h"
@@ -81,6 +82,33 @@ std::string TestAccuracyText(const Value& answer) {
                 PrecisionShown(answer).c_str());
 }
 
+QuorbelResult RunPriorBeta(const host::Api&, const Args& args) {
+  if (args.Has("--at-least") == args.Has("--at-most"))
+    throw UsageError("--at-least", "give either --at-least or --at-most");
+  const bool atLeast = args.Has("--at-least");
+  QuorbelExactBeta r{};
+  const QuorbelResult code = QuorbelExact_PriorBeta(args.Double("--mode"),
+                                                    args.Double(atLeast ? "--at-least" : "--at-most"), atLeast ? 1 : 0,
+                                                    args.Double("--certainty"), &r);
+  if (code == QUORBEL_EXACT_E_LIMIT) throw Rejection(atLeast ? "--at-least" : "--at-most", atLeast ?
+      "a proportion below --mode, 0 < value < mode" : "a proportion above --mode, mode < value < 1", code);
+  if (code != QUORBEL_OK) return code;
+  ValueBuilder().Begin().Double("a", r.a).Double("b", r.b).Double("mean", r.mean).Double("median", r.median).End()
+      .Deliver();
+  return code;
+}
+
+std::string PriorBetaText(const Value& answer) {
+  const Value& settings = At(answer, "settings");
+  const bool atLeast = settings.Find("at_least") != nullptr;
+  return Format("Beta prior from a mode and a limit\n\n  a        %s\n  b        %s\n  mean     %s\n  median   %s\n\n"
+                "Beta(%s, %s) has its mode at %s and gives %s %% certainty that the value is %s %s.\n",
+                Shown(answer, "a").c_str(), Shown(answer, "b").c_str(), Shown(answer, "mean").c_str(),
+                Shown(answer, "median").c_str(), Shown(answer, "a").c_str(), Shown(answer, "b").c_str(),
+                Shown(settings, "mode").c_str(), Shown(settings, "certainty").c_str(),
+                atLeast ? "at least" : "at most", Shown(settings, atLeast ? "at_least" : "at_most").c_str());
+}
+
 Option Precision() {
   return {"--precision", OptionKind::kProportion,
           "relative precision: the half-width as a fraction of the estimate (or give --absolute-precision)", true};
@@ -120,6 +148,18 @@ void AddTestSizeCommands(std::vector<Command>& commands) {
         {QUORBEL_EXACT_E_PRECISION, kPrecisionBlame, "an absolute precision 0 < E < 1, not so fine that n passes 2^53"},
         {QUORBEL_EXACT_E_CONFIDENCE, "--confidence", kLevelText}},
        RunTestAccuracy, TestAccuracyText, {}, ZRule::kExact});
+  commands.push_back(
+      {"prior", "beta", "the Beta prior of a value stated by its most likely value and one limit",
+       {{"--mode", OptionKind::kProportion, "the most likely value, 0 < value < 1"},
+        {"--at-least", OptionKind::kProportion, "a limit below the mode the value is, with the certainty, above", true},
+        {"--at-most", OptionKind::kProportion, "a limit above the mode the value is, with the certainty, below", true},
+        {"--certainty", OptionKind::kLevel, "a percentage, 0 < value < 100, above what a uniform prior gives", true,
+         "95"}},
+       {{QUORBEL_EXACT_E_MODE, "--mode", kOpen},
+        {QUORBEL_EXACT_E_CERTAINTY, "--certainty",
+         "a percentage 0 < value < 100 above what a uniform prior gives (100 (1 - limit) for --at-least, "
+         "100 limit for --at-most)"}},
+       RunPriorBeta, PriorBetaText});
 }
 
 }  // namespace quorbel::commands

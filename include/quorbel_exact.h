@@ -81,6 +81,9 @@ extern "C" {
 #define QUORBEL_EXACT_E_PRECISION    0x6000010Bu /* absolute precision outside 0 < E < 1 */
 #define QUORBEL_EXACT_E_ESTIMATE     0x6000010Cu /* estimate neither sensitivity (0) nor specificity (1) */
 #define QUORBEL_EXACT_E_EXPECTED     0x6000010Du /* expected sensitivity or specificity outside 0 < X < 1 */
+#define QUORBEL_EXACT_E_MODE         0x6000010Eu /* mode outside 0 < M < 1 */
+#define QUORBEL_EXACT_E_LIMIT        0x6000010Fu /* limit outside 0 < Q < 1, or not on its side of the mode */
+#define QUORBEL_EXACT_E_CERTAINTY    0x60000110u /* certainty outside 0 < C < 100, or no more than a uniform prior gives */
 
 typedef struct QuorbelExactEvaluation {
   double diseasedUnits;         /* D; infinity for an infinite population */
@@ -217,6 +220,24 @@ QUORBEL_API QuorbelResult QuorbelExact_TruePrevalenceSampleSize(double populatio
 QUORBEL_API QuorbelResult QuorbelExact_TestAccuracySampleSize(int32_t estimate, double expected, double prevalence,
                                                               double precision, double confidenceLevel,
                                                               QuorbelExactTestSize* result);
+
+typedef struct QuorbelExactBeta {
+  double a, b;   /* the shapes */
+  double mean;   /* a / (a + b) */
+  double median;
+} QuorbelExactBeta;
+QUORBEL_LAYOUT(sizeof(QuorbelExactBeta) == 32, "QuorbelExactBeta is 32 bytes");
+
+/* The Beta(a, b) prior a person states by its mode M and one limit: with
+ * atLeast, P(X > Q) = C / 100 for a limit Q below the mode; otherwise
+ * P(X < Q) = C / 100 for a limit above it. a = 1 + k and
+ * b = 1 + k (1 - M) / M, so that the mode (a - 1) / (a + b - 2) is M; k >= 0
+ * is found by bracketing and TOMS 748 on the regularised incomplete beta,
+ * to a relative accuracy of about 1e-15. k = 0 is the uniform prior, and
+ * the probability grows with k towards 1, so C / 100 must exceed what the
+ * uniform gives (1 - Q, or Q). Checks: mode, limit, certainty (percent). */
+QUORBEL_API QuorbelResult QuorbelExact_PriorBeta(double mode, double limit, int32_t atLeast, double certainty,
+                                                 QuorbelExactBeta* result);
 
 #ifdef __cplusplus
 } /* extern "C" */

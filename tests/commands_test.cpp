@@ -172,6 +172,13 @@ TEST(CommandErrors, CarryTheirCodeArgumentLineAndField) {
       {{"freedom", "two-stage", TestFile("no-such-list.txt"), out, "--herd-prevalence", "0.1",
         "--within-herd-prevalence", "0.1", "--sensitivity", "0.9"},
        1, QUORBEL_E_LIST_MISSING, "LIST", -1, -1},
+      {{"prior", "beta", "--mode", "0.9"}, 2, 0, "--at-least", -1, -1},
+      {{"prior", "beta", "--mode", "0.9", "--at-most", "0.7"}, 1, QUORBEL_EXACT_E_LIMIT, "--at-most", -1, -1},
+      {{"sample-size", "true-prevalence", "--prevalence", "0.2", "--sensitivity", "0.5", "--specificity", "0.5",
+        "--absolute-precision", "0.05"},
+       1, QUORBEL_EXACT_E_USELESS_TEST, "--sensitivity and --specificity", -1, -1},
+      {{"sample-size", "test-accuracy", "--estimate", "sensitivity", "--expected", "0.9", "--prevalence", "0.1"}, 2, 0,
+       "--precision", -1, -1},
       // n = 2 at SE 0.5 and T 0.95: P = (1 - 0.05^0.5) / 0.5 = 1.55, above 1.
       {{"freedom", "design-prevalence", "--sample", "2", "--sensitivity", "0.5"}, 1, QUORBEL_FREEDOM_E_SAMPLE,
        "--sample", -1, -1},

@@ -1,6 +1,7 @@
-// Sample sizes with an imperfect test against epiR 2.0.57 (Debian's
-// r-cran-epir): epi.sssimpleestb for the true prevalence and epi.ssdxsesp
-// for test accuracy, with nfractional = TRUE for the unrounded values.
+// Planning with an imperfect test. Sample sizes against epiR 2.0.57
+// (Debian's r-cran-epir): epi.sssimpleestb for the true prevalence and
+// epi.ssdxsesp for test accuracy, with nfractional = TRUE for the unrounded
+// values. Beta priors against R's uniroot (tol 1e-15) on pbeta.
 // Natively through the library's exported names; in the Windows builds,
 // whose DLLs do not carry this layer, through the linked objects.
 #include <cmath>
@@ -74,8 +75,36 @@ TEST(TestSizes, TestAccuracyAgreesWithEpiR) {
   }
 }
 
+struct BetaCase {
+  double mode, limit;
+  int32_t atLeast;
+  double certainty, a, b, mean, median;
+};
+
+// R: k = uniroot(function(k) pbeta(Q, 1 + k, 1 + k (1 - M) / M, lower.tail =
+// !atLeast) - C / 100, c(0, hi), tol = 1e-15)$root; a = 1 + k, b likewise;
+// mean a / (a + b); median qbeta(0.5, a, b).
+TEST(TestSizes, PriorBetaAgreesWithRootFindingInR) {
+  const BetaCase cases[] = {
+      {0.9, 0.7, 1, 95, 15.034221893763068, 2.5593579881958961, 0.85452886761151181, 0.86802458963361107},
+      {0.05, 0.15, 0, 95, 2.8790943714058148, 36.702793056710483, 0.072737672669967252, 0.065608699082752381},
+      {0.99, 0.9, 1, 99, 54.304269461797098, 1.5384269642605772, 0.9724507041615077, 0.97787546103496914},
+      {0.3, 0.2, 1, 90, 7.6411745481206133, 16.496073945614761, 0.31657189716979622, 0.31143176704182435},
+  };
+  for (const BetaCase& c : cases) {
+    QuorbelExactBeta r{};
+    ASSERT_EQ(EXACT(QuorbelExact_PriorBeta)(c.mode, c.limit, c.atLeast, c.certainty, &r), QUORBEL_OK) << c.mode;
+    EXPECT_NEAR(r.a, c.a, 1e-12 * c.a) << c.mode;
+    EXPECT_NEAR(r.b, c.b, 1e-12 * c.b) << c.mode;
+    EXPECT_NEAR(r.mean, c.mean, 1e-12) << c.mode;
+    EXPECT_NEAR(r.median, c.median, 1e-12) << c.mode;
+    EXPECT_NEAR((r.a - 1) / (r.a + r.b - 2), c.mode, 1e-14) << "the mode as stated";
+  }
+}
+
 TEST(TestSizes, RefuseInTheirOrder) {
   QuorbelExactTestSize r{};
+  QuorbelExactBeta beta{};
   struct Refused {
     QuorbelResult code, expected;
   };
@@ -94,6 +123,13 @@ TEST(TestSizes, RefuseInTheirOrder) {
       {EXACT(QuorbelExact_TestAccuracySampleSize)(0, 0.9, 0, 0, 0, &r), QUORBEL_EXACT_E_PREVALENCE},
       {EXACT(QuorbelExact_TestAccuracySampleSize)(0, 0.9, 0.1, 1, 0, &r), QUORBEL_EXACT_E_PRECISION},
       {EXACT(QuorbelExact_TestAccuracySampleSize)(0, 0.9, 0.1, 0.05, 49, &r), QUORBEL_EXACT_E_CONFIDENCE},
+      {EXACT(QuorbelExact_PriorBeta)(1, 0, 1, 0, &beta), QUORBEL_EXACT_E_MODE},
+      {EXACT(QuorbelExact_PriorBeta)(0.9, 0.9, 1, 0, &beta), QUORBEL_EXACT_E_LIMIT},   // the limit at the mode
+      {EXACT(QuorbelExact_PriorBeta)(0.9, 0.95, 1, 95, &beta), QUORBEL_EXACT_E_LIMIT},  // at least, above the mode
+      {EXACT(QuorbelExact_PriorBeta)(0.1, 0.05, 0, 95, &beta), QUORBEL_EXACT_E_LIMIT},  // at most, below the mode
+      {EXACT(QuorbelExact_PriorBeta)(0.9, 0.7, 1, 100, &beta), QUORBEL_EXACT_E_CERTAINTY},
+      // A uniform prior already puts 0.3 above 0.7: 30 % asks for less than it.
+      {EXACT(QuorbelExact_PriorBeta)(0.9, 0.7, 1, 30, &beta), QUORBEL_EXACT_E_CERTAINTY},
   };
   for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) EXPECT_EQ(cases[i].code, cases[i].expected) << i;
 }

@@ -1,0 +1,56 @@
+// QuorbelExact_PriorBeta: the Beta prior of a stated mode and limit. See
+// quorbel_exact.h.
+#include <cstdint>
+
+#include "exact/boost_config.h"
+#include <boost/math/special_functions/beta.hpp>
+#include <boost/math/tools/roots.hpp>
+
+#include "exact/checks.h"
+
+using namespace quorbel::exact;
+
+namespace {
+
+// Beyond this concentration the prior is a spike no statement asks for.
+constexpr double kLargestConcentration = 1e15;
+
+struct Statement {
+  double mode, limit, level;
+  bool atLeast;
+
+  double A(double k) const { return 1.0 + k; }
+  double B(double k) const { return 1.0 + k * (1.0 - mode) / mode; }
+  // The probability the statement names, less the level asked for: rising
+  // with k from the uniform prior's value.
+  double Shortfall(double k) const {
+    const double p = atLeast ? boost::math::ibetac(A(k), B(k), limit) : boost::math::ibeta(A(k), B(k), limit);
+    return p - level;
+  }
+};
+
+}  // namespace
+
+extern "C" QuorbelResult QuorbelExact_PriorBeta(double mode, double limit, int32_t atLeast, double certainty,
+                                                QuorbelExactBeta* result) {
+  if (!(mode > 0.0 && mode < 1.0)) return QUORBEL_EXACT_E_MODE;
+  if (!(limit > 0.0 && limit < 1.0) || (atLeast ? !(limit < mode) : !(limit > mode))) return QUORBEL_EXACT_E_LIMIT;
+  const double level = certainty / 100.0;
+  if (!(certainty > 0.0 && certainty < 100.0) || !(level > (atLeast ? 1.0 - limit : limit)))
+    return QUORBEL_EXACT_E_CERTAINTY;
+  return RunGuarded([&] {
+    const Statement s{mode, limit, level, atLeast != 0};
+    double high = 1.0;
+    while (s.Shortfall(high) < 0.0) {
+      if (high > kLargestConcentration) return QuorbelResult{QUORBEL_EXACT_E_CERTAINTY};
+      high *= 2.0;
+    }
+    boost::uintmax_t iterations = 500;
+    const auto bracket = boost::math::tools::toms748_solve([&](double k) { return s.Shortfall(k); }, 0.0, high,
+                                                           boost::math::tools::eps_tolerance<double>(52), iterations);
+    const double k = bracket.first + (bracket.second - bracket.first) / 2.0;
+    const double a = s.A(k), b = s.B(k);
+    *result = QuorbelExactBeta{a, b, a / (a + b), boost::math::ibeta_inv(a, b, 0.5)};
+    return QuorbelResult{QUORBEL_OK};
+  });
+}
