@@ -87,4 +87,17 @@ void BM_Exact_TestSampleSizes(benchmark::State& state) {
 }
 BENCHMARK(BM_Exact_TestSampleSizes);
 
+// The Bayesian true prevalence, 12 % reactors with priors Beta(85, 15) and
+// Beta(97, 3) on Se and Sp: 150, 1,000 and 10,000 animals.
+void BM_Exact_BayesPrevalence(benchmark::State& state) {
+  const int32_t tested = static_cast<int32_t>(state.range(0));
+  const double priors[6] = {1, 1, 85, 15, 97, 3};
+  for (auto _ : state) {
+    QuorbelExactBayes r;
+    benchmark::DoNotOptimize(QuorbelExact_BayesPrevalence(tested * 12 / 100, tested, priors, 95, 0.1, &r));
+    benchmark::DoNotOptimize(r);
+  }
+}
+BENCHMARK(BM_Exact_BayesPrevalence)->Arg(150)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+
 }  // namespace

@@ -15,6 +15,7 @@ const std::vector<Command>& Commands() {
     AddListCommands(all);
     AddExactCommands(all);
     AddTestSizeCommands(all);
+    AddBayesCommands(all);
     AddFreedomCommands(all);
     for (Command& command : all) {
       for (Option& option : command.options) FillLabels(option);

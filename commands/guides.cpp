@@ -49,6 +49,12 @@ const std::vector<CommandGuide> kGuides = {
      {"interval", "simple-random", "--positives", "30", "--sample", "100", "--population", "1000"}, kZRule},
     {"interval", "stratified", kAnalyse, "What does a stratified sample say about the prevalence?",
      {"interval", "stratified", "--strata", "1000:100:0.3,2000:150:0.1"}, kZRule},
+    {"prevalence", "bayes", kAnalyse, "What is the true prevalence when the test's accuracy is itself uncertain?",
+     {"prevalence", "bayes", "--positives", "18", "--tested", "150", "--sensitivity-prior", "85,15",
+      "--specificity-prior", "97,3"},
+     "Priors are Beta(A, B) (prior beta finds them from a mode and a limit). The answer is computed by exact "
+     "integration, not by sampling: the same on every run and every platform. --threshold gives the posterior "
+     "probability that the prevalence exceeds it. With vague test priors the data cannot tell p from 1 - p."},
     {"interval", "two-stage", kAnalyse, "What does a two-stage (cluster) sample say about the prevalence?",
      {"interval", "two-stage", "clusters.txt"},
      "FILE holds one cluster per line: name, animals examined, positives, separated by the list separator of the "

@@ -63,6 +63,7 @@ constexpr Label kOptionLabels[] = {
     {"--at-least", "At least", "proportion"},
     {"--at-most", "At most", "proportion"},
     {"--certainty", "Certainty", "%"},
+    {"--threshold", "Threshold", "proportion"},
     {"--expected", "Expected sensitivity or specificity", "proportion"},
     {"--risk-groups", "Risk groups", "relative risk:share:units[:sensitivity]"},
 };

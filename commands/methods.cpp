@@ -54,6 +54,14 @@ const std::vector<CommandMethod> kMethods = {
      "The stratified mean P = sum(N_h p_h) / N with Var = sum(N_h^2 (1 - n_h / N_h) p_h (1 - p_h) / (n_h - 1)) / N^2 "
      "and the interval P +- z sqrt(Var).",
      "Cochran (1977), Sampling techniques", "estimate; lower; upper."},
+    {"prevalence", "bayes",
+     "With AP = p Se + (1 - p)(1 - Sp), the posterior of p is Beta(p) times the integral over Se and Sp of "
+     "AP^x (1 - AP)^(n - x) Beta(Se) Beta(Sp). Expanding both powers binomially makes it an exact mixture of Beta "
+     "distributions with positive weights (terms below 1e-16 of the largest left out); summaries from the "
+     "incomplete beta, quantiles by TOMS 748. The same for Se and Sp.",
+     "Joseph, Gyorkos and Coupal (1995), American Journal of Epidemiology 141.",
+     "mean; median; lower; upper; probabilityAbove (with --threshold); sensitivity and specificity {the same}; "
+     "uselessTestPrior, the prior probability that Se + Sp <= 1."},
     {"interval", "two-stage",
      "The ratio of all positives to all animals examined, its standard error under cluster sampling, the design "
      "effect and the intra-cluster correlation, from a list of clusters.",

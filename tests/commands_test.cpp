@@ -173,6 +173,15 @@ TEST(CommandErrors, CarryTheirCodeArgumentLineAndField) {
         "--within-herd-prevalence", "0.1", "--sensitivity", "0.9"},
        1, QUORBEL_E_LIST_MISSING, "LIST", -1, -1},
       {{"prior", "beta", "--mode", "0.9"}, 2, 0, "--at-least", -1, -1},
+      {{"prevalence", "bayes", "--positives", "1", "--tested", "10", "--sensitivity-prior", "85",
+        "--specificity-prior", "97,3"},
+       2, 0, "--sensitivity-prior", -1, -1},
+      {{"prevalence", "bayes", "--positives", "1", "--tested", "10", "--sensitivity-prior", "85,15",
+        "--specificity-prior", "97,-3"},
+       2, 0, "--specificity-prior", -1, -1},
+      {{"prevalence", "bayes", "--positives", "11", "--tested", "10", "--sensitivity-prior", "85,15",
+        "--specificity-prior", "97,3"},
+       1, QUORBEL_EXACT_E_POSITIVES, "--positives", -1, -1},
       {{"prior", "beta", "--mode", "0.9", "--at-most", "0.7"}, 1, QUORBEL_EXACT_E_LIMIT, "--at-most", -1, -1},
       {{"sample-size", "true-prevalence", "--prevalence", "0.2", "--sensitivity", "0.5", "--specificity", "0.5",
         "--absolute-precision", "0.05"},
@@ -302,6 +311,10 @@ TEST(CommandWarnings, ReachTheAnswerWithTheirKindAndLine) {
        "hits-beyond-count", -1},
       {{"prevalence", "true", "--apparent", "0.3", "--sensitivity", "0.4", "--specificity", "0.5"},
        "worse-than-chance", -1},
+      // Uniform test priors: P(Se + Sp <= 1) = 1/2, above 0.05.
+      {{"prevalence", "bayes", "--positives", "3", "--tested", "20", "--sensitivity-prior", "1,1",
+        "--specificity-prior", "1,1"},
+       "vague-test-priors", -1},
   };
   for (const Warned& warned : cases) {
     const Ran ran = RunWords(warned.words);

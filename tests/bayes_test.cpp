@@ -1,0 +1,100 @@
+// The Bayesian true prevalence against independent numerical integration
+// in R: nested adaptive quadrature (integrate, relative tolerances 1e-11 to
+// 1e-13) of Beta(p) times the integral over Se and Sp of
+// AP^x (1 - AP)^(n - x) Beta(Se) Beta(Sp), the cdf's quantiles by uniroot
+// (tol 1e-13); agreement to 1e-8 where 1e-6 is asked. Natively through the
+// library's exported names; in the Windows builds through the linked objects.
+#include <cmath>
+#include <cstring>
+
+#include "quorbel_exact.h"
+#include "support.h"
+
+namespace quorbel::test {
+namespace {
+
+#define EXACT(name) NATIVE_EXPORT(name)
+
+constexpr double kIntegration = 1e-8;
+
+struct BayesCase {
+  int32_t positives, tested;
+  double priors[6];  // prevalence, sensitivity, specificity: A, B each
+  double mean, median, lower, upper, above;  // at 95 %, P(p > 0.1)
+};
+
+TEST(Bayes, PrevalenceAgreesWithNestedQuadratureInR) {
+  const BayesCase cases[] = {
+      {18, 150, {1, 1, 85, 15, 97, 3}, 0.115778828961, 0.114988376877, 0.042653159946, 0.192674432335, 0.658585489072},
+      // No reactor: the test's false positives alone explain more than was
+      // seen, and the posterior still has its weight near 0, not at 0.
+      {0, 150, {1, 1, 85, 15, 97, 3}, 0.007785526240, 0.005413077277, 0.000198033137, 0.028606143738, 0.000001915577},
+      // A prior like Beta(12.5, 1.5), which defeats plain Gauss-Legendre.
+      {10, 50, {1, 1, 12.5, 1.5, 20, 2}, 0.164347817924, 0.160077988318, 0.017978557573, 0.342938722557,
+       0.763702483074},
+  };
+  for (const BayesCase& c : cases) {
+    QuorbelExactBayes r{};
+    ASSERT_EQ(EXACT(QuorbelExact_BayesPrevalence)(c.positives, c.tested, c.priors, 95, 0.1, &r), QUORBEL_OK);
+    EXPECT_NEAR(r.prevalence.mean, c.mean, kIntegration) << c.positives;
+    EXPECT_NEAR(r.prevalence.median, c.median, kIntegration) << c.positives;
+    EXPECT_NEAR(r.prevalence.lower, c.lower, kIntegration) << c.positives;
+    EXPECT_NEAR(r.prevalence.upper, c.upper, kIntegration) << c.positives;
+    EXPECT_NEAR(r.prevalence.probabilityAbove, c.above, kIntegration) << c.positives;
+  }
+}
+
+// The sensitivity's posterior, by the same nested quadrature over p and Sp
+// in R: mean 0.848426845679, median 0.850778349408.
+TEST(Bayes, SensitivityPosteriorAgreesWithR) {
+  const double priors[6] = {1, 1, 85, 15, 97, 3};
+  QuorbelExactBayes r{};
+  ASSERT_EQ(EXACT(QuorbelExact_BayesPrevalence)(18, 150, priors, 95, 0.5, &r), QUORBEL_OK);
+  EXPECT_NEAR(r.sensitivity.mean, 0.848426845679, kIntegration);
+  EXPECT_NEAR(r.sensitivity.median, 0.850778349408, kIntegration);
+  EXPECT_LT(r.uselessTestPrior, 1e-12);  // Beta(85, 15) and Beta(97, 3) leave no room for Se + Sp <= 1
+}
+
+// Under uniform priors for Se and Sp the model cannot tell p from 1 - p:
+// the posterior is symmetric about 0.5 whatever the data, and
+// P(Se + Sp <= 1) is 1/2 (by symmetry).
+TEST(Bayes, VagueTestPriorsGiveASymmetricPosterior) {
+  const double priors[6] = {1, 1, 1, 1, 1, 1};
+  QuorbelExactBayes r{};
+  ASSERT_EQ(EXACT(QuorbelExact_BayesPrevalence)(18, 150, priors, 95, 0.5, &r), QUORBEL_OK);
+  EXPECT_NEAR(r.prevalence.mean, 0.5, 1e-12);
+  EXPECT_NEAR(r.prevalence.median, 0.5, 1e-9);
+  EXPECT_NEAR(r.prevalence.lower + r.prevalence.upper, 1.0, 1e-9);
+  EXPECT_NEAR(r.uselessTestPrior, 0.5, 1e-9);
+}
+
+TEST(Bayes, TheSameBitsOnEveryRun) {
+  const double priors[6] = {2, 8, 85, 15, 97, 3};
+  QuorbelExactBayes first{}, second{};
+  ASSERT_EQ(EXACT(QuorbelExact_BayesPrevalence)(7, 60, priors, 90, 0.2, &first), QUORBEL_OK);
+  ASSERT_EQ(EXACT(QuorbelExact_BayesPrevalence)(7, 60, priors, 90, 0.2, &second), QUORBEL_OK);
+  EXPECT_EQ(std::memcmp(&first, &second, sizeof first), 0);
+}
+
+TEST(Bayes, RefusesInItsOrder) {
+  const double good[6] = {1, 1, 85, 15, 97, 3};
+  const double zeroShape[6] = {1, 1, 0, 15, 97, 3};
+  const double infiniteShape[6] = {1, 1, 85, 15, INFINITY, 3};
+  QuorbelExactBayes r{};
+  struct Refused {
+    QuorbelResult code, expected;
+  };
+  const Refused cases[] = {
+      {EXACT(QuorbelExact_BayesPrevalence)(0, 0, nullptr, 0, -1, &r), QUORBEL_EXACT_E_SAMPLE},
+      {EXACT(QuorbelExact_BayesPrevalence)(11, 10, nullptr, 0, -1, &r), QUORBEL_EXACT_E_POSITIVES},
+      {EXACT(QuorbelExact_BayesPrevalence)(1, 10, zeroShape, 0, -1, &r), QUORBEL_EXACT_E_PRIOR},
+      {EXACT(QuorbelExact_BayesPrevalence)(1, 10, infiniteShape, 0, -1, &r), QUORBEL_EXACT_E_PRIOR},
+      {EXACT(QuorbelExact_BayesPrevalence)(1, 10, nullptr, 95, -1, &r), QUORBEL_EXACT_E_PRIOR},
+      {EXACT(QuorbelExact_BayesPrevalence)(1, 10, good, 49, -1, &r), QUORBEL_EXACT_E_CONFIDENCE},
+      {EXACT(QuorbelExact_BayesPrevalence)(1, 10, good, 95, 1.5, &r), QUORBEL_EXACT_E_THRESHOLD},
+  };
+  for (size_t i = 0; i < sizeof cases / sizeof cases[0]; ++i) EXPECT_EQ(cases[i].code, cases[i].expected) << i;
+}
+
+}  // namespace
+}  // namespace quorbel::test
