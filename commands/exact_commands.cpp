@@ -55,17 +55,24 @@ constexpr const char* kMethods[][2] = {{"wald", "Wald"},
                                        {"wilson", "Wilson (score)"},
                                        {"clopperPearson", "Clopper-Pearson (exact)"},
                                        {"jeffreys", "Jeffreys"},
-                                       {"agrestiCoull", "Agresti-Coull"}};
+                                       {"agrestiCoull", "Agresti-Coull"},
+                                       {"blaker", "Blaker"},
+                                       {"sterne", "Sterne"}};
 
 QuorbelResult RunProportion(const host::Api&, const Args& args) {
   QuorbelExactProportion r{};
   const QuorbelResult code =
       QuorbelExact_ProportionIntervals(args.Int("--positives"), args.Int("--sample"), args.Double("--confidence"), &r);
   if (code != QUORBEL_OK) return code;
-  const QuorbelExactInterval intervals[] = {r.wald, r.wilson, r.clopperPearson, r.jeffreys, r.agrestiCoull};
+  QuorbelExactInterval blaker{}, sterne{};
+  CheckExact(QuorbelExact_AcceptabilityIntervals(args.Int("--positives"), args.Int("--sample"),
+                                                 args.Double("--confidence"), &blaker, &sterne),
+             "Blaker and Sterne intervals");
+  const QuorbelExactInterval intervals[] = {r.wald,     r.wilson, r.clopperPearson, r.jeffreys,
+                                            r.agrestiCoull, blaker, sterne};
   ValueBuilder json;
   json.Begin().Double("proportion", r.proportion).Double("z", r.z);
-  for (int m = 0; m < 5; ++m) json.Interval(kMethods[m][0], intervals[m].lower, intervals[m].upper);
+  for (int m = 0; m < 7; ++m) json.Interval(kMethods[m][0], intervals[m].lower, intervals[m].upper);
   json.End().Deliver();
   return code;
 }
@@ -106,7 +113,8 @@ void AddExactCommands(std::vector<Command>& commands) {
         {"--confidence", OptionKind::kLevel, "a percentage from 50 to 99.99", true, "95"},
         {"--specificity-target", OptionKind::kProportion, "population specificity to keep, 0 < value <= 1", true, "0.95"}},
        ExactBlames(), RunExactDesign, ExactDesignText});
-  commands.push_back({"interval", "proportion", "Wald, Wilson, Clopper-Pearson, Jeffreys and Agresti-Coull intervals",
+  commands.push_back({"interval", "proportion",
+                      "Wald, Wilson, Clopper-Pearson, Jeffreys, Agresti-Coull, Blaker and Sterne intervals",
                       {{"--positives", OptionKind::kCount, "a whole number, 0 to --sample"},
                        {"--sample", OptionKind::kCount, "animals tested, at least 1"},
                        {"--confidence", OptionKind::kLevel, "a percentage from 50 to 99.99", true, "95"}},

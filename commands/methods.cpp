@@ -69,11 +69,13 @@ const std::vector<CommandMethod> kMethods = {
      "prevalence; lower; upper; standardError; designEffect; intraClusterCorrelation (null when not estimable); "
      "clusters; animals; positives."},
     {"interval", "proportion",
-     "Five intervals of x / n at the exact normal quantile of any level from 50 to 99.99: Wald, Wilson (score), "
-     "Clopper-Pearson (exact, by the beta quantiles), Jeffreys (beta(x + 1/2, n - x + 1/2) quantiles) and "
-     "Agresti-Coull.",
-     "Brown, Cai and DasGupta (2001), Interval estimation for a binomial proportion, Statistical Science 16.",
-     "proportion; z; wald, wilson, clopperPearson, jeffreys, agrestiCoull, each {lower, upper}."},
+     "Seven intervals of x / n at any level from 50 to 99.99: Wald, Wilson (score) and Agresti-Coull at the exact "
+     "normal quantile, Clopper-Pearson (exact, by the beta quantiles), Jeffreys (beta(x + 1/2, n - x + 1/2) "
+     "quantiles), and Blaker and Sterne, which invert exact tests by their acceptability and give the hull of the "
+     "accepted set (it can have gaps), its ends to 1e-12.",
+     "Brown, Cai and DasGupta (2001), Statistical Science 16; Blaker (2000), Canadian Journal of Statistics 28; "
+     "Sterne (1954), Biometrika 41.",
+     "proportion; z; wald, wilson, clopperPearson, jeffreys, agrestiCoull, blaker, sterne, each {lower, upper}."},
     {"compare", "sample-size",
      "The normal-approximation sample size per group for two independent proportions, with the Fleiss continuity "
      "correction, for a two-sided and a one-sided test.",

@@ -142,6 +142,22 @@ typedef struct QuorbelExactProportion {
 QUORBEL_API QuorbelResult QuorbelExact_ProportionIntervals(int32_t positives, int32_t sample,
                                                            double confidenceLevel, QuorbelExactProportion* result);
 
+/* Intervals that invert exact tests by their acceptability a(p), each the
+ * hull of {p : a(p) > 1 - L/100} (the set can have gaps), its ends found to
+ * within 1e-12: 0 at x = 0 and 1 at x = n.
+ *  - Blaker (2000): a(p) = min(P(X <= x), P(X >= x)) plus the largest tail
+ *    on the other side that does not exceed it.
+ *  - Sterne (1954): a(p) = the sum of P(X = k) over the k with
+ *    P(X = k) <= P(X = x), the probabilities compared exactly.
+ * The search is a branch and bound over p: on [u, v] below x / n, a(p) is
+ * at most what the tails at u and v allow, so parts that cannot reach the
+ * level are passed over, and the first point that does is bisected to. The
+ * upper end is the lower end of n - x, reflected. Checks as
+ * QuorbelExact_ProportionIntervals. */
+QUORBEL_API QuorbelResult QuorbelExact_AcceptabilityIntervals(int32_t positives, int32_t sample,
+                                                              double confidenceLevel, QuorbelExactInterval* blaker,
+                                                              QuorbelExactInterval* sterne);
+
 typedef struct QuorbelExactTruePrevalence {
   double apparent; /* x / n */
   double estimate; /* Rogan-Gladen, within 0..1 */

@@ -153,7 +153,7 @@
 
   // ----------------------------------------------- intervals of a proportion
   const METHODS = [['wald', 'Wald'], ['wilson', 'Wilson'], ['clopperPearson', 'Clopper-Pearson'],
-                   ['jeffreys', 'Jeffreys'], ['agrestiCoull', 'Agresti-Coull']];
+                   ['jeffreys', 'Jeffreys'], ['agrestiCoull', 'Agresti-Coull'], ['blaker', 'Blaker'], ['sterne', 'Sterne']];
 
   function intervals(container, args, result) {
     const shown = METHODS.filter(([key]) => result[key]);
