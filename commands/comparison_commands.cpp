@@ -1,5 +1,7 @@
 // Commands of the comparison family: two proportions, true prevalence, and
 // the estimation of a mean.
+#include <algorithm>
+
 #include "command.h"
 #include "exact.h"
 #include "output.h"
@@ -70,16 +72,36 @@ QuorbelExactTruePrevalence ExactTruePrevalence(const Args& args, int x, int n, d
   return e;
 }
 
+// The Blaker limits of the apparent prevalence, carried through
+// (AP + Sp - 1) / (Se + Sp - 1) and kept within 0..1; warns when the whole
+// interval of AP lies below 1 - Sp, where the limits say 0 to 0.
+QuorbelExactInterval BlakerTruePrevalence(const Args& args, int x, int n, double level) {
+  QuorbelExactInterval blaker{}, sterne{};
+  CheckExact(QuorbelExact_AcceptabilityIntervals(x, n, level, &blaker, &sterne), "Blaker limits");
+  const double se = args.Double("--sensitivity"), sp = args.Double("--specificity");
+  auto carried = [&](double ap) { return std::clamp((ap + sp - 1.0) / (se + sp - 1.0), 0.0, 1.0); };
+  if (blaker.upper < 1.0 - sp)
+    Warn("false-positives-exceed-reactors",
+         "even the upper limit of the apparent prevalence, " + DoubleText(blaker.upper) +
+             ", lies below 1 - specificity = " + DoubleText(1.0 - sp) +
+             ": the test's false positives alone would explain more reactors than were seen, so the limits of 0 to 0 "
+             "say that the data and the stated specificity disagree, not that the prevalence is surely 0; "
+             "prevalence bayes, with a prior on the specificity, gives an answer that means something");
+  return {carried(blaker.lower), carried(blaker.upper)};
+}
+
 QuorbelResult RunTruePrevalence(const host::Api& api, const Args& args) {
   const bool counted = args.Has("--positives") || args.Has("--tested");
   if (counted == args.Has("--apparent"))
     throw UsageError("--apparent", "give either --apparent, or --positives and --tested (with --confidence)");
   QuorbelExactTruePrevalence exact{};
+  QuorbelExactInterval blaker{};
   float apparent;
   if (counted) {
     if (!args.Has("--positives") || !args.Has("--tested"))
       throw UsageError("--positives", "--positives and --tested go together");
     exact = ExactTruePrevalence(args, args.Int("--positives"), args.Int("--tested"), args.Double("--confidence"));
+    blaker = BlakerTruePrevalence(args, args.Int("--positives"), args.Int("--tested"), args.Double("--confidence"));
     apparent = static_cast<float>(exact.apparent);
   } else {
     apparent = args.Float("--apparent");
@@ -101,7 +123,7 @@ QuorbelResult RunTruePrevalence(const host::Api& api, const Args& args) {
     json.Double("apparent", exact.apparent).Double("estimate", exact.estimate)
         .Interval("wilson", exact.wilson.lower, exact.wilson.upper)
         .Interval("clopperPearson", exact.clopperPearson.lower, exact.clopperPearson.upper)
-        .Bool("valid", exact.valid != 0);
+        .Interval("blaker", blaker.lower, blaker.upper).Bool("valid", exact.valid != 0);
   json.End().Deliver();
   return QUORBEL_OK;
 }
@@ -116,12 +138,18 @@ std::string TruePrevalenceText(const Value& answer) {
                    At(answer, "negative").boolean ? "  (negative: fewer reactors than false positives would explain)"
                                                   : "");
   if (counted == nullptr) return text;
-  const Value &wilson = At(answer, "wilson"), &exact = At(answer, "clopperPearson");
-  return text + Format("\nWithin 0..1, with %s %% limits:\n\n  estimate         %s\n"
-                       "  Wilson           %s to %s\n  Clopper-Pearson  %s to %s\n",
-                       ScalarText(Setting(answer, "confidence")).c_str(), Shown(answer, "estimate").c_str(),
-                       Shown(wilson, "lower").c_str(), Shown(wilson, "upper").c_str(), Shown(exact, "lower").c_str(),
-                       Shown(exact, "upper").c_str());
+  const Value &wilson = At(answer, "wilson"), &exact = At(answer, "clopperPearson"), &blaker = At(answer, "blaker");
+  text += Format("\nWithin 0..1, with %s %% limits:\n\n  estimate         %s\n"
+                 "  Wilson           %s to %s\n  Clopper-Pearson  %s to %s\n  Blaker           %s to %s\n",
+                 ScalarText(Setting(answer, "confidence")).c_str(), Shown(answer, "estimate").c_str(),
+                 Shown(wilson, "lower").c_str(), Shown(wilson, "upper").c_str(), Shown(exact, "lower").c_str(),
+                 Shown(exact, "upper").c_str(), Shown(blaker, "lower").c_str(), Shown(blaker, "upper").c_str());
+  for (const Value& warning : At(answer, "warnings").items)
+    if (At(warning, "kind").text == "false-positives-exceed-reactors")
+      text += "\nFewer animals reacted than the test's false positives alone would explain: the limits of 0 to 0\n"
+              "do not mean that the prevalence is surely 0, but that the data and the stated specificity disagree.\n"
+              "prevalence bayes, with a prior on the specificity, gives an answer that means something.\n";
+  return text;
 }
 
 QuorbelResult RunMeanSampleSize(const host::Api& api, const Args& args) {

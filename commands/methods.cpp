@@ -88,10 +88,13 @@ const std::vector<CommandMethod> kMethods = {
      "difference; intervals [{confidence, lower, upper, significant}]."},
     {"prevalence", "true",
      "The Rogan-Gladen estimator (AP + Sp - 1) / (Se + Sp - 1); with counts, the estimate kept within 0..1 and the "
-     "Wilson and Clopper-Pearson limits of the apparent prevalence carried through it.",
+     "Wilson, Clopper-Pearson and Blaker limits of the apparent prevalence carried through it. When even the upper "
+     "limit of the apparent prevalence lies below 1 - Sp, the answer warns that the data and the specificity "
+     "disagree.",
      "Rogan and Gladen (1978), Estimating prevalence from the results of a screening test, American Journal of "
      "Epidemiology 107; Reiczigel, Foldi and Ozsvari (2010), Epidemiology and Infection 138.",
-     "truePrevalence; negative; with counts apparent, estimate, wilson and clopperPearson {lower, upper}, valid."},
+     "truePrevalence; negative; with counts apparent, estimate, wilson, clopperPearson and blaker {lower, upper}, "
+     "valid."},
     {"mean", "sample-size",
      "n0 = z^2 sd^2 / e^2, corrected for each population size N as n0 / (n0 / N + 1) and rounded half up.",
      "Cochran (1977), Sampling techniques",

@@ -243,6 +243,18 @@ TEST(CommandFiles, FreedomTwoStageWritesEachHerd) {
   EXPECT_EQ(ReadBytes(out), "A,infinite,32,0.9510982327503508\r\nB,infinite,32,0.9510982327503508\r\n");
 }
 
+// The Blaker limits of the true prevalence: those of AP for 18 of 150 at
+// 95 % (R, from the definition: 0.074230042672 and 0.181439703546) carried
+// through (AP + Sp - 1) / (Se + Sp - 1) with Se 0.85, Sp 0.97.
+TEST(CommandKeys, TruePrevalenceCarriesTheBlakerLimits) {
+  const Ran ran = RunWords({"prevalence", "true", "--positives", "18", "--tested", "150", "--sensitivity", "0.85",
+                            "--specificity", "0.97"});
+  ASSERT_EQ(ran.status, 0) << ran.error.what();
+  EXPECT_NEAR(Path(ran.answer, {"blaker", "lower"}).number, (0.074230042672 - 0.03) / 0.82, 1e-10);
+  EXPECT_NEAR(Path(ran.answer, {"blaker", "upper"}).number, (0.181439703546 - 0.03) / 0.82, 1e-10);
+  EXPECT_FALSE(HasWarning(ran, "false-positives-exceed-reactors"));
+}
+
 // The forms of freedom sample-size and their keys. Risk groups RR 3 for 10 %
 // and 1 for 90 %, P 0.01, SE 0.9, allocations 1/2 each: the first total
 // reaching 0.95 is 198, 99 in each group (independent Python computation
@@ -311,6 +323,10 @@ TEST(CommandWarnings, ReachTheAnswerWithTheirKindAndLine) {
        "hits-beyond-count", -1},
       {{"prevalence", "true", "--apparent", "0.3", "--sensitivity", "0.4", "--specificity", "0.5"},
        "worse-than-chance", -1},
+      // 0 of 150 with Sp 0.97: Blaker's upper limit of AP, 0.0237, lies below
+      // 1 - Sp = 0.03 (R, from the definition).
+      {{"prevalence", "true", "--positives", "0", "--tested", "150", "--sensitivity", "0.85", "--specificity", "0.97"},
+       "false-positives-exceed-reactors", -1},
       // Uniform test priors: P(Se + Sp <= 1) = 1/2, above 0.05.
       {{"prevalence", "bayes", "--positives", "3", "--tested", "20", "--sensitivity-prior", "1,1",
         "--specificity-prior", "1,1"},
