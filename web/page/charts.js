@@ -4,7 +4,8 @@
 // sample size, the intervals of a proportion side by side, the true
 // prevalence against the apparent one, the probability of freedom over
 // periods of surveillance, and a freedom design's sensitivity against its
-// sample size (or pools).
+// sample size (or pools), the posterior of the Bayesian true prevalence, and
+// a Beta prior.
 (function (root) {
   'use strict';
   const COLOURS = {blue: '#1f6f8b', orange: '#d9822b', green: '#3b8b3b', red: '#b3261e', grey: '#7a8896'};
@@ -277,6 +278,74 @@
     });
   }
 
+  // ------------------------------------------------- Beta densities
+  // log Gamma by Lanczos (g = 7, n = 9), for drawing densities only.
+  const LANCZOS = [0.99999999999980993, 676.5203681218851, -1259.1392167224028, 771.32342877765313,
+                   -176.61502916214059, 12.507343278686905, -0.13857109526572012, 9.9843695780195716e-6,
+                   1.5056327351493116e-7];
+  function logGamma(z) {
+    if (z < 0.5) return Math.log(Math.PI / Math.abs(Math.sin(Math.PI * z))) - logGamma(1 - z);
+    z -= 1;
+    let sum = LANCZOS[0];
+    for (let i = 1; i < 9; ++i) sum += LANCZOS[i] / (z + i);
+    const t = z + 7.5;
+    return 0.5 * Math.log(2 * Math.PI) + (z + 0.5) * Math.log(t) - t + Math.log(sum);
+  }
+  function betaDensity(x, a, b) {
+    if (x <= 0 || x >= 1) return null;
+    return Math.exp((a - 1) * Math.log(x) + (b - 1) * Math.log1p(-x) + logGamma(a + b) - logGamma(a) - logGamma(b));
+  }
+  const shapesOf = (text, fallback) => (text ? String(text) : fallback).split(',').map(Number);
+
+  // -------------------------------------------- the Bayesian posterior
+  // The density as differences of the posterior's P(p > t), which the
+  // library gives for any threshold t.
+  function bayesPosterior(container, args, result, quorbel) {
+    const high = Math.min(1, result.upper + (result.upper - result.lower));
+    const count = 60;
+    const ts = Array.from({length: count + 1}, (_, i) => (high * i) / count);
+    const call = Object.assign({}, args);
+    const above = ts.map((t) => quorbel.prevalence_bayes(Object.assign(call, {threshold: t})).probabilityAbove);
+    const density = [];
+    for (let i = 0; i < count; ++i)
+      density.push({x: (ts[i] + ts[i + 1]) / 2, y: Math.max(0, (above[i] - above[i + 1]) / (ts[i + 1] - ts[i]))});
+    const inside = density.filter((p) => p.x >= result.lower && p.x <= result.upper);
+    const [a, b] = shapesOf(args.prevalence_prior, '1,1');
+    const prior = series(ts.filter((t) => t > 0 && t < 1), (t) => betaDensity(t, a, b));
+    const level = number(args.confidence, 95);
+    plot(container, 'chart-bayes-posterior', 'The posterior density of the true prevalence, its ' + level +
+         ' % credible interval shaded; the prior drawn faintly.', {
+      data: {datasets: [
+        line('posterior density', density, COLOURS.blue),
+        line(level + ' % credible interval ' + result.lower.toPrecision(4) + ' to ' + result.upper.toPrecision(4), inside,
+             COLOURS.blue, {fill: 'origin', backgroundColor: 'rgba(31, 111, 139, 0.25)', borderWidth: 0}),
+        line('prior Beta(' + a + ', ' + b + ')', prior, 'rgba(122, 136, 150, 0.6)', {borderDash: [4, 4], borderWidth: 1.5}),
+        marker('posterior median ' + result.median.toPrecision(4), [{x: result.median, y: 0}], COLOURS.orange)]},
+      options: {scales: {x: axis('true prevalence', {min: 0, max: high}), y: axis('density', {beginAtZero: true})}},
+    });
+  }
+
+  // ------------------------------------------------------ a Beta prior
+  function betaPrior(container, args, result) {
+    const xs = steps(1, 199, []).map((k) => k / 200);
+    const mode = number(args.mode);
+    const atLeast = args.at_least !== undefined && args.at_least !== '';
+    const limit = number(atLeast ? args.at_least : args.at_most);
+    const curve = series(xs, (x) => betaDensity(x, result.a, result.b));
+    const stated = curve.filter((p) => (atLeast ? p.x >= limit : p.x <= limit));
+    const top = Math.max(...curve.map((p) => p.y));
+    plot(container, 'chart-beta-prior', 'The Beta prior: its mode marked, and the ' + number(args.certainty, 95) +
+         ' % of its mass ' + (atLeast ? 'above ' : 'below ') + limit + ' shaded.', {
+      data: {datasets: [
+        line('Beta(' + result.a.toPrecision(5) + ', ' + result.b.toPrecision(5) + ')', curve, COLOURS.blue),
+        line((atLeast ? 'at least ' : 'at most ') + limit, stated, COLOURS.blue,
+             {fill: 'origin', backgroundColor: 'rgba(31, 111, 139, 0.25)', borderWidth: 0}),
+        line('mode ' + mode, [{x: mode, y: 0}, {x: mode, y: top}], COLOURS.orange, {borderDash: [6, 4], borderWidth: 1.5}),
+        line('limit ' + limit, [{x: limit, y: 0}, {x: limit, y: top}], COLOURS.red, {borderDash: [2, 3], borderWidth: 1.5})]},
+      options: {scales: {x: axis('value', {min: 0, max: 1}), y: axis('density', {beginAtZero: true})}},
+    });
+  }
+
   function draw(container, command, args, result, quorbel) {
     clear(container);
     if (typeof Chart === 'undefined') return;
@@ -286,6 +355,8 @@
     else if (key === 'interval/proportion') intervals(container, args, result);
     else if (key === 'prevalence/true') truePrevalence(container, args, result, quorbel);
     else if (key === 'freedom/probability') freedomProbability(container, result);
+    else if (key === 'prevalence/bayes') bayesPosterior(container, args, result, quorbel);
+    else if (key === 'prior/beta') betaPrior(container, args, result);
     else if (key === 'freedom/sample-size' || key === 'freedom/sensitivity') freedomDesign(container, command, args, result, quorbel);
   }
 

@@ -172,6 +172,23 @@ await check('demonstrate freedom: sensitivity against sample size, and freedom o
   await page.close();
 });
 
+// The README's Bayesian example and prior: the charts draw, the credible
+// interval in the legend is the tool's, and the prior's shapes are shown.
+await check('imperfect tests: the posterior of the true prevalence, and a Beta prior', async () => {
+  const page = await openPage('#prevalence/bayes?positives=18&tested=150&sensitivity-prior=85,15&specificity-prior=97,3');
+  await page.waitForSelector('#chart-bayes-posterior');
+  await assertChart(page, 'chart-bayes-posterior', 'bayes-posterior.png');
+  const expected = native(['prevalence', 'bayes', '--positives', '18', '--tested', '150', '--sensitivity-prior', '85,15', '--specificity-prior', '97,3']);
+  const labels = await page.evaluate(() => Chart.getChart('chart-bayes-posterior').data.datasets.map((d) => d.label));
+  assert.ok(labels.includes('95 % credible interval ' + expected.lower.toPrecision(4) + ' to ' + expected.upper.toPrecision(4)), labels.join('; '));
+  await page.goto(pageUrl + '#prior/beta?mode=0.9&at-least=0.7');
+  await page.waitForSelector('#chart-beta-prior');
+  await assertChart(page, 'chart-beta-prior', 'beta-prior.png');
+  const prior = await page.evaluate(() => Chart.getChart('chart-beta-prior').data.datasets[0].label);
+  assert.equal(prior, 'Beta(15.034, 2.5594)');
+  await page.close();
+});
+
 await check('show absence of disease: the detection design against its target', async () => {
   const page = await openPage('#detect/sample-size');
   await fill(page, {prevalence: '0.05', population: '1000', sensitivity: '0.95', specificity: '0.98'});
