@@ -74,8 +74,17 @@ void BM_Exact_HerdsNeeded(benchmark::State& state) {
 }
 BENCHMARK(BM_Exact_HerdsNeeded)->Arg(500)->Arg(100000)->Unit(benchmark::kMicrosecond);
 
-// The sample sizes of an imperfect test: the survey of 1,200 cows and the
-// sensitivity study of the README.
+// Planning with an imperfect test: the Beta prior of the README (mode 0.9,
+// 95 % at least 0.7), and the survey of 1,200 cows and the sensitivity study.
+void BM_Exact_PriorBeta(benchmark::State& state) {
+  for (auto _ : state) {
+    QuorbelExactBeta r;
+    benchmark::DoNotOptimize(QuorbelExact_PriorBeta(0.9, 0.7, 1, 95, &r));
+    benchmark::DoNotOptimize(r);
+  }
+}
+BENCHMARK(BM_Exact_PriorBeta)->Unit(benchmark::kMicrosecond);
+
 void BM_Exact_TestSampleSizes(benchmark::State& state) {
   for (auto _ : state) {
     QuorbelExactTestSize survey, study;

@@ -20,22 +20,29 @@ constexpr double kIntegration = 1e-8;
 struct BayesCase {
   int32_t positives, tested;
   double priors[6];  // prevalence, sensitivity, specificity: A, B each
-  double mean, median, lower, upper, above;  // at 95 %, P(p > 0.1)
+  double level, threshold;
+  double mean, median, lower, upper, above;
 };
 
 TEST(Bayes, PrevalenceAgreesWithNestedQuadratureInR) {
   const BayesCase cases[] = {
-      {18, 150, {1, 1, 85, 15, 97, 3}, 0.115778828961, 0.114988376877, 0.042653159946, 0.192674432335, 0.658585489072},
+      {18, 150, {1, 1, 85, 15, 97, 3}, 95, 0.1, 0.115778828961, 0.114988376877, 0.042653159946, 0.192674432335, 0.658585489072},
       // No reactor: the test's false positives alone explain more than was
       // seen, and the posterior still has its weight near 0, not at 0.
-      {0, 150, {1, 1, 85, 15, 97, 3}, 0.007785526240, 0.005413077277, 0.000198033137, 0.028606143738, 0.000001915577},
+      {0, 150, {1, 1, 85, 15, 97, 3}, 95, 0.1, 0.007785526240, 0.005413077277, 0.000198033137, 0.028606143738, 0.000001915577},
       // A prior like Beta(12.5, 1.5), which defeats plain Gauss-Legendre.
-      {10, 50, {1, 1, 12.5, 1.5, 20, 2}, 0.164347817924, 0.160077988318, 0.017978557573, 0.342938722557,
+      {10, 50, {1, 1, 12.5, 1.5, 20, 2}, 95, 0.1, 0.164347817924, 0.160077988318, 0.017978557573, 0.342938722557,
        0.763702483074},
+      // Every animal reacted, at 99.5 %; and an informative prevalence
+      // prior, Beta(2, 8), at 90 % with P(p > 0.05).
+      {30, 30, {1, 1, 85, 15, 97, 3}, 99.5, 0.1, 0.967625249225, 0.977099057887, 0.817758779369, 0.999916385785, 1},
+      {5, 40, {2, 8, 40, 10, 95, 5}, 90, 0.05, 0.131176489140, 0.124480336925, 0.042233154061, 0.242925111638,
+       0.925883564137},
   };
   for (const BayesCase& c : cases) {
     QuorbelExactBayes r{};
-    ASSERT_EQ(EXACT(QuorbelExact_BayesPrevalence)(c.positives, c.tested, c.priors, 95, 0.1, &r), QUORBEL_OK);
+    ASSERT_EQ(EXACT(QuorbelExact_BayesPrevalence)(c.positives, c.tested, c.priors, c.level, c.threshold, &r),
+              QUORBEL_OK);
     EXPECT_NEAR(r.prevalence.mean, c.mean, kIntegration) << c.positives;
     EXPECT_NEAR(r.prevalence.median, c.median, kIntegration) << c.positives;
     EXPECT_NEAR(r.prevalence.lower, c.lower, kIntegration) << c.positives;
