@@ -251,7 +251,7 @@ QUORBEL_LAYOUT(sizeof(QuorbelExactBeta) == 32, "QuorbelExactBeta is 32 bytes");
  * P(X < Q) = C / 100 for a limit above it. a = 1 + k and
  * b = 1 + k (1 - M) / M, so that the mode (a - 1) / (a + b - 2) is M; k >= 0
  * is found by bracketing and TOMS 748 on the regularised incomplete beta,
- * to a relative accuracy of about 1e-15. k = 0 is the uniform prior, and
+ * to a relative accuracy of about 1e-13. k = 0 is the uniform prior, and
  * the probability grows with k towards 1, so C / 100 must exceed what the
  * uniform gives (1 - Q, or Q). Checks: mode, limit, certainty (percent). */
 QUORBEL_API QuorbelResult QuorbelExact_PriorBeta(double mode, double limit, int32_t atLeast, double certainty,

@@ -47,7 +47,7 @@ extern "C" QuorbelResult QuorbelExact_PriorBeta(double mode, double limit, int32
     }
     boost::uintmax_t iterations = 500;
     const auto bracket = boost::math::tools::toms748_solve([&](double k) { return s.Shortfall(k); }, 0.0, high,
-                                                           boost::math::tools::eps_tolerance<double>(52), iterations);
+                                                           boost::math::tools::eps_tolerance<double>(44), iterations);
     const double k = bracket.first + (bracket.second - bracket.first) / 2.0;
     const double a = s.A(k), b = s.B(k);
     *result = QuorbelExactBeta{a, b, a / (a + b), boost::math::ibeta_inv(a, b, 0.5)};
