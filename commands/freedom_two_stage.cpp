@@ -2,10 +2,8 @@
 // (name,animals) so that each herd reaches its herd sensitivity, and herds
 // to sample so that the survey reaches its target. Every herd's design goes
 // to OUT.
-#include <cerrno>
 #include <cmath>
 #include <cstdint>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -15,6 +13,7 @@
 #include "list_check.h"
 #include "output.h"
 #include "paths.h"
+#include "sized_list.h"
 #include "quorbel_freedom.h"
 
 namespace quorbel::commands {
@@ -28,54 +27,13 @@ struct Herd {
   QuorbelFreedomHerd design;
 };
 
-// A line of LIST that names no herd or no herd size, with its place.
-CommandError FaultyHerd(const std::string& list, int line, int field, const std::string& detail) {
-  CommandError error("LIST",
-                     "LIST rejected: " + list + ", line " + std::to_string(line) + ", field " + std::to_string(field) +
-                         ": " + detail + " (result code " + CodeText(QUORBEL_FREEDOM_E_HERDS) + ")",
-                     1);
-  error.code = QUORBEL_FREEDOM_E_HERDS;
-  error.allowed = kHerdList;
-  error.line = line;
-  error.field = field;
-  return error;
-}
-
-// A herd size as written: a whole number from 1 to 2147483647.
-bool ReadAnimals(const std::string& text, double* animals) {
-  if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos) return false;
-  errno = 0;
-  const long long value = std::strtoll(text.c_str(), nullptr, 10);
-  if (errno != 0 || value < 1 || value > INT32_MAX) return false;
-  *animals = static_cast<double>(value);
-  return true;
-}
-
-// The herds of LIST, up to its first blank line; each line is a name and
-// its animals separated by the list separator, or (for herds of unknown
-// size) a name, whose other fields are then ignored.
+// The herds of LIST; for herds of unknown size only their names.
 std::vector<Herd> ReadHerds(const std::string& list, bool unknownSizes) {
-  std::ifstream in(FilePath(list), std::ios::binary);
-  if (!in) throw Rejection("LIST", "an existing file", QUORBEL_E_LIST_MISSING);
-  const char separator = SeparatorInEffect();
+  const SizedListRules rules{QUORBEL_FREEDOM_E_HERDS, kHerdList, 1, "herd",
+                             " (--herd-size infinite for herds of unknown size)"};
   std::vector<Herd> herds;
-  std::string line;
-  for (int number = 1; std::getline(in, line); ++number) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (line.empty()) break;
-    const size_t cut = line.find(separator);
-    Herd herd{line.substr(0, cut), {HUGE_VAL, 0, 0, 0, 0}};
-    if (herd.name.empty()) throw FaultyHerd(list, number, 1, "the herd has no name");
-    if (!unknownSizes) {
-      const std::string animals = cut == std::string::npos ? std::string() : line.substr(cut + 1);
-      if (!ReadAnimals(animals, &herd.design.animals))
-        throw FaultyHerd(list, number, 2,
-                         "the animals must be a whole number from 1 to 2147483647 after '" + std::string(1, separator) +
-                             "', the list separator in effect (--herd-size infinite for herds of unknown size)");
-    }
-    herds.push_back(herd);
-  }
-  if (herds.empty()) throw Rejection("LIST", "a list with a herd on its first line", QUORBEL_FREEDOM_E_HERDS);
+  for (const SizedUnit& unit : ReadSizedList(list, rules, !unknownSizes))
+    herds.push_back({unit.name, {unit.size, 0, 0, 0, 0}});
   return herds;
 }
 

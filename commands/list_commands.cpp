@@ -11,6 +11,8 @@
 #include <string>
 
 #include "command.h"
+#include "distinct_selection.h"
+#include "quorbel_sampling.h"
 #include "list_check.h"
 #include "paths.h"
 #include "reading.h"
@@ -196,6 +198,7 @@ void DeliverSelection(bool proportional, int n, const std::string& list, const s
 }
 
 std::string SelectionText(const Value& answer) {
+  if (answer.Find("certaintyUnits") != nullptr) return DistinctSelectionText(answer);
   const long long written = Whole(answer, "written");
   const std::string out = Shown(answer, "result"), seed = Shown(answer, "seed");
   std::string text = Format("Selected %s from %s: %lld unit%s written to %s (%s asked for)\n",
@@ -212,12 +215,13 @@ std::string SelectionText(const Value& answer) {
 }
 
 QuorbelResult RunSelect(const host::Api& api, const Args& args, bool proportional) {
-  const auto& files = Files(args, 2, proportional ? "select pps LIST OUT --count N [--seed S] [--force]"
+  const auto& files = Files(args, 2, proportional ? "select pps LIST OUT --count N [--distinct] [--seed S] [--force]"
                                                   : "select random LIST OUT --count N [--seed S] [--force]");
   GuardOutput(args, files[0], files[1]);
   if (proportional) WarnAboutList(files[0], 1);
   const int n = args.Int("--count");
   const long long seed = Seed(api, args);
+  if (proportional && args.Has("--distinct")) return SelectDistinct(files[0], files[1], n, seed);
   int32_t line = 0;
   std::unique_ptr<ReadingWatch> watch = WatchReading(files[0]);
 #ifdef _WIN32
@@ -266,13 +270,16 @@ void AddListCommands(std::vector<Command>& commands) {
        RunSelectRandom, SelectionText, {"LIST", "OUT"}});
   commands.push_back(
       {"select", "pps", "choose units of a sized LIST (name,size) proportionally to size; write them to OUT",
-       {{"--count", OptionKind::kCount, "units to select, 1 to the number of units"}, kSeed, kForce},
+       {{"--count", OptionKind::kCount, "units to select, 1 to the number of units"}, kSeed, kForce,
+        {"--distinct", OptionKind::kFlag,
+         "exactly n distinct units, with their inclusion probabilities and weights (Sampford's method)", true}},
        {{QUORBEL_E_PPS_COUNT, "--count", "at least 1"},
         {QUORBEL_E_LIST_MISSING, "LIST", "an existing file"},
         {QUORBEL_E_LIST_EMPTY, "LIST", "a list with a unit on its first line"},
         {QUORBEL_E_TOO_MANY, "--count", "at most the number of units in the list"},
         {QUORBEL_E_SIZED_LINE, "LIST", "a list of name,size lines"},
-        {QUORBEL_E_RESULT_FILE, "OUT", "a file that can be created"}},
+        {QUORBEL_E_RESULT_FILE, "OUT", "a file that can be created"},
+        {QUORBEL_SAMPLING_E_UNITS, "LIST", "a list of name,size lines, sizes whole numbers >= 0"}},
        RunSelectPps, SelectionText, {"LIST", "OUT"}});
 }
 

@@ -10,6 +10,7 @@
 #include "quorbel.h"
 #include "quorbel_exact.h"
 #include "quorbel_freedom.h"
+#include "quorbel_sampling.h"
 
 namespace quorbel::host {
 

@@ -9,7 +9,7 @@ status=0
 names=$(sed -n 's/^[[:space:]]*\([A-Za-z_][A-Za-z0-9_@]*\)[[:space:]]*=.*/\1/p; s/^;@native[[:space:]]*\([A-Za-z_][A-Za-z0-9_]*\).*/\1/p' \
   "$root/src/Quorbel.def" | sed 's/^_\(.*\)@[0-9]*$/\1/' | sort -u)
 for name in $names; do
-  grep -Eq "^QUORBEL_API .*[ *]$name\(" "$root/include/quorbel.h" "$root/include/quorbel_exact.h" "$root/include/quorbel_freedom.h" \
+  grep -Eq "^QUORBEL_API .*[ *]$name\(" "$root/include/quorbel.h" "$root/include/quorbel_exact.h" "$root/include/quorbel_freedom.h" "$root/include/quorbel_sampling.h" \
     || { echo "$name is not declared in a public header"; status=1; }
   defined=$(grep -El --include="*.cpp" "^extern \"C\" .*[ *]$name\(" -r "$root/src" | wc -l)
   [ "$defined" -eq 1 ] || { echo "$name is defined in $defined source files"; status=1; }

@@ -7,7 +7,7 @@ set -uo pipefail
 include=$1
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-printf '#include "quorbel.h"\n#include "quorbel_exact.h"\n#include "quorbel_freedom.h"\nint main(void) { return 0; }\n' > "$work/use.c"
+printf '#include "quorbel.h"\n#include "quorbel_exact.h"\n#include "quorbel_freedom.h"\n#include "quorbel_sampling.h"\nint main(void) { return 0; }\n' > "$work/use.c"
 printf '#include "quorbel.h"\nQUORBEL_LAYOUT(sizeof(int) == 1, "a failing check");\nint main(void) { return 0; }\n' > "$work/broken.c"
 status=0
 for language in "gcc -std=c89" "gcc -std=c99" "gcc -std=c11" "g++ -x c++ -std=c++98" "g++ -x c++ -std=c++17"; do

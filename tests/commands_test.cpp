@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -253,6 +254,42 @@ TEST(CommandKeys, TruePrevalenceCarriesTheBlakerLimits) {
   EXPECT_NEAR(Path(ran.answer, {"blaker", "lower"}).number, (0.074230042672 - 0.03) / 0.82, 1e-10);
   EXPECT_NEAR(Path(ran.answer, {"blaker", "upper"}).number, (0.181439703546 - 0.03) / 0.82, 1e-10);
   EXPECT_FALSE(HasWarning(ran, "false-positives-exceed-reactors"));
+}
+
+// select pps --distinct: n distinct units, each with its inclusion
+// probability and weight, in OUT and in the answer. For sizes 120, 45,
+// 300, 80, 60, 210, 900 and n = 4, R's sampling::inclusionprobabilities
+// gives 0.46601941747572817, 0.17475728155339806, 1, 0.31067961165048547,
+// 0.23300970873786409, 0.81553398058252424, 1 (two certainty units).
+TEST(CommandFiles, DistinctSelectionWritesInclusionProbabilitiesAndWeights) {
+  const std::string list = TestFile("distinct.txt"), out = TestFile("distinct-out.txt");
+  WriteBytes(list, "Herd A,120\nHerd B,45\nHerd C,300\nHerd D,80\nHerd E,60\nHerd F,210\nHerd G,900\n");
+  const double pi[] = {0.46601941747572817, 0.17475728155339806, 1, 0.31067961165048547, 0.23300970873786409,
+                       0.81553398058252424, 1};
+  for (const char* seed : {"1", "24", "99"}) {
+    std::remove(out.c_str());
+    const Ran ran = RunWords({"select", "pps", list, out, "--count", "4", "--seed", seed, "--distinct"});
+    ASSERT_EQ(ran.status, 0) << ran.error.what();
+    EXPECT_EQ(Path(ran.answer, {"certaintyUnits"}).integer, 2);
+    ASSERT_EQ(Path(ran.answer, {"units"}).items.size(), 4u) << "seed " << seed;
+    // OUT: name,size,pi,weight lines, CR LF, a certainty unit always among them.
+    const std::string written = ReadBytes(out);
+    EXPECT_NE(written.find("Herd C,300,1,1\r\n"), std::string::npos) << written;
+    size_t lines = 0;
+    for (size_t at = 0, end; (end = written.find("\r\n", at)) != std::string::npos; at = end + 2, ++lines) {
+      char name[32];
+      int size = 0;
+      double p = 0, weight = 0;
+      ASSERT_EQ(std::sscanf(written.substr(at, end - at).c_str(), "Herd %1[A-G],%d,%lf,%lf", name, &size, &p, &weight),
+                4);
+      EXPECT_NEAR(p, pi[name[0] - 'A'], 1e-12) << name;
+      EXPECT_NEAR(weight, 1 / pi[name[0] - 'A'], 1e-12) << name;
+    }
+    EXPECT_EQ(lines, 4u);
+  }
+  const Ran tooMany = RunWords({"select", "pps", list, out, "--count", "8", "--seed", "1", "--distinct", "--force"});
+  EXPECT_EQ(tooMany.status, 1);
+  EXPECT_EQ(tooMany.error.argument, "--count");
 }
 
 // The forms of freedom sample-size and their keys. Risk groups RR 3 for 10 %

@@ -1,0 +1,51 @@
+/* Quorbel sampling with known inclusion probabilities: distinct units drawn
+ * with probability proportional to size, beside the specified selections
+ * and changing none of them.
+ *
+ * Exported by the native library only, in double precision. Draws come from
+ * one documented generator, the same on every platform: xoshiro256**
+ * (Blackman and Vigna, 2018) seeded with four outputs of SplitMix64 (Steele,
+ * Lea and Flood, 2014) of the user's seed; a uniform is the top 53 bits of
+ * an output times 2^-53.
+ *
+ * Arguments are checked in the order of the codes below; a failed check
+ * writes nothing. */
+#ifndef QUORBEL_SAMPLING_H
+#define QUORBEL_SAMPLING_H
+
+#include "quorbel.h"
+
+#ifdef __cplusplus
+extern "C" {
+#endif
+
+#define QUORBEL_SAMPLING_E_UNITS  0x60000301u /* no unit, or a size not finite and >= 0 */
+#define QUORBEL_SAMPLING_E_COUNT  0x60000302u /* n outside 1 .. the units of positive size */
+
+/* The inclusion probabilities of n units drawn with probability
+ * proportional to size: pi_i = n size_i / total; a unit whose pi_i would
+ * reach 1 is a certainty unit, taken with probability 1 and set aside, and
+ * the rest recomputed from the rest of n, until no pi_i exceeds 1 (as R's
+ * sampling::inclusionprobabilities). Writes pi[0 .. count - 1] and the
+ * number of certainty units. Checks: units, count. */
+QUORBEL_API QuorbelResult QuorbelSampling_InclusionProbabilities(int32_t count, const double* sizes, int32_t n,
+                                                                 double* pi, int32_t* certainty);
+
+/* n distinct units with exactly the inclusion probabilities pi (as
+ * QuorbelSampling_InclusionProbabilities gives them, summing to n):
+ * certainty units (pi = 1) are taken; of the rest, Sampford's method draws
+ * the first unit with probability pi_i / m and m - 1 more with replacement
+ * with probability proportional to pi_i / (1 - pi_i), and starts again
+ * unless all m differ (m, the units still to draw). After 100,000 rejected
+ * draws it falls back to Pareto pi-ps sampling (Rosen, 1997), whose
+ * inclusion probabilities are close to pi but not exact, and says so in
+ * *pareto. Writes chosen[i] = 1 for the n units taken, else 0. Checks:
+ * units (each pi in 0..1), count (n, the sum of pi rounded). */
+QUORBEL_API QuorbelResult QuorbelSampling_Sampford(int32_t count, const double* pi, int32_t n, uint64_t seed,
+                                                   int32_t* chosen, int32_t* pareto);
+
+#ifdef __cplusplus
+}
+#endif
+
+#endif

@@ -1,0 +1,111 @@
+// Sampling with known inclusion probabilities. The probabilities against R's
+// sampling::inclusionprobabilities (sampling 2.9-2, Debian's
+// r-cran-sampling); Sampford's draws against those probabilities over
+// 100,000 seeded repetitions, each unit's frequency within 4 standard
+// errors (the seeds are fixed, so the test is deterministic). Natively
+// through the library's exported names; in the Windows builds through the
+// linked objects.
+#include <cmath>
+#include <vector>
+
+#include "quorbel_sampling.h"
+#include "support.h"
+
+namespace quorbel::test {
+namespace {
+
+#define SAMPLING(name) NATIVE_EXPORT(name)
+
+// 30 herds, two of them large enough to be certainty units for n = 8.
+const std::vector<double> kSizes = {900, 400, 120, 80, 75, 70, 66, 60, 55, 50, 48, 45, 40, 38, 35,
+                                    30,  28,  25,  22, 20, 18, 15, 12, 10, 9,  8,  6,  5,  3,  1};
+
+TEST(Sampling, InclusionProbabilitiesAgreeWithTheSamplingPackage) {
+  struct Case {
+    std::vector<double> sizes;
+    int32_t n, certainty;
+    std::vector<double> pi;  // sampling::inclusionprobabilities(sizes, n)
+  };
+  const Case cases[] = {
+      {kSizes, 8, 2, {1, 1, 0.72434607645875237, 0.48289738430583501, 0.45271629778672029, 0.42253521126760563,
+                      0.39839034205231394, 0.36217303822937619, 0.33199195171026152, 0.30181086519114686,
+                      0.28973843058350102, 0.2716297786720322, 0.2414486921529175, 0.22937625754527163,
+                      0.21126760563380281, 0.18108651911468809, 0.16901408450704225, 0.15090543259557343,
+                      0.13279678068410464, 0.12072434607645875, 0.10865191146881288, 0.090543259557344047,
+                      0.072434607645875254, 0.060362173038229376, 0.054325955734406441, 0.048289738430583505,
+                      0.036217303822937627, 0.030181086519114688, 0.018108651911468814, 0.0060362173038229381}},
+      // A unit of size 0 is never drawn; 40 of 100 makes a certainty unit
+      // (3 x 0.4 = 1.2), and the other 2 are spread over the other 60.
+      {{5, 0, 10, 20, 40, 25}, 3, 1, {0.16666666666666666, 0, 0.33333333333333331, 0.66666666666666663, 1,
+                                      0.83333333333333326}},
+  };
+  for (const Case& c : cases) {
+    std::vector<double> pi(c.sizes.size(), -1);
+    int32_t certainty = -1;
+    ASSERT_EQ(SAMPLING(QuorbelSampling_InclusionProbabilities)(static_cast<int32_t>(c.sizes.size()), c.sizes.data(),
+                                                                c.n, pi.data(), &certainty),
+              QUORBEL_OK);
+    EXPECT_EQ(certainty, c.certainty);
+    for (size_t i = 0; i < pi.size(); ++i) EXPECT_NEAR(pi[i], c.pi[i], 1e-12) << i;
+  }
+}
+
+TEST(Sampling, SampfordFrequenciesMatchTheInclusionProbabilities) {
+  const int32_t count = static_cast<int32_t>(kSizes.size()), n = 8;
+  std::vector<double> pi(kSizes.size());
+  int32_t certainty = 0;
+  ASSERT_EQ(SAMPLING(QuorbelSampling_InclusionProbabilities)(count, kSizes.data(), n, pi.data(), &certainty),
+            QUORBEL_OK);
+  constexpr int kRepetitions = 100000;
+  std::vector<int> times(kSizes.size(), 0);
+  std::vector<int32_t> chosen(kSizes.size());
+  for (uint64_t seed = 1; seed <= kRepetitions; ++seed) {
+    int32_t pareto = -1;
+    ASSERT_EQ(SAMPLING(QuorbelSampling_Sampford)(count, pi.data(), n, seed, chosen.data(), &pareto), QUORBEL_OK);
+    ASSERT_EQ(pareto, 0);
+    int32_t taken = 0;
+    for (size_t i = 0; i < chosen.size(); ++i) {
+      taken += chosen[i];
+      times[i] += chosen[i];
+    }
+    ASSERT_EQ(taken, n) << "seed " << seed;  // n distinct units, every time
+  }
+  for (size_t i = 0; i < pi.size(); ++i) {
+    const double frequency = static_cast<double>(times[i]) / kRepetitions;
+    const double standardError = std::sqrt(pi[i] * (1 - pi[i]) / kRepetitions);
+    EXPECT_LE(std::fabs(frequency - pi[i]), 4 * standardError + 1e-15) << "unit " << i;
+  }
+}
+
+// 150 of 200 equal units: every Sampford draw repeats a unit long before
+// 150 (the chance of none is about 1e-27), so the draw falls back to Pareto
+// pi-ps sampling, says so, and still takes 150 distinct units.
+TEST(Sampling, AnImpracticalSampfordFallsBackToPareto) {
+  const std::vector<double> pi(200, 0.75);
+  std::vector<int32_t> chosen(200);
+  int32_t pareto = 0;
+  ASSERT_EQ(SAMPLING(QuorbelSampling_Sampford)(200, pi.data(), 150, 7, chosen.data(), &pareto), QUORBEL_OK);
+  EXPECT_EQ(pareto, 1);
+  int32_t taken = 0;
+  for (int32_t c : chosen) taken += c;
+  EXPECT_EQ(taken, 150);
+}
+
+TEST(Sampling, RefusesInItsOrder) {
+  const double sizes[] = {1, 2, 0};
+  const double negative[] = {1, -2, 3};
+  const double pi[] = {0.5, 0.5, 1.5};
+  double out[3];
+  int32_t certainty = 0, chosen[3], pareto = 0;
+  EXPECT_EQ(SAMPLING(QuorbelSampling_InclusionProbabilities)(0, sizes, 1, out, &certainty), QUORBEL_SAMPLING_E_UNITS);
+  EXPECT_EQ(SAMPLING(QuorbelSampling_InclusionProbabilities)(3, negative, 1, out, &certainty),
+            QUORBEL_SAMPLING_E_UNITS);
+  // Two units of positive size cannot give three.
+  EXPECT_EQ(SAMPLING(QuorbelSampling_InclusionProbabilities)(3, sizes, 3, out, &certainty), QUORBEL_SAMPLING_E_COUNT);
+  EXPECT_EQ(SAMPLING(QuorbelSampling_Sampford)(3, pi, 2, 1, chosen, &pareto), QUORBEL_SAMPLING_E_UNITS);
+  const double sum2[] = {0.5, 0.5, 1};
+  EXPECT_EQ(SAMPLING(QuorbelSampling_Sampford)(3, sum2, 3, 1, chosen, &pareto), QUORBEL_SAMPLING_E_COUNT);
+}
+
+}  // namespace
+}  // namespace quorbel::test
