@@ -255,6 +255,7 @@ void AddListCommands(std::vector<Command>& commands);
 void AddExactCommands(std::vector<Command>& commands);
 void AddTestSizeCommands(std::vector<Command>& commands);
 void AddBayesCommands(std::vector<Command>& commands);
+void AddWeightedCommands(std::vector<Command>& commands);
 void AddFreedomCommands(std::vector<Command>& commands);
 void AddFreedomTwoStageCommand(std::vector<Command>& commands);
 

@@ -16,6 +16,7 @@ const std::vector<Command>& Commands() {
     AddExactCommands(all);
     AddTestSizeCommands(all);
     AddBayesCommands(all);
+    AddWeightedCommands(all);
     AddFreedomCommands(all);
     for (Command& command : all) {
       for (Option& option : command.options) FillLabels(option);

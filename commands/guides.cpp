@@ -126,6 +126,14 @@ const std::vector<CommandGuide> kGuides = {
      "herd sensitivity achieved, so the survey reaches --target whichever herds are drawn. OUT: name, animals, "
      "animals to test, herd sensitivity.",
      {"Herd A,120", "Herd B,45", "Herd C,300", "Herd D,80", "Herd E,60", "Herd F,210"}},
+    {"interval", "weighted", kAnalyse, "What do my weighted, PPS-selected herds say about the prevalence?",
+     {"interval", "weighted", "tested.txt"},
+     "FILE: the result file of select pps --distinct (name,size,inclusionProbability,weight) with the animals tested "
+     "and positive appended to each line. The animal-level prevalence is the weighted ratio of positives to "
+     "tested, its standard error the with-replacement linearisation of R's survey::svyratio; --herd-level gives "
+     "the weighted share of herds with a positive animal.",
+     {"Herd A,120,0.466,2.1459,20,3", "Herd B,45,0.175,5.7143,10,0", "Herd C,300,1,1,30,6",
+      "Herd D,80,0.311,3.2154,15,2", "Herd E,60,0.233,4.2918,12,1", "Herd F,210,0.816,1.2255,25,4"}},
     {"select", "random", kSelect, "Which units of my list do I examine, chosen at random?",
      {"select", "random", "farms.txt", "chosen.txt", "--count", "3", "--seed", "7"},
      "LIST: one unit name per line. OUT: the chosen names, one per line (CR LF). A list ends at its first blank "

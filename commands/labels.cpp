@@ -64,6 +64,8 @@ constexpr Label kOptionLabels[] = {
     {"--at-most", "At most", "proportion"},
     {"--certainty", "Certainty", "%"},
     {"--threshold", "Threshold", "proportion"},
+    {"--herd-level", "Share of herds", "with a positive animal"},
+    {"--distinct", "Distinct units", "with inclusion probabilities"},
     {"--expected", "Expected sensitivity or specificity", "proportion"},
     {"--risk-groups", "Risk groups", "relative risk:share:units[:sensitivity]"},
 };

@@ -176,6 +176,15 @@ const std::vector<CommandMethod> kMethods = {
      "Cameron and Baldock (1998), Preventive Veterinary Medicine 34; Martin, Cameron and Greiner (2007), Preventive Veterinary Medicine 79.",
      "list; result; herdCount; diseasedHerds; reachable; herdsToSample; sensitivity; herdSensitivity; "
      "herdsShortOfTarget; herds [{name, animals, sampleSize, herdSensitivity, reachable}]."},
+    {"interval", "weighted",
+     "R = sum(w positives) / sum(w tested) with w = 1 / inclusionProbability; with z_i = (positives_i - R "
+     "tested_i) / sum(w tested), SE^2 = n / (n - 1) sum (w_i z_i - mean(w z))^2 (with replacement, as "
+     "survey::svyratio for svydesign(ids = ~1, probs = ~inclusionProbability)); the design effect against simple "
+     "random sampling of as many animals; limits R -+ z SE at the exact normal quantile, within 0..1. "
+     "--herd-level: the weighted mean of positives > 0 (svymean).",
+     "Lumley (2010), Complex surveys: a guide to analysis using R; Hansen and Hurwitz (1943), Annals of "
+     "Mathematical Statistics 14.",
+     "level; units; estimate; standardError; designEffect; lower; upper."},
     {"select", "random",
      "Simple random selection without replacement: the list is shuffled and its first n units are written.",
      "Cochran (1977), Sampling techniques",

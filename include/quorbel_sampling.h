@@ -21,6 +21,8 @@ extern "C" {
 
 #define QUORBEL_SAMPLING_E_UNITS  0x60000301u /* no unit, or a size not finite and >= 0 */
 #define QUORBEL_SAMPLING_E_COUNT  0x60000302u /* n outside 1 .. the units of positive size */
+#define QUORBEL_SAMPLING_E_FEW    0x60000303u /* fewer than 2 units, or nothing tested */
+#define QUORBEL_SAMPLING_E_LEVEL  0x60000304u /* confidence level outside 50 .. 99.99 */
 
 /* The inclusion probabilities of n units drawn with probability
  * proportional to size: pi_i = n size_i / total; a unit whose pi_i would
@@ -43,6 +45,27 @@ QUORBEL_API QuorbelResult QuorbelSampling_InclusionProbabilities(int32_t count, 
  * units (each pi in 0..1), count (n, the sum of pi rounded). */
 QUORBEL_API QuorbelResult QuorbelSampling_Sampford(int32_t count, const double* pi, int32_t n, uint64_t seed,
                                                    int32_t* chosen, int32_t* pareto);
+
+typedef struct QuorbelSamplingEstimate {
+  double estimate;
+  double standardError;
+  double designEffect; /* the variance against simple random sampling of as many x units */
+  double lower, upper; /* estimate -+ z SE, kept within 0..1 */
+} QuorbelSamplingEstimate;
+QUORBEL_LAYOUT(sizeof(QuorbelSamplingEstimate) == 40, "QuorbelSamplingEstimate is 40 bytes");
+
+/* The ratio sum(w y) / sum(w x) of a selection of `count` units with
+ * inclusion probabilities pi (weights w = 1 / pi), and its with-replacement
+ * (Hansen-Hurwitz) linearised standard error: with z_i = (y_i - R x_i) /
+ * sum(w x), SE^2 = n / (n - 1) sum (w_i z_i - mean(w z))^2, as R's
+ * survey::svyratio gives for svydesign(ids = ~1, probs = ~pi). With x = 1
+ * it is the weighted mean of y (svymean). The design effect divides SE^2 by
+ * R (1 - R) / sum(x) (0 when R is 0 or 1); the limits use the exact normal quantile of the level
+ * (percent). Checks: units (pi in (0, 1], y and x finite, 0 <= y <= x),
+ * few (count >= 2, sum x > 0), level. */
+QUORBEL_API QuorbelResult QuorbelSampling_WeightedRatio(int32_t count, const double* pi, const double* y,
+                                                        const double* x, double confidenceLevel,
+                                                        QuorbelSamplingEstimate* result);
 
 #ifdef __cplusplus
 }

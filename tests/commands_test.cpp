@@ -15,6 +15,7 @@
 #include "guides.h"
 #include "quorbel_exact.h"
 #include "quorbel_freedom.h"
+#include "quorbel_sampling.h"
 #include "support.h"
 
 namespace quorbel::test {
@@ -117,6 +118,7 @@ void WriteRefusalLists() {
   WriteBytes(TestFile("too-many-positives.txt"), "H1,10,2\nH7,5,6\n");
   WriteBytes(TestFile("sizeless.txt"), "A,3\nB,4\nC\n");
   WriteBytes(TestFile("empty-herd.txt"), "H1,10\nH2,0\n");
+  WriteBytes(TestFile("weighted-bad.txt"), "A,120,0.466,2.1,20,3\nB,45,0.175,5.7,10,11\n");
 }
 
 TEST(CommandErrors, CarryTheirCodeArgumentLineAndField) {
@@ -174,6 +176,8 @@ TEST(CommandErrors, CarryTheirCodeArgumentLineAndField) {
         "--within-herd-prevalence", "0.1", "--sensitivity", "0.9"},
        1, QUORBEL_E_LIST_MISSING, "LIST", -1, -1},
       {{"prior", "beta", "--mode", "0.9"}, 2, 0, "--at-least", -1, -1},
+      // 11 positives of 10 tested, line 2, field 6.
+      {{"interval", "weighted", TestFile("weighted-bad.txt")}, 1, QUORBEL_SAMPLING_E_UNITS, "FILE", 2, 6},
       {{"prevalence", "bayes", "--positives", "1", "--tested", "10", "--sensitivity-prior", "85",
         "--specificity-prior", "97,3"},
        2, 0, "--sensitivity-prior", -1, -1},

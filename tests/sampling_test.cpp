@@ -2,7 +2,8 @@
 // sampling::inclusionprobabilities (sampling 2.9-2, Debian's
 // r-cran-sampling); Sampford's draws against those probabilities over
 // 100,000 seeded repetitions, each unit's frequency within 4 standard
-// errors (the seeds are fixed, so the test is deterministic). Natively
+// errors (the seeds are fixed, so the test is deterministic); the weighted
+// estimate against R's survey package. Natively
 // through the library's exported names; in the Windows builds through the
 // linked objects.
 #include <cmath>
@@ -91,6 +92,50 @@ TEST(Sampling, AnImpracticalSampfordFallsBackToPareto) {
   EXPECT_EQ(taken, 150);
 }
 
+// The weighted prevalence against R's survey 4.1-1 (Debian's r-cran-survey):
+// svyratio(~positives, ~tested, svydesign(ids = ~1, probs =
+// ~inclusionProbability, data = d)) for the animals, svymean(~I(positives >
+// 0), design) for the herds; the design effect SE^2 / (R (1 - R) / m) and the
+// limits R -+ qnorm(0.975) SE computed in R beside them (the upper limit of
+// the fourth kept within 1).
+TEST(Sampling, WeightedRatioAgreesWithTheSurveyPackage) {
+  struct Case {
+    std::vector<double> pi, tested, positives;
+    bool herds;
+    double estimate, standardError, designEffect, lower, upper;
+  };
+  const std::vector<double> pi1 = {0.466, 0.175, 1, 0.311, 0.233, 0.816}, tested1 = {20, 10, 30, 15, 12, 25},
+                            positives1 = {3, 0, 6, 2, 1, 4};
+  const std::vector<double> pi2 = {0.2, 0.32, 0.48, 0.12, 0.8, 0.36, 0.24, 0.6},
+                            tested2 = {10, 12, 15, 8, 20, 12, 10, 18}, positives2 = {0, 1, 3, 0, 5, 0, 2, 4};
+  const Case cases[] = {
+      {pi1, tested1, positives1, false, 0.10775334264504217, 0.031059440263252275, 1.1238014582918316,
+       0.046877958349094473, 0.16862872694098988},
+      {pi2, tested2, positives2, false, 0.09709379128137384, 0.039181089050648835, 1.838688697435225,
+       0.020300267867045488, 0.17388731469570218},
+      {{0.1, 0.2, 0.3, 0.4, 0.5}, {5, 5, 5, 5, 5}, {1, 0, 2, 0, 5}, false, 0.23357664233576642, 0.10358195030677939,
+       1.4983388261799471, 0.030559750286061255, 0.43659353438547155},
+      {pi1, tested1, positives1, true, 0.67519508987159116, 0.26904353807110976, 1.9803617076628772,
+       0.14787944497898531, 1},
+      {pi2, tested2, positives2, true, 0.43276283618581907, 0.20839182700767181, 1.4152615771034103,
+       0.024322360578281077, 0.84120331179335706},
+  };
+  for (const Case& c : cases) {
+    std::vector<double> y = c.positives, x = c.tested;
+    if (c.herds)
+      for (size_t i = 0; i < y.size(); ++i) y[i] = c.positives[i] > 0 ? 1 : 0, x[i] = 1;
+    QuorbelSamplingEstimate r{};
+    ASSERT_EQ(SAMPLING(QuorbelSampling_WeightedRatio)(static_cast<int32_t>(y.size()), c.pi.data(), y.data(), x.data(),
+                                                       95, &r),
+              QUORBEL_OK);
+    EXPECT_NEAR(r.estimate, c.estimate, 1e-12);
+    EXPECT_NEAR(r.standardError, c.standardError, 1e-12);
+    EXPECT_NEAR(r.designEffect, c.designEffect, 1e-9);
+    EXPECT_NEAR(r.lower, c.lower, 1e-12);
+    EXPECT_NEAR(r.upper, c.upper, 1e-12);
+  }
+}
+
 TEST(Sampling, RefusesInItsOrder) {
   const double sizes[] = {1, 2, 0};
   const double negative[] = {1, -2, 3};
@@ -105,6 +150,12 @@ TEST(Sampling, RefusesInItsOrder) {
   EXPECT_EQ(SAMPLING(QuorbelSampling_Sampford)(3, pi, 2, 1, chosen, &pareto), QUORBEL_SAMPLING_E_UNITS);
   const double sum2[] = {0.5, 0.5, 1};
   EXPECT_EQ(SAMPLING(QuorbelSampling_Sampford)(3, sum2, 3, 1, chosen, &pareto), QUORBEL_SAMPLING_E_COUNT);
+  QuorbelSamplingEstimate e{};
+  const double probs[] = {0.5, 0.5}, y[] = {1, 3}, x[] = {2, 2}, none[] = {0, 0};
+  EXPECT_EQ(SAMPLING(QuorbelSampling_WeightedRatio)(2, probs, y, x, 95, &e), QUORBEL_SAMPLING_E_UNITS);  // 3 of 2
+  EXPECT_EQ(SAMPLING(QuorbelSampling_WeightedRatio)(1, probs, none, x, 95, &e), QUORBEL_SAMPLING_E_FEW);
+  EXPECT_EQ(SAMPLING(QuorbelSampling_WeightedRatio)(2, probs, none, none, 95, &e), QUORBEL_SAMPLING_E_FEW);
+  EXPECT_EQ(SAMPLING(QuorbelSampling_WeightedRatio)(2, probs, none, x, 100, &e), QUORBEL_SAMPLING_E_LEVEL);
 }
 
 }  // namespace
