@@ -145,6 +145,13 @@ const std::vector<CommandGuide> kGuides = {
      "otherwise). OUT: name,times selected: a unit larger than the sampling interval can be selected more than "
      "once. A list ends at its first blank line: lines after it are never read.",
      {"Herd A,120", "Herd B,45", "Herd C,300", "Herd D,80", "Herd E,60", "Herd F,210"}},
+    {"select", "systematic", kSelect, "Which n distinct units, systematically with probability proportional to size?",
+     {"select", "systematic", "herds.txt", "chosen.txt", "--count", "3", "--seed", "7"},
+     "The units are laid end to end, each as long as its inclusion probability (certainty units, which would reach "
+     "1, are taken and set aside), and a unit is taken where one of the points u, u + 1, ... falls, u from the "
+     "seed: exactly n distinct units. --sort size orders them smallest first. OUT: name,size,inclusion "
+     "probability,weight.",
+     {"Herd A,120", "Herd B,45", "Herd C,300", "Herd D,80", "Herd E,60", "Herd F,210"}},
 };
 
 }  // namespace

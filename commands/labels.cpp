@@ -66,6 +66,7 @@ constexpr Label kOptionLabels[] = {
     {"--threshold", "Threshold", "proportion"},
     {"--herd-level", "Share of herds", "with a positive animal"},
     {"--distinct", "Distinct units", "with inclusion probabilities"},
+    {"--sort", "Order of the units", "list or size"},
     {"--expected", "Expected sensitivity or specificity", "proportion"},
     {"--risk-groups", "Risk groups", "relative risk:share:units[:sensitivity]"},
 };

@@ -239,6 +239,17 @@ QuorbelResult RunSelect(const host::Api& api, const Args& args, bool proportiona
   return code;
 }
 
+// "select systematic": Madow's systematic PPS, n distinct units with their
+// inclusion probabilities.
+QuorbelResult RunSelectSystematic(const host::Api& api, const Args& args) {
+  const auto& files = Files(args, 2, "select systematic LIST OUT --count N [--sort size] [--seed S] [--force]");
+  GuardOutput(args, files[0], files[1]);
+  const long long seed = Seed(api, args);
+  return SelectDistinct(files[0], files[1], args.Int("--count"), seed,
+                        args.Text("--sort") == "size" ? DistinctMethod::kSystematicBySize
+                                                      : DistinctMethod::kSystematic);
+}
+
 QuorbelResult RunSelectRandom(const host::Api& api, const Args& args) { return RunSelect(api, args, false); }
 QuorbelResult RunSelectPps(const host::Api& api, const Args& args) { return RunSelect(api, args, true); }
 
@@ -281,6 +292,17 @@ void AddListCommands(std::vector<Command>& commands) {
         {QUORBEL_E_RESULT_FILE, "OUT", "a file that can be created"},
         {QUORBEL_SAMPLING_E_UNITS, "LIST", "a list of name,size lines, sizes whole numbers >= 0"}},
        RunSelectPps, SelectionText, {"LIST", "OUT"}});
+  commands.push_back(
+      {"select", "systematic",
+       "choose n distinct units of a sized LIST by systematic PPS with a fractional step; write them to OUT",
+       {{"--count", OptionKind::kCount, "units to select, 1 to the units of positive size"}, kSeed, kForce,
+        {"--sort", OptionKind::kChoice, "list: the units in list order; size: smallest first", true, "list",
+         "list|size"}},
+       {{QUORBEL_SAMPLING_E_UNITS, "LIST", "a list of name,size lines, sizes whole numbers >= 0"},
+        {QUORBEL_SAMPLING_E_COUNT, "--count", "at least 1 and at most the units of positive size in the list"},
+        {QUORBEL_E_LIST_MISSING, "LIST", "an existing file"},
+        {QUORBEL_E_RESULT_FILE, "OUT", "a file that can be created"}},
+       RunSelectSystematic, SelectionText, {"LIST", "OUT"}});
 }
 
 }  // namespace quorbel::commands

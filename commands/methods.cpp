@@ -191,9 +191,21 @@ const std::vector<CommandMethod> kMethods = {
      "method; requested; written; list; result; seed; generator; units [{name, times}]."},
     {"select", "pps",
      "Systematic selection with probability proportional to size: a sampling interval (total / n) laid over the "
-     "running total of sizes from a random start; a unit larger than the interval can be hit more than once.",
-     "Madow (1949), On the theory of systematic sampling II, Annals of Mathematical Statistics 20.",
-     "method; requested; written; list; result; seed; generator; units [{name, times}]."},
+     "running total of sizes from a random start; a unit larger than the interval can be hit more than once. "
+     "--distinct: exactly n distinct units by Sampford's method, with inclusion probabilities pi_i = n size_i / "
+     "total (certainty units set aside, as sampling::inclusionprobabilities), from xoshiro256** seeded by "
+     "SplitMix64 of the seed; Pareto pi-ps after 100,000 rejections, with a warning.",
+     "Madow (1949), Annals of Mathematical Statistics 20; Sampford (1967), Biometrika 54; Rosen (1997), Journal of "
+     "Statistical Planning and Inference 62.",
+     "method; requested; written; list; result; seed; generator; units [{name, times}]; with --distinct "
+     "certaintyUnits and units [{name, size, inclusionProbability, weight}]."},
+    {"select", "systematic",
+     "Inclusion probabilities pi_i = n size_i / total with certainty units set aside (as "
+     "sampling::inclusionprobabilities); the units laid end to end with lengths pi_i and taken where u + k falls, "
+     "u uniform from xoshiro256** seeded by SplitMix64 of the seed: n distinct units, each with probability pi_i.",
+     "Madow (1949), Annals of Mathematical Statistics 20; Tille (2006), Sampling algorithms.",
+     "method; requested; written; certaintyUnits; list; result; seed; generator; units [{name, size, "
+     "inclusionProbability, weight}]."},
 };
 
 }  // namespace

@@ -46,6 +46,16 @@ QUORBEL_API QuorbelResult QuorbelSampling_InclusionProbabilities(int32_t count, 
 QUORBEL_API QuorbelResult QuorbelSampling_Sampford(int32_t count, const double* pi, int32_t n, uint64_t seed,
                                                    int32_t* chosen, int32_t* pareto);
 
+/* Systematic selection with probability proportional to size (Madow): the
+ * units, in the order given, laid end to end with lengths pi_i (certainty
+ * units, pi = 1, are taken and left out of the line), and a unit taken
+ * where a point u + k (k = 0, 1, ...) falls, u uniform on [0, 1). Every
+ * pi_i below 1 makes each unit hit at most once: exactly n distinct units,
+ * each with inclusion probability pi_i. Writes chosen[i] = 1 for the units
+ * taken. Checks as QuorbelSampling_Sampford. */
+QUORBEL_API QuorbelResult QuorbelSampling_Systematic(int32_t count, const double* pi, int32_t n, uint64_t seed,
+                                                     int32_t* chosen);
+
 typedef struct QuorbelSamplingEstimate {
   double estimate;
   double standardError;

@@ -78,6 +78,37 @@ TEST(Sampling, SampfordFrequenciesMatchTheInclusionProbabilities) {
   }
 }
 
+// Madow's systematic draw over the same list, in list order and in an order
+// by size: exactly n distinct units each time, and each unit's frequency
+// within 4 standard errors of pi_i.
+TEST(Sampling, SystematicFrequenciesMatchTheInclusionProbabilities) {
+  const int32_t count = static_cast<int32_t>(kSizes.size()), n = 8;
+  std::vector<double> pi(kSizes.size());
+  int32_t certainty = 0;
+  ASSERT_EQ(SAMPLING(QuorbelSampling_InclusionProbabilities)(count, kSizes.data(), n, pi.data(), &certainty),
+            QUORBEL_OK);
+  std::vector<double> reversed(pi.rbegin(), pi.rend());  // smallest first
+  for (const std::vector<double>* order : {&pi, &reversed}) {
+    constexpr int kRepetitions = 100000;
+    std::vector<int> times(kSizes.size(), 0);
+    std::vector<int32_t> chosen(kSizes.size());
+    for (uint64_t seed = 1; seed <= kRepetitions; ++seed) {
+      ASSERT_EQ(SAMPLING(QuorbelSampling_Systematic)(count, order->data(), n, seed, chosen.data()), QUORBEL_OK);
+      int32_t taken = 0;
+      for (size_t i = 0; i < chosen.size(); ++i) {
+        taken += chosen[i];
+        times[i] += chosen[i];
+      }
+      ASSERT_EQ(taken, n) << "seed " << seed;
+    }
+    for (size_t i = 0; i < pi.size(); ++i) {
+      const double p = (*order)[i];
+      const double frequency = static_cast<double>(times[i]) / kRepetitions;
+      EXPECT_LE(std::fabs(frequency - p), 4 * std::sqrt(p * (1 - p) / kRepetitions) + 1e-15) << "unit " << i;
+    }
+  }
+}
+
 // 150 of 200 equal units: every Sampford draw repeats a unit long before
 // 150 (the chance of none is about 1e-27), so the draw falls back to Pareto
 // pi-ps sampling, says so, and still takes 150 distinct units.

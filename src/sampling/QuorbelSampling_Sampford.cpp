@@ -7,6 +7,7 @@
 
 #include "library/exception_guard.h"
 #include "quorbel_sampling.h"
+#include "sampling/checks.h"
 #include "sampling/generator.h"
 
 using quorbel::sampling::Generator;
@@ -75,11 +76,7 @@ void ParetoDraw(const std::vector<int32_t>& units, const std::vector<double>& pi
 
 extern "C" QuorbelResult QuorbelSampling_Sampford(int32_t count, const double* pi, int32_t n, uint64_t seed,
                                                   int32_t* chosen, int32_t* pareto) {
-  if (count < 1 || pi == nullptr || !std::all_of(pi, pi + count, [](double p) { return p >= 0.0 && p <= 1.0; }))
-    return QUORBEL_SAMPLING_E_UNITS;
-  const double total = std::accumulate(pi, pi + count, 0.0);
-  if (n < 1 || n > count || std::fabs(total - static_cast<double>(n)) > 1e-6 * static_cast<double>(n))
-    return QUORBEL_SAMPLING_E_COUNT;
+  if (const QuorbelResult fault = quorbel::sampling::CheckProbabilities(count, pi, n)) return fault;
   return quorbel::RunGuarded([&] {
     std::fill(chosen, chosen + count, 0);
     std::vector<int32_t> units;
