@@ -4,8 +4,8 @@
 // sample size, the intervals of a proportion side by side, the true
 // prevalence against the apparent one, the probability of freedom over
 // periods of surveillance, and a freedom design's sensitivity against its
-// sample size (or pools), the posterior of the Bayesian true prevalence, and
-// a Beta prior.
+// sample size (or pools), the posterior of the Bayesian true prevalence, a
+// Beta prior, and the units a selection chose among the sizes of its list.
 (function (root) {
   'use strict';
   const COLOURS = {blue: '#1f6f8b', orange: '#d9822b', green: '#3b8b3b', red: '#b3261e', grey: '#7a8896'};
@@ -346,6 +346,33 @@
     });
   }
 
+  // ------------------------------------------------- a selection's units
+  // The list's units as bars of their sizes, those chosen coloured and the
+  // certainty units (inclusion probability 1) marked; a long list shows the
+  // chosen units alone.
+  const MAX_BARS = 300;
+  function selection(container, args, result) {
+    const separator = args.separator || ',';
+    const text = args.list && args.list.text !== undefined ? args.list.text : '';
+    const listed = text.split(/\r?\n/).filter((line) => line !== '').map((line) => {
+      const cut = line.indexOf(separator);
+      return {name: cut < 0 ? line : line.slice(0, cut), size: Number(cut < 0 ? NaN : line.slice(cut + 1))};
+    });
+    const chosen = new Map(result.units.map((u) => [u.name, u]));
+    const units = listed.length && listed.length <= MAX_BARS && listed.every((u) => Number.isFinite(u.size))
+      ? listed : result.units.map((u) => ({name: u.name, size: u.size}));
+    const colour = (u) => !chosen.has(u.name) ? 'rgba(122, 136, 150, 0.45)'
+      : chosen.get(u.name).inclusionProbability === 1 ? COLOURS.orange : COLOURS.blue;
+    plot(container, 'chart-selection', 'The units of the list by size: chosen units in blue, certainty units ' +
+         '(inclusion probability 1) in orange, the others grey.', {
+      type: 'bar',
+      data: {labels: units.map((u) => u.name), datasets: [
+        {type: 'bar', label: result.written + ' chosen of ' + units.length + ' (' + result.certaintyUnits + ' certain)',
+         data: units.map((u) => u.size), backgroundColor: units.map(colour), borderWidth: 0}]},
+      options: {scales: {x: {type: 'category', ticks: {autoSkip: true, maxRotation: 60}}, y: axis('size', {beginAtZero: true})}},
+    });
+  }
+
   function draw(container, command, args, result, quorbel) {
     clear(container);
     if (typeof Chart === 'undefined') return;
@@ -357,6 +384,7 @@
     else if (key === 'freedom/probability') freedomProbability(container, result);
     else if (key === 'prevalence/bayes') bayesPosterior(container, args, result, quorbel);
     else if (key === 'prior/beta') betaPrior(container, args, result);
+    else if ((key === 'select/pps' || key === 'select/systematic') && result.certaintyUnits !== undefined) selection(container, args, result);
     else if (key === 'freedom/sample-size' || key === 'freedom/sensitivity') freedomDesign(container, command, args, result, quorbel);
   }
 

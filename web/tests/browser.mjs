@@ -189,6 +189,22 @@ await check('imperfect tests: the posterior of the true prevalence, and a Beta p
   await page.close();
 });
 
+// A systematic selection of the example list: the bar chart shows every
+// unit, the chosen ones coloured, and says how many were chosen.
+await check('select units with inclusion probabilities: the chosen units among the sizes', async () => {
+  const page = await openPage('#select/systematic?count=3&seed=7');
+  await page.waitForSelector('#chart-selection');
+  await assertChart(page, 'chart-selection', 'selection.png');
+  const chart = await page.evaluate(() => {
+    const c = Chart.getChart('chart-selection');
+    return {labels: c.data.labels, label: c.data.datasets[0].label, colours: c.data.datasets[0].backgroundColor};
+  });
+  assert.equal(chart.labels.length, 6, chart.labels.join('; '));
+  assert.match(chart.label, /^3 chosen of 6 \(\d+ certain\)$/);
+  assert.equal(chart.colours.filter((c) => !c.startsWith('rgba(122')).length, 3);
+  await page.close();
+});
+
 await check('show absence of disease: the detection design against its target', async () => {
   const page = await openPage('#detect/sample-size');
   await fill(page, {prevalence: '0.05', population: '1000', sensitivity: '0.95', specificity: '0.98'});
