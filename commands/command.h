@@ -252,6 +252,7 @@ void AddPrevalenceCommands(std::vector<Command>& commands);
 void AddComparisonCommands(std::vector<Command>& commands);
 void AddDetectionCommands(std::vector<Command>& commands);
 void AddListCommands(std::vector<Command>& commands);
+void AddStratifiedSelectionCommand(std::vector<Command>& commands);
 void AddExactCommands(std::vector<Command>& commands);
 void AddTestSizeCommands(std::vector<Command>& commands);
 void AddBayesCommands(std::vector<Command>& commands);

@@ -27,18 +27,12 @@ struct Chosen {
 // weight 1 / pi, at the list separator, CR LF as the other selections; a
 // file that cannot be written is removed.
 void WriteChosen(const std::string& out, const std::vector<Chosen>& chosen) {
-  const char separator = SeparatorInEffect();
-  {
-    std::ofstream file(FilePath(out), std::ios::binary | std::ios::trunc);
-    for (const Chosen& c : chosen)
-      file << c.unit->name << separator << static_cast<long long>(c.unit->size) << separator << DoubleText(c.pi)
-           << separator << DoubleText(1.0 / c.pi) << "\r\n";
-    file.close();
-    if (file) return;
-  }
-  std::error_code ignored;
-  std::filesystem::remove(FilePath(out), ignored);
-  throw Rejection("OUT", "a file that can be created", QUORBEL_E_RESULT_FILE);
+  const std::string separator(1, SeparatorInEffect());
+  std::string text;
+  for (const Chosen& c : chosen)
+    text += c.unit->name + separator + std::to_string(static_cast<long long>(c.unit->size)) + separator +
+            DoubleText(c.pi) + separator + DoubleText(1.0 / c.pi) + "\r\n";
+  WriteResultFile(out, text);
 }
 
 // Madow's systematic draw over the units in list order, or sorted by size

@@ -45,19 +45,13 @@ std::string AnimalsText(double animals) {
 // sensitivity, in the list's separator, CR LF lines as the selections
 // write); a file that cannot be written is removed.
 void WriteDesigns(const std::string& out, const std::vector<Herd>& herds) {
-  const char separator = SeparatorInEffect();
-  {
-    std::ofstream file(FilePath(out), std::ios::binary | std::ios::trunc);
-    for (const Herd& herd : herds)
-      file << herd.name << separator << AnimalsText(herd.design.animals) << separator
-           << static_cast<long long>(herd.design.sampleSize) << separator << DoubleText(herd.design.sensitivity)
-           << "\r\n";
-    file.close();
-    if (file) return;
-  }
-  std::error_code ignored;
-  std::filesystem::remove(FilePath(out), ignored);
-  throw Rejection("OUT", "a file that can be created", QUORBEL_E_RESULT_FILE);
+  const std::string separator(1, SeparatorInEffect());
+  std::string text;
+  for (const Herd& herd : herds)
+    text += herd.name + separator + AnimalsText(herd.design.animals) + separator +
+            std::to_string(static_cast<long long>(herd.design.sampleSize)) + separator +
+            DoubleText(herd.design.sensitivity) + "\r\n";
+  WriteResultFile(out, text);
 }
 
 void Deliver(const std::vector<Herd>& herds, const QuorbelFreedomTwoStage& r, const std::string& list,

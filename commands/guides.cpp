@@ -152,6 +152,14 @@ const std::vector<CommandGuide> kGuides = {
      "seed: exactly n distinct units. --sort size orders them smallest first. OUT: name,size,inclusion "
      "probability,weight.",
      {"Herd A,120", "Herd B,45", "Herd C,300", "Herd D,80", "Herd E,60", "Herd F,210"}},
+    {"select", "stratified", kSelect, "Which units of each stratum do I examine?",
+     {"select", "stratified", "farms-by-region.txt", "chosen.txt", "--strata-column", "2", "--count", "5",
+      "--seed", "7"},
+     "LIST: a name in the first column and the stratum in --strata-column. The count is split in proportion to "
+     "the strata's sizes (largest remainders), or with --allocation neyman --prevalences by N_h sqrt(p_h (1 - "
+     "p_h)); each stratum draws at random. OUT: name,stratum,weight (N_h / n_h).",
+     {"F1,North", "F2,North", "F3,South", "F4,North", "F5,East", "F6,South", "F7,North", "F8,South", "F9,North",
+      "F10,East"}},
 };
 
 }  // namespace

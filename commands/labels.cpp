@@ -67,6 +67,9 @@ constexpr Label kOptionLabels[] = {
     {"--herd-level", "Share of herds", "with a positive animal"},
     {"--distinct", "Distinct units", "with inclusion probabilities"},
     {"--sort", "Order of the units", "list or size"},
+    {"--strata-column", "Stratum column", "column of the list"},
+    {"--allocation", "Allocation", "proportional or neyman"},
+    {"--prevalences", "Expected prevalences", "one per stratum"},
     {"--expected", "Expected sensitivity or specificity", "proportion"},
     {"--risk-groups", "Risk groups", "relative risk:share:units[:sensitivity]"},
 };

@@ -107,6 +107,31 @@ void WarnAboutList(const std::string& path, int numericFields) {
                                 ")");
 }
 
+CommandError FaultAt(const char* argument, const std::string& file, int line, int field, const std::string& detail,
+                     QuorbelResult code, const char* allowed) {
+  CommandError error(argument,
+                     std::string(argument) + " rejected: " + file + ", line " + std::to_string(line) + ", field " +
+                         std::to_string(field) + ": " + detail + " (result code " + CodeText(code) + ")",
+                     1);
+  error.code = code;
+  error.allowed = allowed;
+  error.line = line;
+  error.field = field;
+  return error;
+}
+
+void WriteResultFile(const std::string& out, const std::string& text) {
+  {
+    std::ofstream file(FilePath(out), std::ios::binary | std::ios::trunc);
+    file << text;
+    file.close();
+    if (file) return;
+  }
+  std::error_code ignored;
+  std::filesystem::remove(FilePath(out), ignored);
+  throw Rejection("OUT", "a file that can be created", QUORBEL_E_RESULT_FILE);
+}
+
 // Refuses an output that is the list itself, and an existing output unless
 // --force is given: OUT is replaced without a word otherwise.
 void GuardOutput(const Args& args, const std::string& list, const std::string& out) {

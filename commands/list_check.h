@@ -25,6 +25,16 @@ void ChooseSeparatorInEffect(char separator);
 // cluster list).
 void WarnAboutList(const std::string& path, int numericFields);
 
+// The error of a file the command reads itself, at a line and field:
+// "LIST rejected: herds.txt, line 3, field 2: <detail> (result code ...)".
+CommandError FaultAt(const char* argument, const std::string& file, int line, int field, const std::string& detail,
+                     QuorbelResult code, const char* allowed);
+
+// Writes a result file the command makes itself (lines end in CR LF, as
+// the library's own result files); a file that cannot be written is removed
+// and refused as OUT.
+void WriteResultFile(const std::string& out, const std::string& text);
+
 // Refuses an output that is the list itself, and an existing output unless
 // --force is given.
 void GuardOutput(const Args& args, const std::string& list, const std::string& out);

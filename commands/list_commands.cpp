@@ -303,6 +303,7 @@ void AddListCommands(std::vector<Command>& commands) {
         {QUORBEL_E_LIST_MISSING, "LIST", "an existing file"},
         {QUORBEL_E_RESULT_FILE, "OUT", "a file that can be created"}},
        RunSelectSystematic, SelectionText, {"LIST", "OUT"}});
+  AddStratifiedSelectionCommand(commands);
 }
 
 }  // namespace quorbel::commands

@@ -206,6 +206,14 @@ const std::vector<CommandMethod> kMethods = {
      "Madow (1949), Annals of Mathematical Statistics 20; Tille (2006), Sampling algorithms.",
      "method; requested; written; certaintyUnits; list; result; seed; generator; units [{name, size, "
      "inclusionProbability, weight}]."},
+    {"select", "stratified",
+     "n split over the strata in proportion to N_h, or to N_h sqrt(p_h (1 - p_h)) (Neyman), by largest remainders "
+     "(a stratum asked for more than it holds keeps all its units and the rest is split again); simple random "
+     "selection without replacement within each stratum (xoshiro256**, seeded by SplitMix64 of the seed plus the "
+     "stratum's place); weight N_h / n_h.",
+     "Cochran (1977), Sampling techniques; Neyman (1934), Journal of the Royal Statistical Society 97.",
+     "allocation; requested; list; result; seed; generator; strata [{stratum, units, sampled, weight}]; units "
+     "[{name, stratum, weight}]."},
 };
 
 }  // namespace

@@ -13,18 +13,9 @@
 namespace quorbel::commands {
 namespace {
 
-// A line of LIST that names no unit or no size, with its place.
 CommandError FaultyLine(const std::string& list, const SizedListRules& rules, int line, int field,
                         const std::string& detail) {
-  CommandError error("LIST",
-                     "LIST rejected: " + list + ", line " + std::to_string(line) + ", field " + std::to_string(field) +
-                         ": " + detail + " (result code " + CodeText(rules.code) + ")",
-                     1);
-  error.code = rules.code;
-  error.allowed = rules.allowed;
-  error.line = line;
-  error.field = field;
-  return error;
+  return FaultAt("LIST", list, line, field, detail, rules.code, rules.allowed);
 }
 
 // A size as written: a whole number from `least` to 2147483647.

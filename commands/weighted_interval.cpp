@@ -27,16 +27,8 @@ struct Units {
 };
 
 CommandError FaultyField(const std::string& file, int line, int field, const std::string& detail) {
-  CommandError error("FILE",
-                     "FILE rejected: " + file + ", line " + std::to_string(line) + ", field " + std::to_string(field) +
-                         " (" + kFieldNames[field - 1] + "): " + detail + " (result code " +
-                         CodeText(QUORBEL_SAMPLING_E_UNITS) + ")",
-                     1);
-  error.code = QUORBEL_SAMPLING_E_UNITS;
-  error.allowed = kFileText;
-  error.line = line;
-  error.field = field;
-  return error;
+  return FaultAt("FILE", file, line, field, std::string("(") + kFieldNames[field - 1] + ") " + detail,
+                 QUORBEL_SAMPLING_E_UNITS, kFileText);
 }
 
 // The fields of a line split at the separator.

@@ -56,6 +56,22 @@ QUORBEL_API QuorbelResult QuorbelSampling_Sampford(int32_t count, const double* 
 QUORBEL_API QuorbelResult QuorbelSampling_Systematic(int32_t count, const double* pi, int32_t n, uint64_t seed,
                                                      int32_t* chosen);
 
+/* A total n split over strata in proportion to weights[h] (the stratum
+ * sizes N_h for a proportional allocation; N_h sqrt(p_h (1 - p_h)) for
+ * Neyman's): floors of n w_h / sum(w), then one more to the largest
+ * remainders, ties to the earlier stratum; a stratum given more than its
+ * N_h keeps N_h and the rest is split again over the others. Writes
+ * counts[h]. Checks: units (strata >= 1, sizes whole >= 0, weights finite
+ * >= 0 and not all 0 where sizes are), count (1 <= n <= sum of sizes). */
+QUORBEL_API QuorbelResult QuorbelSampling_Allocate(int32_t strata, const double* sizes, const double* weights,
+                                                   int32_t n, int32_t* counts);
+
+/* n of `count` units by simple random selection without replacement (a
+ * partial Fisher-Yates shuffle on the generator above). Writes chosen[i] =
+ * 1 for the units taken. Checks: units (count >= 1), count (1 <= n <=
+ * count). */
+QUORBEL_API QuorbelResult QuorbelSampling_SimpleRandom(int32_t count, int32_t n, uint64_t seed, int32_t* chosen);
+
 typedef struct QuorbelSamplingEstimate {
   double estimate;
   double standardError;

@@ -296,6 +296,32 @@ TEST(CommandFiles, DistinctSelectionWritesInclusionProbabilitiesAndWeights) {
   EXPECT_EQ(tooMany.error.argument, "--count");
 }
 
+// select stratified: the file lists the chosen units with their strata and
+// weights N_h / n_h; 5 of North 5, South 3, East 2 split 3, 1, 1 (2.5, 1.5
+// and 1, the tie to the earlier stratum), so the weights are 5/3, 3 and 2.
+TEST(CommandFiles, StratifiedSelectionWritesWeights) {
+  const std::string list = TestFile("strata.txt"), out = TestFile("strata-out.txt");
+  WriteBytes(list, "F1,North\nF2,North\nF3,South\nF4,North\nF5,East\nF6,South\nF7,North\nF8,South\nF9,North\nF10,East\n");
+  std::remove(out.c_str());
+  const Ran ran = RunWords({"select", "stratified", list, out, "--strata-column", "2", "--count", "5", "--seed", "3"});
+  ASSERT_EQ(ran.status, 0) << ran.error.what();
+  const auto& strata = Path(ran.answer, {"strata"}).items;
+  ASSERT_EQ(strata.size(), 3u);
+  EXPECT_EQ(Path(strata[0], {"sampled"}).integer, 3);
+  EXPECT_EQ(Path(strata[1], {"sampled"}).integer, 1);
+  EXPECT_EQ(Path(strata[2], {"sampled"}).integer, 1);
+  const std::string written = ReadBytes(out);
+  size_t north = 0;
+  for (size_t at = 0; (at = written.find(",North,1.6666666666666667\r\n", at)) != std::string::npos; ++at) ++north;
+  EXPECT_EQ(north, 3u) << written;
+  EXPECT_NE(written.find(",South,3\r\n"), std::string::npos) << written;
+  EXPECT_NE(written.find(",East,2\r\n"), std::string::npos) << written;
+  const Ran missing = RunWords({"select", "stratified", list, out, "--strata-column", "3", "--count", "5", "--force"});
+  EXPECT_EQ(missing.status, 1);
+  EXPECT_EQ(missing.error.line, 1);
+  EXPECT_EQ(missing.error.field, 3);
+}
+
 // The forms of freedom sample-size and their keys. Risk groups RR 3 for 10 %
 // and 1 for 90 %, P 0.01, SE 0.9, allocations 1/2 each: the first total
 // reaching 0.95 is 198, 99 in each group (independent Python computation

@@ -109,6 +109,53 @@ TEST(Sampling, SystematicFrequenciesMatchTheInclusionProbabilities) {
   }
 }
 
+// Allocations by hand: sizes 5, 3, 2 and n 5 give 2.5, 1.5, 1 (floors 2, 1,
+// 1, the one left to the earlier of the tied remainders: 3, 1, 1); Neyman's
+// weights 5 x 0.5, 3 x 0.3, 2 x 0.14 give 3.397, 1.223, 0.380 (4, 1, 0); a
+// stratum of 2 asked for 6 of 10 by weights 1, 9 keeps 2 and the rest goes
+// to the other (2, 4).
+TEST(Sampling, AllocationsByLargestRemainders) {
+  struct Case {
+    std::vector<double> sizes, weights;
+    int32_t n;
+    std::vector<int32_t> counts;
+  };
+  const Case cases[] = {
+      {{5, 3, 2}, {5, 3, 2}, 5, {3, 1, 1}},
+      {{5, 3, 2}, {2.5, 0.9, 0.28}, 5, {4, 1, 0}},
+      {{8, 2}, {1, 9}, 6, {4, 2}},
+      {{4, 4}, {1, 1}, 8, {4, 4}},
+  };
+  for (const Case& c : cases) {
+    std::vector<int32_t> counts(c.sizes.size(), -1);
+    ASSERT_EQ(SAMPLING(QuorbelSampling_Allocate)(static_cast<int32_t>(c.sizes.size()), c.sizes.data(),
+                                                  c.weights.data(), c.n, counts.data()),
+              QUORBEL_OK);
+    EXPECT_EQ(counts, c.counts) << c.n;
+  }
+  int32_t counts[2];
+  const double sizes[] = {8, 2}, weights[] = {1, 9}, zero[] = {0, 0};
+  EXPECT_EQ(SAMPLING(QuorbelSampling_Allocate)(2, sizes, weights, 11, counts), QUORBEL_SAMPLING_E_COUNT);
+  EXPECT_EQ(SAMPLING(QuorbelSampling_Allocate)(2, sizes, zero, 3, counts), QUORBEL_SAMPLING_E_UNITS);
+}
+
+// Simple random selection: 3 of 10 units over 100,000 seeds, exactly 3
+// each time and every unit within 4 standard errors of 3/10.
+TEST(Sampling, SimpleRandomSelectionIsUniform) {
+  constexpr int kRepetitions = 100000;
+  std::vector<int> times(10, 0);
+  int32_t chosen[10];
+  for (uint64_t seed = 1; seed <= kRepetitions; ++seed) {
+    ASSERT_EQ(SAMPLING(QuorbelSampling_SimpleRandom)(10, 3, seed, chosen), QUORBEL_OK);
+    int32_t taken = 0;
+    for (int i = 0; i < 10; ++i) taken += chosen[i], times[static_cast<size_t>(i)] += chosen[i];
+    ASSERT_EQ(taken, 3);
+  }
+  const double se = std::sqrt(0.3 * 0.7 / kRepetitions);
+  for (int i = 0; i < 10; ++i) EXPECT_LE(std::fabs(times[static_cast<size_t>(i)] / double{kRepetitions} - 0.3), 4 * se) << i;
+  EXPECT_EQ(SAMPLING(QuorbelSampling_SimpleRandom)(10, 11, 1, chosen), QUORBEL_SAMPLING_E_COUNT);
+}
+
 // 150 of 200 equal units: every Sampford draw repeats a unit long before
 // 150 (the chance of none is about 1e-27), so the draw falls back to Pareto
 // pi-ps sampling, says so, and still takes 150 distinct units.
