@@ -13,7 +13,7 @@ for entry in $(sed -n 's/^    \([A-Za-z_]*@[0-9]*\)$/\1/p' "$def"); do
   grep -q " T _$entry\$" <<<"$symbols" || { echo "FAIL: no _$entry"; status=1; }
   grep -q " I __imp__$entry\$" <<<"$symbols" || { echo "FAIL: no __imp__$entry"; status=1; }
 done
-strings "$lib" | grep -qx "SampleSize_SimpleRandom" || { echo "FAIL: the plain import name is missing"; status=1; }
+grep -qx "SampleSize_SimpleRandom" <<<"$(strings "$lib")" || { echo "FAIL: the plain import name is missing"; status=1; }
 [ "$count" -ge 20 ] || { echo "FAIL: only $count entries in $def"; status=1; }
 [ $status -eq 0 ] && echo "Quorbel.lib: $count decorated symbols with their imports"
 exit $status

@@ -13,7 +13,7 @@ status=0
 fail() { echo "FAIL: $*"; status=1; }
 lib=$(ls "$prefix"/lib*/libquorbel.so.*.*.* 2>/dev/null | head -n 1)
 [ -n "$lib" ] || fail "no versioned libquorbel.so installed"
-objdump -p "$lib" | grep -q "SONAME *libquorbel.so.0" || fail "SONAME is not libquorbel.so.0"
+grep -q "SONAME *libquorbel.so.0" <<<"$(objdump -p "$lib")" || fail "SONAME is not libquorbel.so.0"
 [ -f "$prefix/share/man/man1/quorbel.1" ] || fail "no manual page installed"
 [ -x "$prefix/bin/quorbel" ] || fail "no quorbel installed"
 [ -f "$prefix/share/bash-completion/completions/quorbel" ] || fail "no bash completion installed"
