@@ -89,7 +89,7 @@ void AddBayesCommands(std::vector<Command>& commands) {
   commands.push_back(
       {"prevalence", "bayes", "the true prevalence with uncertain sensitivity and specificity (Beta priors)",
        {{"--positives", OptionKind::kCount, "reactors, 0 to --tested"},
-        {"--tested", OptionKind::kCount, "animals tested, at least 1"},
+        {"--tested", OptionKind::kCount, "animals tested, 1 to 20000"},
         {"--sensitivity-prior", OptionKind::kRecords, kPriorText, false, nullptr, nullptr, "Sensitivity prior",
          "Beta shapes A,B"},
         {"--specificity-prior", OptionKind::kRecords, kPriorText, false, nullptr, nullptr, "Specificity prior",
@@ -99,7 +99,7 @@ void AddBayesCommands(std::vector<Command>& commands) {
         {"--confidence", OptionKind::kLevel, "a percentage from 50 to 99.99", true, "95"},
         {"--threshold", OptionKind::kProportion, "gives the posterior probability that the prevalence exceeds it, "
                                                  "0 <= value <= 1", true}},
-       {{QUORBEL_EXACT_E_SAMPLE, "--tested", "a whole number, at least 1"},
+       {{QUORBEL_EXACT_E_SAMPLE, "--tested", "a whole number from 1 to 20000"},
         {QUORBEL_EXACT_E_POSITIVES, "--positives", "a whole number from 0 to --tested"},
         {QUORBEL_EXACT_E_PRIOR, "--sensitivity-prior, --specificity-prior or --prevalence-prior", kPriorText},
         {QUORBEL_EXACT_E_CONFIDENCE, "--confidence", "a percentage from 50 to 99.99"},

@@ -271,6 +271,9 @@ typedef struct QuorbelExactBayes {
 QUORBEL_LAYOUT(sizeof(QuorbelExactBayes) == 128, "QuorbelExactBayes is 128 bytes");
 QUORBEL_LAYOUT(offsetof(QuorbelExactBayes, uselessTestPrior) == 120, "useless-test prior at offset 120");
 
+/* The largest n QuorbelExact_BayesPrevalence takes. */
+#define QUORBEL_EXACT_MAX_BAYES_SAMPLE 20000
+
 /* The true prevalence p after x reactors of n tested, with Beta priors on
  * p, the sensitivity s and the specificity c (priors[0..5]: the shapes of
  * p, s, c; p's are usually 1, 1). With AP = p s + (1 - p)(1 - c) the
@@ -283,8 +286,10 @@ QUORBEL_LAYOUT(offsetof(QuorbelExactBayes, uselessTestPrior) == 120, "useless-te
  * B(a_p + i + j, b_p + n - i - j), and likewise for s and c; terms below
  * 1e-16 of the largest are left out. Summaries follow from the incomplete
  * beta (quantiles by TOMS 748); accurate to well within 1e-6, and the same
- * bits on every run. Checks: sample (n >= 1), positives (0 .. n), priors,
- * confidence (percent), threshold. */
+ * bits on every run. The mixture has up to (x + 1)(n - x + 1) terms, so n
+ * is limited to QUORBEL_EXACT_MAX_BAYES_SAMPLE. Checks: sample (1 <= n <=
+ * that limit), positives (0 .. n), priors, confidence (percent),
+ * threshold. */
 QUORBEL_API QuorbelResult QuorbelExact_BayesPrevalence(int32_t positives, int32_t sample, const double* priors,
                                                        double confidenceLevel, double threshold,
                                                        QuorbelExactBayes* result);

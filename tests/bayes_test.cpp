@@ -93,6 +93,8 @@ TEST(Bayes, RefusesInItsOrder) {
   };
   const Refused cases[] = {
       {EXACT(QuorbelExact_BayesPrevalence)(0, 0, nullptr, 0, -1, &r), QUORBEL_EXACT_E_SAMPLE},
+      {EXACT(QuorbelExact_BayesPrevalence)(0, QUORBEL_EXACT_MAX_BAYES_SAMPLE + 1, nullptr, 0, -1, &r),
+       QUORBEL_EXACT_E_SAMPLE},
       {EXACT(QuorbelExact_BayesPrevalence)(11, 10, nullptr, 0, -1, &r), QUORBEL_EXACT_E_POSITIVES},
       {EXACT(QuorbelExact_BayesPrevalence)(1, 10, zeroShape, 0, -1, &r), QUORBEL_EXACT_E_PRIOR},
       {EXACT(QuorbelExact_BayesPrevalence)(1, 10, infiniteShape, 0, -1, &r), QUORBEL_EXACT_E_PRIOR},

@@ -226,7 +226,7 @@ bool IsShape(double v) { return v > 0.0 && std::isfinite(v); }
 extern "C" QuorbelResult QuorbelExact_BayesPrevalence(int32_t positives, int32_t sample, const double* priors,
                                                       double confidenceLevel, double threshold,
                                                       QuorbelExactBayes* result) {
-  if (sample < 1) return QUORBEL_EXACT_E_SAMPLE;
+  if (sample < 1 || sample > QUORBEL_EXACT_MAX_BAYES_SAMPLE) return QUORBEL_EXACT_E_SAMPLE;
   if (positives < 0 || positives > sample) return QUORBEL_EXACT_E_POSITIVES;
   if (priors == nullptr || !std::all_of(priors, priors + 6, IsShape)) return QUORBEL_EXACT_E_PRIOR;
   if (!IsLevel(confidenceLevel)) return QUORBEL_EXACT_E_CONFIDENCE;
