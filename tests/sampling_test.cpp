@@ -125,6 +125,9 @@ TEST(Sampling, AllocationsByLargestRemainders) {
       {{5, 3, 2}, {2.5, 0.9, 0.28}, 5, {4, 1, 0}},
       {{8, 2}, {1, 9}, 6, {4, 2}},
       {{4, 4}, {1, 1}, 8, {4, 4}},
+      // All the weight on a stratum of 3 asked for 5: it keeps 3, and the
+      // stratum of zero weight takes the 2 no other stratum can hold.
+      {{3, 5}, {1, 0}, 5, {3, 2}},
   };
   for (const Case& c : cases) {
     std::vector<int32_t> counts(c.sizes.size(), -1);
@@ -154,6 +157,23 @@ TEST(Sampling, SimpleRandomSelectionIsUniform) {
   const double se = std::sqrt(0.3 * 0.7 / kRepetitions);
   for (int i = 0; i < 10; ++i) EXPECT_LE(std::fabs(times[static_cast<size_t>(i)] / double{kRepetitions} - 0.3), 4 * se) << i;
   EXPECT_EQ(SAMPLING(QuorbelSampling_SimpleRandom)(10, 11, 1, chosen), QUORBEL_SAMPLING_E_COUNT);
+}
+
+// A unit of probability 0 is never drawn and a certainty unit always is,
+// by both draws.
+TEST(Sampling, ZeroAndCertainUnitsByBothDraws) {
+  const double pi[] = {0, 0.5, 0.5, 1};
+  int32_t chosen[4], pareto = 0;
+  for (uint64_t seed = 1; seed <= 1000; ++seed) {
+    ASSERT_EQ(SAMPLING(QuorbelSampling_Sampford)(4, pi, 2, seed, chosen, &pareto), QUORBEL_OK);
+    EXPECT_EQ(chosen[0], 0);
+    EXPECT_EQ(chosen[3], 1);
+    EXPECT_EQ(chosen[1] + chosen[2], 1);
+    ASSERT_EQ(SAMPLING(QuorbelSampling_Systematic)(4, pi, 2, seed, chosen), QUORBEL_OK);
+    EXPECT_EQ(chosen[0], 0);
+    EXPECT_EQ(chosen[3], 1);
+    EXPECT_EQ(chosen[1] + chosen[2], 1);
+  }
 }
 
 // 150 of 200 equal units: every Sampford draw repeats a unit long before
