@@ -21,6 +21,7 @@ FILES = {
     ('interval', 'two-stage', 'FILE'): 'c("H1,10,2", "H2,20,5", "H3,15,0", "H4,12,3")',
     ('select', 'random', 'LIST'): 'paste("Farm", 1:50)',
     ('select', 'pps', 'LIST'): 'paste0("Herd ", 1:50, ",", (1:50 * 7) %% 40 + 1)',
+    ('select', 'systematic', 'LIST'): 'paste0("Herd ", 1:50, ",", (1:50 * 7) %% 40 + 1)',
     ('select', 'stratified', 'LIST'): 'paste0("Farm ", 1:30, ",", c("North", "South", "East"))',
     ('interval', 'weighted', 'FILE'): 'c("A,120,0.466,2.1459,20,3", "B,45,0.175,5.7143,10,0", "C,300,1,1,30,6")',
     ('freedom', 'two-stage', 'LIST'): 'paste0("Herd ", 1:20, ",", (1:20 * 37) %% 300 + 20)',
