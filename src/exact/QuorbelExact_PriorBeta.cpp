@@ -1,8 +1,11 @@
 // QuorbelExact_PriorBeta: the Beta prior of a stated mode and limit. See
 // quorbel_exact.h.
+#include <algorithm>
+#include <cmath>
 #include <cstdint>
 
 #include "exact/boost_config.h"
+#include <boost/math/distributions/normal.hpp>
 #include <boost/math/special_functions/beta.hpp>
 #include <boost/math/tools/roots.hpp>
 
@@ -40,13 +43,24 @@ extern "C" QuorbelResult QuorbelExact_PriorBeta(double mode, double limit, int32
     return QUORBEL_EXACT_E_CERTAINTY;
   return RunGuarded([&] {
     const Statement s{mode, limit, level, atLeast != 0};
-    double high = 1.0;
-    while (s.Shortfall(high) < 0.0) {
-      if (high > kLargestConcentration) return QuorbelResult{QUORBEL_EXACT_E_CERTAINTY};
-      high *= 2.0;
+    // A bracket around the normal approximation's k: the variance
+    // M (1 - M) / (k + 3) that puts the limit z standard deviations from the
+    // mode. Each step out widens it by a quarter.
+    const double z = boost::math::quantile(boost::math::normal_distribution<double>(), level);
+    const double spread = std::fabs(mode - limit) / z;
+    double low = 0.0, high = std::max(1.0, mode * (1.0 - mode) / (spread * spread) - 3.0);
+    if (s.Shortfall(high) < 0.0) {
+      do {
+        if (high > kLargestConcentration) return QuorbelResult{QUORBEL_EXACT_E_CERTAINTY};
+        low = high;
+        high *= 1.25;
+      } while (s.Shortfall(high) < 0.0);
+    } else {
+      for (low = high / 1.25; low > 1e-3 && s.Shortfall(low) >= 0.0; low /= 1.25) high = low;
+      if (s.Shortfall(low) >= 0.0) low = 0.0;
     }
     boost::uintmax_t iterations = 500;
-    const auto bracket = boost::math::tools::toms748_solve([&](double k) { return s.Shortfall(k); }, 0.0, high,
+    const auto bracket = boost::math::tools::toms748_solve([&](double k) { return s.Shortfall(k); }, low, high,
                                                            boost::math::tools::eps_tolerance<double>(44), iterations);
     const double k = bracket.first + (bracket.second - bracket.first) / 2.0;
     const double a = s.A(k), b = s.B(k);
