@@ -2,13 +2,10 @@
 #include "distinct_selection.h"
 
 #include <algorithm>
-#include <filesystem>
-#include <fstream>
 #include <vector>
 
 #include "list_check.h"
 #include "output.h"
-#include "paths.h"
 #include "quorbel_sampling.h"
 #include "sized_list.h"
 

@@ -2,17 +2,15 @@
 // (name,animals) so that each herd reaches its herd sensitivity, and herds
 // to sample so that the survey reaches its target. Every herd's design goes
 // to OUT.
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
-#include <filesystem>
-#include <fstream>
 #include <string>
 #include <vector>
 
 #include "command.h"
 #include "list_check.h"
 #include "output.h"
-#include "paths.h"
 #include "sized_list.h"
 #include "quorbel_freedom.h"
 

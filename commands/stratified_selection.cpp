@@ -2,7 +2,6 @@
 // within the strata of a list, n split over them in proportion to their
 // sizes or by Neyman's allocation, each unit with its weight N_h / n_h.
 #include <cmath>
-#include <filesystem>
 #include <fstream>
 #include <map>
 #include <random>
