@@ -8,6 +8,7 @@
 #include <cwchar>
 #include <fstream>
 #include <mutex>
+#include <random>
 
 #include "library/list_separator.h"
 #include "listfiles/list_file.h"
@@ -105,6 +106,21 @@ void WarnAboutList(const std::string& path, int numericFields) {
                                 (g_chosen ? "the one chosen for this list"
                                                         : "it follows the user's locale: ';' for Spanish, ',' otherwise") +
                                 ")");
+}
+
+std::vector<std::string> SplitFields(const std::string& line, char separator) {
+  std::vector<std::string> fields;
+  size_t start = 0;
+  for (size_t cut; (cut = line.find(separator, start)) != std::string::npos; start = cut + 1)
+    fields.push_back(line.substr(start, cut - start));
+  fields.push_back(line.substr(start));
+  return fields;
+}
+
+long long SeedOfSelection(const Args& args) {
+  if (args.Has("--seed")) return args.Int("--seed");
+  std::random_device device;
+  return static_cast<long long>(device() & 0x7FFFFFFF);
 }
 
 CommandError FaultAt(const char* argument, const std::string& file, int line, int field, const std::string& detail,

@@ -6,6 +6,7 @@
 #define QUORBEL_COMMANDS_LIST_CHECK_H
 
 #include <string>
+#include <vector>
 
 #include "command.h"
 
@@ -24,6 +25,12 @@ void ChooseSeparatorInEffect(char separator);
 // number of fields after the name that must be integers (1 sized list, 2
 // cluster list).
 void WarnAboutList(const std::string& path, int numericFields);
+
+// The fields of a line split at `separator`.
+std::vector<std::string> SplitFields(const std::string& line, char separator);
+
+// The seed of a selection: --seed, or a fresh one from the system.
+long long SeedOfSelection(const Args& args);
 
 // The error of a file the command reads itself, at a line and field:
 // "LIST rejected: herds.txt, line 3, field 2: <detail> (result code ...)".

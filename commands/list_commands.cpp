@@ -7,7 +7,6 @@
 #include <filesystem>
 #include <fstream>
 #include <optional>
-#include <random>
 #include <string>
 
 #include "command.h"
@@ -58,13 +57,7 @@ uint32_t MixSeed(uint64_t seed) {
 // with the same sequence, elsewhere) with the mixed seed. Without --seed a
 // fresh one comes from the system. Returns the seed as the user gives it.
 long long Seed(const host::Api& api, const Args& args) {
-  long long seed;
-  if (args.Has("--seed")) {
-    seed = args.Int("--seed");
-  } else {
-    std::random_device device;
-    seed = static_cast<long long>(device() & 0x7FFFFFFF);
-  }
+  const long long seed = SeedOfSelection(args);
   const uint32_t state = MixSeed(static_cast<uint64_t>(seed));
 #ifdef _WIN32
   (void)api;

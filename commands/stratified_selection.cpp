@@ -4,7 +4,6 @@
 #include <cmath>
 #include <fstream>
 #include <map>
-#include <random>
 #include <string>
 #include <vector>
 
@@ -35,31 +34,21 @@ CommandError FaultyLine(const std::string& list, int line, int field, const std:
   return FaultAt("LIST", list, line, field, detail, QUORBEL_SAMPLING_E_UNITS, kListText);
 }
 
-// Field `k` (1-based) of a line, or false.
-bool FieldOf(const std::string& line, char separator, int k, std::string* field) {
-  size_t start = 0;
-  for (int f = 1; f < k; ++f) {
-    const size_t cut = line.find(separator, start);
-    if (cut == std::string::npos) return false;
-    start = cut + 1;
-  }
-  *field = line.substr(start, line.find(separator, start) - start);
-  return true;
-}
-
 Listed ReadStrata(const std::string& list, int column) {
   std::ifstream in(FilePath(list), std::ios::binary);
   if (!in) throw Rejection("LIST", "an existing file", QUORBEL_E_LIST_MISSING);
   const char separator = SeparatorInEffect();
   Listed listed;
   std::map<std::string, size_t> index;
-  std::string line, name, stratum;
+  std::string line;
   for (int number = 1; std::getline(in, line); ++number) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
     if (line.empty()) break;
-    FieldOf(line, separator, 1, &name);
+    const std::vector<std::string> fields = SplitFields(line, separator);
+    const std::string& name = fields[0];
     if (name.empty()) throw FaultyLine(list, number, 1, "the unit has no name");
-    if (!FieldOf(line, separator, column, &stratum) || stratum.empty())
+    const std::string stratum = static_cast<size_t>(column) <= fields.size() ? fields[static_cast<size_t>(column) - 1] : "";
+    if (stratum.empty())
       throw FaultyLine(list, number, column,
                        "no stratum in column " + std::to_string(column) + " (fields split at '" +
                            std::string(1, separator) + "', the list separator in effect)");
@@ -107,12 +96,6 @@ void Write(const std::string& out, const Listed& listed, const std::vector<char>
   WriteResultFile(out, text);
 }
 
-long long SeedOf(const Args& args) {
-  if (args.Has("--seed")) return args.Int("--seed");
-  std::random_device device;
-  return static_cast<long long>(device() & 0x7FFFFFFF);
-}
-
 QuorbelResult RunStratified(const host::Api&, const Args& args) {
   if (args.positional().size() != 2)
     throw UsageError("", "usage: quorbel select stratified LIST OUT --strata-column K --count N "
@@ -130,7 +113,7 @@ QuorbelResult RunStratified(const host::Api&, const Args& args) {
                                                       weights.data(), args.Int("--count"), counts.data());
   if (code == QUORBEL_SAMPLING_E_COUNT) throw Rejection("--count", "at least 1 and at most the units of the list", code);
   if (code != QUORBEL_OK) return code;
-  const long long seed = SeedOf(args);
+  const long long seed = SeedOfSelection(args);
   std::vector<char> taken(listed.names.size(), 0);
   std::vector<double> weightOf(listed.names.size(), 0.0);
   for (size_t h = 0; h < listed.byOrder.size(); ++h) {

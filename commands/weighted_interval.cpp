@@ -31,16 +31,6 @@ CommandError FaultyField(const std::string& file, int line, int field, const std
                  QUORBEL_SAMPLING_E_UNITS, kFileText);
 }
 
-// The fields of a line split at the separator.
-std::vector<std::string> Fields(const std::string& line, char separator) {
-  std::vector<std::string> fields;
-  size_t start = 0;
-  for (size_t cut; (cut = line.find(separator, start)) != std::string::npos; start = cut + 1)
-    fields.push_back(line.substr(start, cut - start));
-  fields.push_back(line.substr(start));
-  return fields;
-}
-
 double Number(const std::string& text, bool whole, bool* ok) {
   errno = 0;
   char* end = nullptr;
@@ -58,7 +48,7 @@ Units ReadUnits(const std::string& file) {
   for (int number = 1; std::getline(in, line); ++number) {
     if (!line.empty() && line.back() == '\r') line.pop_back();
     if (line.empty()) break;
-    const std::vector<std::string> fields = Fields(line, separator);
+    const std::vector<std::string> fields = SplitFields(line, separator);
     if (fields.size() != 6)
       throw FaultyField(file, number, static_cast<int>(std::min<size_t>(fields.size() + 1, 6)),
                         "a line needs 6 fields separated by '" + std::string(1, separator) +
