@@ -37,9 +37,9 @@ if(QUORBEL_TSAN)
 endif()
 
 # Executables for Windows carry their runtime inside, so that Wine needs no
-# mingw DLL beside them.
+# mingw DLL beside them, and no link time in their header.
 function(quorbel_static_runtime target)
   if(WIN32)
-    target_link_options(${target} PRIVATE -static -static-libgcc -static-libstdc++)
+    target_link_options(${target} PRIVATE -static -static-libgcc -static-libstdc++ -Wl,--no-insert-timestamp)
   endif()
 endfunction()

@@ -12,9 +12,9 @@ install(TARGETS quorbel EXPORT QuorbelTargets
         LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
         RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
         ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR})
-install(FILES include/quorbel.h include/quorbel_exact.h include/quorbel_freedom.h include/quorbel_sampling.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
+install(FILES include/quorbel.h ${CMAKE_BINARY_DIR}/include/quorbel_version.h include/quorbel_exact.h include/quorbel_freedom.h include/quorbel_sampling.h DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
 install(TARGETS quorbel_cli RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-install(FILES third_party/musl-libm/COPYRIGHT DESTINATION ${CMAKE_INSTALL_DOCDIR} RENAME musl-COPYRIGHT)
+install(FILES LICENSE THIRD-PARTY-NOTICES DESTINATION ${CMAKE_INSTALL_DOCDIR})
 install(FILES cli/completion/quorbel.bash DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions
         RENAME quorbel)
 

@@ -45,11 +45,10 @@
 #ifndef QUORBEL_H
 #define QUORBEL_H
 
-/* The library's version; the build takes its own from these lines. */
-#define QUORBEL_VERSION_MAJOR 0
-#define QUORBEL_VERSION_MINOR 2
-#define QUORBEL_VERSION_PATCH 0
-#define QUORBEL_VERSION "0.2.0"
+/* The library's version: QUORBEL_VERSION_MAJOR, _MINOR and _PATCH, and
+ * QUORBEL_VERSION as text ("1.2.3"), from quorbel_version.h, which the build writes
+ * and installs beside this header. */
+#include "quorbel_version.h"
 
 #include <stddef.h>
 #include <stdint.h>

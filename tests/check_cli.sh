@@ -89,7 +89,7 @@ pps_help=$(run select pps --help | tr -d '\r')
 grep -q "usage: quorbel select pps LIST OUT" <<<"$pps_help" && grep -q "^chosen.txt:" <<<"$pps_help" \
   && grep -q "^  Herd C,1" <<<"$pps_help" && grep -q "from herds.txt: " <<<"$pps_help" \
   || fail "select pps --help names LIST and OUT and runs its example in a scratch folder: $pps_help"
-version=$(sed -n 's/^#define QUORBEL_VERSION "\(.*\)"/\1/p' "$(dirname "$0")/../include/quorbel.h")
+version=$(bash "$(dirname "$0")/../tools/version.sh")
 [ "$(run --version | tr -d '\r')" = "quorbel $version" ] || fail "--version: $(run --version)"
 
 # Numbers keep the point under locales whose decimal mark is a comma.

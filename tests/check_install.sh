@@ -13,7 +13,8 @@ status=0
 fail() { echo "FAIL: $*"; status=1; }
 lib=$(ls "$prefix"/lib*/libquorbel.so.*.*.* 2>/dev/null | head -n 1)
 [ -n "$lib" ] || fail "no versioned libquorbel.so installed"
-grep -q "SONAME *libquorbel.so.0" <<<"$(objdump -p "$lib")" || fail "SONAME is not libquorbel.so.0"
+version=$(bash "$source/tools/version.sh")
+grep -q "SONAME *libquorbel.so.${version%%.*}$" <<<"$(objdump -p "$lib")" || fail "SONAME is not libquorbel.so.${version%%.*}"
 [ -f "$prefix/share/man/man1/quorbel.1" ] || fail "no manual page installed"
 [ -x "$prefix/bin/quorbel" ] || fail "no quorbel installed"
 [ -f "$prefix/share/bash-completion/completions/quorbel" ] || fail "no bash completion installed"
@@ -38,7 +39,7 @@ if command -v pkg-config >/dev/null; then
 else
   echo "SKIPPED (part): pkg-config is not installed"
 fi
-cmake -S "$source/tests/consumer" -B "$work/consumer" -DCMAKE_PREFIX_PATH="$prefix" >/dev/null \
+cmake -S "$source/tests/consumer" -B "$work/consumer" -DCMAKE_PREFIX_PATH="$prefix" -DQUORBEL_WANTED="$version" >/dev/null \
   && cmake --build "$work/consumer" >/dev/null || fail "the consumer does not build through find_package"
 LD_LIBRARY_PATH=$libdir "$work/consumer/consumer" || fail "the find_package consumer fails"
 exit $status

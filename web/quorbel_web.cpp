@@ -11,6 +11,7 @@
 #include "command.h"
 #include "linked_api.h"
 #include "list_check.h"
+#include "quorbel.h"
 
 namespace {
 
@@ -66,5 +67,8 @@ EMSCRIPTEN_KEEPALIVE const char* quorbel_web_commands() {
   g_answer = quorbel::commands::CommandTableJson();
   return g_answer.c_str();
 }
+
+// The library's version, for the page's footer.
+EMSCRIPTEN_KEEPALIVE const char* quorbel_web_version() { return QUORBEL_VERSION; }
 
 }  // extern "C"

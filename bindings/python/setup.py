@@ -4,7 +4,9 @@
 
 The extension compiles the library, its exact layer and the commands
 library (the parts cmake/sources.txt lists) with the same floating-point flags as every
-other build, so Python gets the same bits as the tool's JSON.
+other build, so Python gets the same bits as the tool's JSON. In the source
+tree the sources are two folders up and CMake derives the generated headers;
+in a source distribution (tools/release.sh) they all sit beside this file.
 """
 import glob
 import os
@@ -15,7 +17,8 @@ import subprocess
 from setuptools import Extension, setup
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-ROOT = os.path.normpath(os.path.join(HERE, '..', '..'))
+STANDALONE = os.path.isfile(os.path.join(HERE, 'cmake', 'sources.txt'))
+ROOT = HERE if STANDALONE else os.path.normpath(os.path.join(HERE, '..', '..'))
 
 
 def derive(out_dir):
@@ -36,9 +39,15 @@ def sources(extension):
     return sorted(os.path.abspath(f) for f in found)
 
 
-generated = os.path.join(HERE, 'build', 'generated')
-derive(generated)
-arithmetic = ['-O2', '-ffp-contract=off', '-fno-fast-math', '-fno-tree-slp-vectorize', '-fvisibility=hidden']
+if STANDALONE:
+    generated = os.path.join(HERE, 'generated')
+else:
+    generated = os.path.join(HERE, 'build', 'generated')
+    derive(generated)
+# No debugging information and no folder names in the objects, so that the
+# same sources give the same extension wherever they are built.
+arithmetic = ['-O2', '-g0', '-ffile-prefix-map=' + ROOT + '=.', '-ffp-contract=off', '-fno-fast-math',
+              '-fno-tree-slp-vectorize', '-fvisibility=hidden']
 if re.match(r'i.86', platform.machine()):
     arithmetic += ['-msse2', '-mfpmath=sse']
 flags = ['-std=c++17', '-DQUORBEL_BUILDING'] + arithmetic
@@ -46,8 +55,13 @@ musl = os.path.join(ROOT, 'third_party', 'musl-libm')
 
 setup(
     name='quorbel',
-    version=re.search(r'#define QUORBEL_VERSION "([^"]+)"', open(os.path.join(ROOT, 'include', 'quorbel.h')).read()).group(1),
+    version=re.search(r'#define QUORBEL_VERSION "([^"]+)"', open(os.path.join(generated, 'quorbel_version.h')).read()).group(1),
     description='Statistics of sampling surveys in animal populations',
+    author='The Quorbel authors',
+    license='MIT',
+    license_files=[name for name in ('LICENSE', 'THIRD-PARTY-NOTICES') if os.path.isfile(os.path.join(HERE, name))],
+    classifiers=['License :: OSI Approved :: MIT License', 'Programming Language :: Python :: 3',
+                 'Programming Language :: C++', 'Topic :: Scientific/Engineering'],
     packages=['quorbel'],
     # musl's elementary functions (C), as a library of their own linked into
     # the extension, so that the exact layer gives the tool's doubles.

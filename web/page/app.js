@@ -252,7 +252,8 @@
 
   function start() {
     buildNavigation(quorbel.commands());
-    $('#version').textContent = 'Quorbel, compiled to WebAssembly from the library\'s own sources. Works offline.';
+    $('#version').textContent = `Quorbel ${quorbel.version}, compiled to WebAssembly from the library's own sources. ` +
+      'Works offline. MIT licence; the code of others it carries: THIRD-PARTY-NOTICES beside this page.';
     const form = $('#form');
     form.addEventListener('input', (event) => {
       if (event.target.type !== 'file') scheduleCalculation();

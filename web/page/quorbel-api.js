@@ -136,6 +136,7 @@
       api[name] = fn;
     }
     api.commands = () => table;
+    api.version = module.ccall('quorbel_web_version', 'string', [], []);
     // The CSV table of an answer, as `quorbel ... --csv` prints it.
     api.csv = (result) => csvOf.get(result) || '';
     return api;
