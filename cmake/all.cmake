@@ -35,10 +35,10 @@ function(quorbel_script_test name label)
 endfunction()
 quorbel_script_test(python.package python ${CMAKE_SOURCE_DIR}/tools/test-python.sh)
 quorbel_script_test(r.package r ${CMAKE_SOURCE_DIR}/tools/build-r-package.sh)
-quorbel_script_test(release.archives release ${CMAKE_SOURCE_DIR}/tools/release.sh)
+quorbel_script_test(release.packages release ${CMAKE_SOURCE_DIR}/tests/check_release.sh)
 quorbel_script_test(web.module web-module ${CMAKE_SOURCE_DIR}/tools/test-web.sh module)
 quorbel_script_test(web.browser web-browser ${CMAKE_SOURCE_DIR}/tools/test-web.sh browser)
-# The packages and the release read the native and win32 builds; the page
+# The packages and the release read the native and Windows builds; the page
 # tests build the module themselves. None runs beside another of them.
-set_tests_properties(python.package r.package release.archives web.module web.browser PROPERTIES
+set_tests_properties(python.package r.package release.packages web.module web.browser PROPERTIES
                      RESOURCE_LOCK packages)

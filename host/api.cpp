@@ -2,12 +2,19 @@
 #include "api.h"
 
 #include <cstdlib>
+#include <vector>
 
 #ifdef _WIN32
 #include <windows.h>
 #else
 #include <dlfcn.h>
 #include <unistd.h>
+#endif
+
+// The installed library folder as seen from the installed tool's (the build
+// gives it from the install layout).
+#ifndef QUORBEL_LIBDIR_FROM_BINDIR
+#define QUORBEL_LIBDIR_FROM_BINDIR "../lib"
 #endif
 
 namespace quorbel::host {
@@ -32,7 +39,7 @@ void* Resolve(Module module, const char* name) {
 #else
 using Module = void*;
 
-std::string BesideExecutable(const char* file) {
+std::string BesideExecutable(const std::string& file) {
   char path[4096];
   const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
   if (length <= 0) return file;
@@ -40,12 +47,24 @@ std::string BesideExecutable(const char* file) {
   return dir.substr(0, dir.rfind('/') + 1) + file;
 }
 
+// Where the library is looked for, in order: QUORBEL_LIBRARY alone when it is
+// set; else beside the executable (a build folder), the installed library
+// by its SONAME (the loader's own search: /usr/lib, LD_LIBRARY_PATH), and
+// the library folder of an installed tree moved elsewhere (bin/../lib).
+std::vector<std::string> LibraryPlaces() {
+  if (const char* override = std::getenv("QUORBEL_LIBRARY")) return {override};
+  const std::string soname = "libquorbel.so." + std::to_string(QUORBEL_VERSION_MAJOR);
+  return {BesideExecutable("libquorbel.so"), soname, BesideExecutable(QUORBEL_LIBDIR_FROM_BINDIR "/" + soname)};
+}
+
 Module OpenLibrary(std::string* error) {
-  const char* override = std::getenv("QUORBEL_LIBRARY");
-  const std::string path = override != nullptr ? override : BesideExecutable("libquorbel.so");
-  Module module = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-  if (module == nullptr) *error = std::string("cannot load ") + path + ": " + dlerror();
-  return module;
+  std::string tried;
+  for (const std::string& place : LibraryPlaces()) {
+    if (Module module = dlopen(place.c_str(), RTLD_NOW | RTLD_LOCAL)) return module;
+    tried += std::string(tried.empty() ? "" : "; ") + dlerror();
+  }
+  *error = "cannot load the Quorbel library: " + tried;
+  return nullptr;
 }
 
 void* Resolve(Module module, const char* name) { return dlsym(module, name); }

@@ -17,6 +17,10 @@ version=$(bash "$source/tools/version.sh")
 grep -q "SONAME *libquorbel.so.${version%%.*}$" <<<"$(objdump -p "$lib")" || fail "SONAME is not libquorbel.so.${version%%.*}"
 [ -f "$prefix/share/man/man1/quorbel.1" ] || fail "no manual page installed"
 [ -x "$prefix/bin/quorbel" ] || fail "no quorbel installed"
+# The installed tool finds the installed library (bin/../lib), none beside it:
+# the README's survey, 473 animals.
+"$prefix/bin/quorbel" sample-size simple-random --prevalence 0.3 --absolute-precision 0.03 --population 1000 --json \
+  | grep -q '"size": 1000, "sampleSize": 473' || fail "the installed quorbel does not answer 473"
 [ -f "$prefix/share/bash-completion/completions/quorbel" ] || fail "no bash completion installed"
 # The completion offers what the tool's help lists.
 completion=$(bash -c 'source "$1/share/bash-completion/completions/quorbel"

@@ -29,9 +29,9 @@ mkdir -p "$out" "$work"
 trap 'rm -rf "$work"' EXIT
 
 pack() { "$python" "$root/tools/pack.py" "$@"; }
-build_preset() {
+build_preset() {  # build_preset PRESET TARGET...: what the packages take of a build
   cmake --preset "$1" >/dev/null
-  cmake --build --preset "$1" >/dev/null
+  cmake --build --preset "$1" --target "${@:2}" >/dev/null
 }
 
 windows_zip() {  # windows_zip PRESET NAME
@@ -91,9 +91,9 @@ source_archive() {
   git archive --format=tar --prefix="quorbel-$version/" HEAD | gzip -9n > "$out/quorbel-$version-source.tar.gz"
 }
 
-build_preset native
-build_preset win32
-build_preset win64
+build_preset native quorbel quorbel_cli quorbel_manpage
+build_preset win32 quorbel quorbel_cli quorbel_import_library
+build_preset win64 quorbel quorbel_cli quorbel_import_library
 windows_zip win32 win32
 windows_zip win64 win64
 linux_tarball

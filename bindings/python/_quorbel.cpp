@@ -11,6 +11,7 @@
 
 #include "binding.h"
 #include "linked_api.h"
+#include "quorbel.h"
 
 namespace {
 
@@ -341,11 +342,15 @@ PyObject* CommandTable(PyObject*, PyObject*) {
   return PyUnicode_FromString(quorbel::commands::CommandTableJson().c_str());
 }
 
+// version() -> the library's version, QUORBEL_VERSION.
+PyObject* Version(PyObject*, PyObject*) { return PyUnicode_FromString(QUORBEL_VERSION); }
+
 PyMethodDef kMethods[] = {
     {"call", Call, METH_VARARGS, "call(index, files, keywords) -> answer"},
     {"call_many", CallMany, METH_VARARGS, "call_many(index, files, keywords, columns, n) -> [answer] * n"},
     {"setup", Setup, METH_VARARGS, "setup(raise_error, warn, array_type)"},
     {"commands", CommandTable, METH_NOARGS, "the table of commands, as JSON"},
+    {"version", Version, METH_NOARGS, "the library's version"},
     {nullptr, nullptr, 0, nullptr},
 };
 

@@ -18,7 +18,13 @@ from setuptools import Extension, setup
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 STANDALONE = os.path.isfile(os.path.join(HERE, 'cmake', 'sources.txt'))
-ROOT = HERE if STANDALONE else os.path.normpath(os.path.join(HERE, '..', '..'))
+if STANDALONE:
+    # Paths relative to this folder, so that the distribution's file list
+    # names no folder of the machine that made it.
+    os.chdir(HERE)
+    HERE = ROOT = '.'
+else:
+    ROOT = os.path.normpath(os.path.join(HERE, '..', '..'))
 
 
 def derive(out_dir):
@@ -35,8 +41,9 @@ def sources(extension):
             if words and not words[0].startswith('#'):
                 for folder in words[1:]:
                     found += glob.glob(os.path.join(ROOT, folder, '*' + extension))
-    # Absolute paths, so that the objects stay inside the build folder.
-    return sorted(os.path.abspath(f) for f in found)
+    # In the source tree, absolute paths, so that the objects stay inside the
+    # build folder.
+    return sorted(os.path.normpath(f) if STANDALONE else os.path.abspath(f) for f in found)
 
 
 if STANDALONE:
@@ -46,7 +53,7 @@ else:
     derive(generated)
 # No debugging information and no folder names in the objects, so that the
 # same sources give the same extension wherever they are built.
-arithmetic = ['-O2', '-g0', '-ffile-prefix-map=' + ROOT + '=.', '-ffp-contract=off', '-fno-fast-math',
+arithmetic = ['-O2', '-g0', '-ffile-prefix-map=' + os.path.abspath(ROOT) + '=.', '-ffp-contract=off', '-fno-fast-math',
               '-fno-tree-slp-vectorize', '-fvisibility=hidden']
 if re.match(r'i.86', platform.machine()):
     arithmetic += ['-msse2', '-mfpmath=sse']

@@ -39,6 +39,7 @@ except ImportError:  # NumPy is optional
     numpy = None
 
 __all__ = ['QuorbelError', 'QuorbelWarning']
+__version__ = _quorbel.version()
 
 
 class QuorbelError(ValueError):
