@@ -143,11 +143,27 @@ done
 
 # ------------------------------------------------------------------- installs
 answers "the Linux archive's quorbel" "$("$linux/bin/quorbel" "${survey[@]}" --json | json_size)"
+# A Windows archive holds what a C program needs: it compiles against the
+# header and links through Quorbel.lib alone; then the program and the
+# archive's own quorbel.exe run beside the DLL.
+printf '%s\n' '#include <stdio.h>' '#include "quorbel.h"' 'int main(void) {' \
+  '  int32_t sizes[QUORBEL_LADDER_RESULTS];' \
+  '  if (SampleSize_SimpleRandom(0.3f, 0.1f, 95, 1000, sizes) != QUORBEL_OK) return 1;' \
+  '  printf("%d\n", (int)sizes[0]);' '  return 0;' '}' > "$work/program.c"
 for arch in win64 win32; do
-  exe=$work/quorbel-$version-$arch.zip/quorbel-$version-$arch/quorbel.exe
-  said=$(WINEPREFIX=$root/build/$arch/wineprefix-$arch bash tools/wine-run.sh "$arch" "$exe" "${survey[@]}" --json 2>/dev/null)
-  if [ $? -eq 77 ]; then skip "the $arch archive's quorbel.exe: $said"; continue; fi
+  folder=$work/quorbel-$version-$arch.zip/quorbel-$version-$arch
+  listed=$(cd "$folder" && LC_ALL=C ls | tr '\n' ' ')
+  [ "$listed" = "LICENSE Quorbel.def Quorbel.dll Quorbel.lib README.md THIRD-PARTY-NOTICES quorbel.exe quorbel.h quorbel_version.h " ] \
+    || fail "the $arch archive holds: $listed"
+  compiler=$([ $arch = win32 ] && echo i686-w64-mingw32-gcc || echo x86_64-w64-mingw32-gcc)
+  "$compiler" -std=c89 -pedantic-errors -Wall -Werror -I"$folder" "$work/program.c" "$folder/Quorbel.lib" -o "$folder/program.exe" \
+    || { fail "a C program does not build against the $arch archive"; continue; }
+  prefix=$root/build/$arch/wineprefix-$arch
+  said=$(WINEPREFIX=$prefix bash tools/wine-run.sh "$arch" "$folder/quorbel.exe" "${survey[@]}" --json 2>/dev/null)
+  if [ $? -eq 77 ]; then skip "the $arch archive's programs: $said"; continue; fi
   answers "the $arch archive's quorbel.exe" "$(tr -d '\r' <<<"$said" | json_size)"
+  answers "a C program linked with the $arch archive's Quorbel.lib" \
+    "$(WINEPREFIX=$prefix bash tools/wine-run.sh "$arch" "$folder/program.exe" 2>/dev/null | tr -d '\r')"
 done
 
 "$python" -m venv "$work/venv" && "$work/venv/bin/pip" install -q --no-index "$wheel" \
@@ -199,5 +215,5 @@ else
   dpkg -r quorbel >/dev/null 2>&1 || fail "dpkg -r quorbel"
 fi
 
-[ $status -eq 0 ] && echo "release $version: ${#packages[@]} packages, the same bytes twice; each carries its notices, says $version and answers 473"
+[ $status -eq 0 ] && echo "release $version: ${#packages[@]} files, the same bytes twice; each carries its notices, says $version and answers 473"
 exit $status

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # Builds the release packages of the current commit, each in the form its
 # users install, into build/release/ (or the folder given):
-#   quorbel-V-win32.zip, quorbel-V-win64.zip  Quorbel.dll, Quorbel.lib, the headers,
-#                                             Quorbel.def, quorbel.exe, README.md
+#   quorbel-V-win32.zip, quorbel-V-win64.zip  Quorbel.dll, Quorbel.lib, quorbel.h and
+#                                             quorbel_version.h, Quorbel.def, quorbel.exe, README.md
 #   quorbel-V-linux-x86_64.tar.gz             the tree `cmake --install` writes
 #   quorbel_V.tar.gz                          the R source package (R CMD INSTALL)
 #   quorbel-V.tar.gz, quorbel-V-*.whl         the Python sdist and wheel
@@ -38,7 +38,7 @@ windows_zip() {  # windows_zip PRESET NAME
   local folder=$work/quorbel-$version-$2
   mkdir -p "$folder"
   cp "build/$1/Quorbel.dll" "build/$1/Quorbel.lib" "build/$1/quorbel.exe" "build/$1/include/quorbel_version.h" \
-     include/quorbel.h include/quorbel_sampling.h README.md "${notices[@]}" "$folder/"
+     include/quorbel.h README.md "${notices[@]}" "$folder/"
   if [ "$1" = win32 ]; then cp src/Quorbel.def "$folder/"; else cp "build/$1/generated/Quorbel64.def" "$folder/Quorbel.def"; fi
   pack "$out/quorbel-$version-$2.zip" "$folder"
 }

@@ -12,7 +12,8 @@
 #             a private 32-bit Wine; skipped, with the reason, where this
 #             machine cannot execute 32-bit programs
 #   python, r, release, web-module, web-browser
-#             the packages, the release archives, and the browser calculator
+#             the packages, the release packages (made twice, installed, run),
+#             and the browser calculator
 #             (its page skipped, with the reason, where Chromium cannot start)
 # Ends with "N passed, N failed, N skipped", the skipped tests and why.
 # Exits non-zero when any build or test fails; skipped tests do not fail it.
