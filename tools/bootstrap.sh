@@ -12,6 +12,7 @@ packages=(
   clang libclang-rt-14-dev
   g++-i686-linux-gnu qemu-user-static libboost-math-dev pkg-config zip
   python3 python3-dev python3-venv python3-pip python3-setuptools python3-numpy python3-pytest
+  python3-wheel python3-pefile dpkg-dev lintian
   r-base-dev r-cran-jsonlite r-cran-tinytest
   emscripten node-acorn chromium
   locales ca-certificates
