@@ -1,6 +1,7 @@
 // The table of every command, and the text of result codes.
 
 #include "command.h"
+#include "list_check.h"
 #include "output.h"
 #include "prevalence/finite_population.h"
 
@@ -19,6 +20,8 @@ const std::vector<Command>& Commands() {
     AddWeightedCommands(all);
     AddFreedomCommands(all);
     for (Command& command : all) {
+      // Every command that reads a list takes the list's separator.
+      if (!command.positionals.empty()) command.options.push_back(kSeparatorOption);
       for (Option& option : command.options) FillLabels(option);
       command.defaults = DefaultsValue(command.options);
     }

@@ -58,7 +58,8 @@ const std::vector<CommandGuide> kGuides = {
     {"interval", "two-stage", kAnalyse, "What does a two-stage (cluster) sample say about the prevalence?",
      {"interval", "two-stage", "clusters.txt"},
      "FILE holds one cluster per line: name, animals examined, positives, separated by the list separator of the "
-     "user's locale (';' for Spanish, ',' otherwise). A list ends at its first line of fewer than three fields.",
+     "user's locale (';' for Spanish, ',' otherwise) or the one --separator names. A list ends at its first line of "
+     "fewer than three fields.",
      {"H1,10,2", "H2,20,5", "H3,15,0", "H4,12,3"}},
     {"interval", "proportion", kAnalyse, "Which interval does a proportion x / n have, by each method?",
      {"interval", "proportion", "--positives", "30", "--sample", "100"},
@@ -142,7 +143,7 @@ const std::vector<CommandGuide> kGuides = {
     {"select", "pps", kSelect, "Which units do I examine, with probability proportional to their size?",
      {"select", "pps", "herds.txt", "chosen.txt", "--count", "3", "--seed", "7"},
      "LIST: name and size per line, split at the list separator of the user's locale (';' for Spanish, ',' "
-     "otherwise). OUT: name,times selected: a unit larger than the sampling interval can be selected more than "
+     "otherwise) or the one --separator names. OUT: name,times selected: a unit larger than the sampling interval can be selected more than "
      "once. A list ends at its first blank line: lines after it are never read.",
      {"Herd A,120", "Herd B,45", "Herd C,300", "Herd D,80", "Herd E,60", "Herd F,210"}},
     {"select", "systematic", kSelect, "Which n distinct units, systematically with probability proportional to size?",

@@ -72,6 +72,7 @@ constexpr Label kOptionLabels[] = {
     {"--prevalences", "Expected prevalences", "one per stratum"},
     {"--expected", "Expected sensitivity or specificity", "proportion"},
     {"--risk-groups", "Risk groups", "relative risk:share:units[:sensitivity]"},
+    {"--separator", "List separator", "',' or ';'"},
 };
 
 constexpr Label kFileLabels[] = {

@@ -3,6 +3,7 @@
 
 #include "paths.h"
 
+#include <algorithm>
 #include <atomic>
 #include <filesystem>
 #include <cwchar>
@@ -38,30 +39,90 @@ std::wstring Widened(const std::string& line) {
 }
 
 // Whether the numeric fields 2 .. numericFields + 1 of a line are whole
-// numbers as the library reads them, and whether the line has more fields
-// than those numbers (so that it is a data line at all).
-bool NumbersAreWhole(const std::wstring& line, int numericFields, bool* hasThem) {
-  std::wstring field(line.size() + 1, L'\0');
-  *hasThem = ListFile_GetField(line.c_str(), numericFields + 1, field.data());
-  for (int k = 2; k <= numericFields + 1; ++k)
-    if (ListFile_GetField(line.c_str(), k, field.data()) && !ListFile_FieldIsWhole(field.c_str())) return false;
+// numbers as the library reads them, and whether the line has that many
+// fields (so that it is a data line at all). Fields are the library's: the
+// runs between separators (those in effect), so that "A;;12" has two.
+bool NumbersAreWhole(const std::string& line, int numericFields, bool* hasThem) {
+  std::vector<std::string> fields = SplitFields(line, SeparatorInEffect());
+  fields.erase(std::remove(fields.begin(), fields.end(), std::string()), fields.end());
+  *hasThem = fields.size() > static_cast<size_t>(numericFields);
+  for (size_t k = 1; k <= static_cast<size_t>(numericFields) && k < fields.size(); ++k)
+    if (!ListFile_FieldIsWhole(Widened(fields[k]).c_str())) return false;
   return true;
 }
 
 // Set by a host that chooses the separator itself.
 std::atomic<bool> g_chosen{false};
 std::once_flag g_fromLocale;
+// --separator of the command running on this thread, or 0.
+thread_local char t_ofCommand = 0;
+
+// A scratch file name no other run is using.
+std::filesystem::path ScratchListPath() {
+  std::random_device device;
+  const std::filesystem::path folder = std::filesystem::temp_directory_path();
+  for (;;) {
+    const std::filesystem::path path = folder / ("quorbel-list-" + std::to_string(device()) + ".txt");
+    if (!std::filesystem::exists(path)) return path;
+  }
+}
 
 }  // namespace
+
+const Option kSeparatorOption = {"--separator", OptionKind::kChoice,
+                                 "the list separator, ',' or ';' (default: the locale's, ';' for Spanish, ',' otherwise)",
+                                 true, nullptr, ",|;"};
 
 void ChooseSeparatorInEffect(char separator) {
   ChooseListSeparator(separator == ';' ? kLanguageSpanish : 0);
   g_chosen = true;
 }
 
-char SeparatorInEffect() {
+char LibrarySeparator() {
   if (!g_chosen) std::call_once(g_fromLocale, InitListSeparator);
   return static_cast<char>(ListSeparator()[0]);
+}
+
+char SeparatorInEffect() { return t_ofCommand != 0 ? t_ofCommand : LibrarySeparator(); }
+
+SeparatorOfCommand::SeparatorOfCommand(const Args& args) : previous_(t_ofCommand) {
+  if (args.Has("--separator")) t_ofCommand = args.Text("--separator")[0];
+}
+
+SeparatorOfCommand::~SeparatorOfCommand() { t_ofCommand = previous_; }
+
+LibraryList::LibraryList(const char* argument, const std::string& path) : path_(path) {
+  const char mine = SeparatorInEffect(), library = LibrarySeparator();
+  if (mine == library) return;
+  std::ifstream in(FilePath(path), std::ios::binary);
+  if (!in) return;
+  const std::filesystem::path scratch = ScratchListPath();
+  std::ofstream out(scratch, std::ios::binary);
+  if (!out) throw CommandError(argument, std::string(argument) + ": no scratch copy can be made in " +
+                                             PathText(scratch.parent_path()) + " to hand the list to the library");
+  path_ = PathText(scratch);
+  scratch_ = true;
+  std::string line;
+  for (int number = 1; std::getline(in, line); ++number) {
+    if (line.find(library) != std::string::npos) {
+      CommandError error(argument, std::string(argument) + " rejected: " + path + ", line " + std::to_string(number) +
+                                       " holds '" + library + "', the separator the library splits at in this "
+                                       "locale, in a list whose separator is '" + mine + "' (--separator)");
+      error.line = number;
+      out.close();  // a constructor that throws runs no destructor: remove the copy here
+      std::error_code ignored;
+      std::filesystem::remove(scratch, ignored);
+      throw error;
+    }
+    for (char& c : line) c = c == mine ? library : c;
+    out << line;
+    if (!in.eof()) out << '\n';
+  }
+}
+
+LibraryList::~LibraryList() {
+  std::error_code ignored;
+  if (scratch_) std::filesystem::remove(FilePath(path_), ignored);
 }
 
 void WarnAboutList(const std::string& path, int numericFields) {
@@ -84,7 +145,7 @@ void WarnAboutList(const std::string& path, int numericFields) {
     sawSeparator |= line.find(separator) != std::string::npos;
     sawOther |= line.find(other) != std::string::npos;
     bool hasNumbers = false;
-    const bool whole = NumbersAreWhole(Widened(line), numericFields, &hasNumbers);
+    const bool whole = NumbersAreWhole(line, numericFields, &hasNumbers);
     if (whole || !hasNumbers) continue;
     if (number == 1) {
       Warn("header-line", path + ", line 1 looks like a header ('" + line + "'); it is read as a unit, its numbers as 0",
@@ -103,7 +164,8 @@ void WarnAboutList(const std::string& path, int numericFields) {
          blankAt);
   if (!sawSeparator && sawOther)
     Warn("other-separator", path + " uses '" + other + "' but the list separator in effect is '" + separator + "' (" +
-                                (g_chosen ? "the one chosen for this list"
+                                (t_ofCommand != 0 ? "chosen with --separator"
+                                 : g_chosen     ? "the one chosen for this list"
                                                         : "it follows the user's locale: ';' for Spanish, ',' otherwise") +
                                 ")");
 }

@@ -73,14 +73,15 @@ QuorbelResult RunIntervalTwoStage(const host::Api& api, const Args& args) {
   const int confidence = args.Int("--confidence");
   SetInEffect("file", Value::String(file));
   WarnAboutList(file, 2);
+  const LibraryList list("FILE", file);
   int32_t line = 0, field = 0;
   TwoStageIntervalResult r;
   std::unique_ptr<ReadingWatch> watch = WatchReading(file);
 #ifdef _WIN32
   const QuorbelResult code =
-      api.ConfidenceInterval_TwoStages(confidence, FilePath(file).wstring().c_str(), &line, &field, &r);
+      api.ConfidenceInterval_TwoStages(confidence, FilePath(list.path()).wstring().c_str(), &line, &field, &r);
 #else
-  const QuorbelResult code = api.ConfidenceInterval_TwoStages_A(confidence, file.c_str(), &line, &field, &r);
+  const QuorbelResult code = api.ConfidenceInterval_TwoStages_A(confidence, list.path().c_str(), &line, &field, &r);
 #endif
   watch.reset();
   if (code == QUORBEL_E_CLUSTER_FIELD || code == QUORBEL_E_CLUSTER_NO_ANIMALS || code == QUORBEL_E_CLUSTER_POSITIVES) {
@@ -216,15 +217,16 @@ QuorbelResult RunSelect(const host::Api& api, const Args& args, bool proportiona
   const long long seed = Seed(api, args);
   if (proportional && args.Has("--distinct")) return SelectDistinct(files[0], files[1], n, seed);
   int32_t line = 0;
+  const LibraryList units("LIST", files[0]);
   std::unique_ptr<ReadingWatch> watch = WatchReading(files[0]);
 #ifdef _WIN32
-  const std::wstring list = FilePath(files[0]).wstring(), out = FilePath(files[1]).wstring();
+  const std::wstring list = FilePath(units.path()).wstring(), out = FilePath(files[1]).wstring();
   const QuorbelResult code = proportional ? api.Selection_ProbabilityProportional(n, list.c_str(), out.c_str(), &line)
                                           : api.Selection_SimpleRandom(n, list.c_str(), out.c_str(), &line);
 #else
   const QuorbelResult code =
-      proportional ? api.Selection_ProbabilityProportional_A(n, files[0].c_str(), files[1].c_str(), &line)
-                   : api.Selection_SimpleRandom_A(n, files[0].c_str(), files[1].c_str(), &line);
+      proportional ? api.Selection_ProbabilityProportional_A(n, units.path().c_str(), files[1].c_str(), &line)
+                   : api.Selection_SimpleRandom_A(n, units.path().c_str(), files[1].c_str(), &line);
 #endif
   watch.reset();
   ReportListFault(proportional ? "pps" : "random", files[0], files[1], code, line);

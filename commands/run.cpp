@@ -10,6 +10,7 @@
 
 #include "command.h"
 #include "guides.h"
+#include "list_check.h"
 #include "output.h"
 
 namespace quorbel::commands {
@@ -158,6 +159,7 @@ Answer Execute(const Command& command, const host::Api& api, const Args& args) {
     Warn("level-at-1.96", "confidence " + DoubleText(level) + " % is computed at z = 1.96, the quantile of 95 %: the "
                               "library uses 1.96 for every level from 91 to 98");
   try {
+    const SeparatorOfCommand separator(args);
     const QuorbelResult code = command.run(api, args);
     if (code != QUORBEL_OK) throw Rejection(command, code);
   } catch (CommandError& error) {

@@ -7,12 +7,14 @@
 
 #include <cmath>
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 #include "command.h"
 #include "files.h"
 #include "guides.h"
+#include "list_check.h"
 #include "quorbel_exact.h"
 #include "quorbel_freedom.h"
 #include "quorbel_sampling.h"
@@ -246,6 +248,93 @@ TEST(CommandFiles, FreedomTwoStageWritesEachHerd) {
   const Ran unknown = RunWords(With(words, {"--herd-size", "infinite", "--force"}));
   ASSERT_EQ(unknown.status, 0) << unknown.error.what();
   EXPECT_EQ(ReadBytes(out), "A,infinite,32,0.9510982327503508\r\nB,infinite,32,0.9510982327503508\r\n");
+}
+
+// The scratch copies --separator hands to the library, left in the temporary folder.
+int ScratchLists() {
+  int count = 0;
+  for (const auto& entry : std::filesystem::directory_iterator(std::filesystem::temp_directory_path()))
+    count += entry.path().filename().string().rfind("quorbel-list-", 0) == 0;
+  return count;
+}
+
+// --separator: a list written with the other separator than the library's
+// gives, under --separator, what the same list with the library's gives
+// without it, in the commands the library reads (the copy it is handed) and
+// in those the tool reads itself; the result files the tool writes take it;
+// nothing is left behind, and the next command is back to the library's.
+TEST(CommandSeparator, OverridesTheLocaleForOneCommand) {
+  const char library = commands::LibrarySeparator(), other = library == ',' ? ';' : ',';
+  const std::string own(1, library), chosen(1, other);
+  auto split = [](std::string text, char separator) {
+    for (char& c : text) c = c == ',' ? separator : c;
+    return text;
+  };
+  const std::string mine = TestFile("separator-own.txt"), theirs = TestFile("separator-other.txt");
+  const std::string out = TestFile("separator-out.txt"), outOwn = TestFile("separator-out-own.txt");
+  const int scratchBefore = ScratchLists();
+  enum Result { kNone, kLibraryWrites, kToolWrites };  // the tool writes OUT in the separator in effect
+  struct Case {
+    std::vector<std::string> words;  // the command, then what follows the list and OUT
+    const char* list;                // with ',' for the separator
+    Result result;
+  } cases[] = {
+      {{"interval", "two-stage"}, "H1,10,2\nH2,20,5\nH3,15,0\nH4,12,3\n", kNone},
+      {{"select", "pps", "--count", "3", "--seed", "7"}, "Herd A,120\nHerd B,45\nHerd C,300\nHerd D,80\n",
+       kLibraryWrites},
+      {{"select", "pps", "--count", "3", "--seed", "7", "--distinct"}, "Herd A,120\nHerd B,45\nHerd C,300\n",
+       kToolWrites},
+      {{"select", "random", "--count", "2", "--seed", "7"}, "Farm 1\nFarm 2\nFarm 3\n", kLibraryWrites},
+  };
+  for (const Case& c : cases) {
+    WriteBytes(mine, split(c.list, library));
+    WriteBytes(theirs, split(c.list, other));
+    std::remove(out.c_str());
+    std::remove(outOwn.c_str());
+    std::vector<std::string> base = {c.words[0], c.words[1], theirs}, plain = {c.words[0], c.words[1], mine};
+    if (c.result != kNone) {
+      base.push_back(out);
+      plain.push_back(outOwn);
+    }
+    base.insert(base.end(), c.words.begin() + 2, c.words.end());
+    plain.insert(plain.end(), c.words.begin() + 2, c.words.end());
+    const Ran chosenRun = RunWords(With(base, {"--separator", chosen}));
+    ASSERT_EQ(chosenRun.status, 0) << c.words[1] << ": " << chosenRun.error.what();
+    EXPECT_EQ(Path(chosenRun.answer, {"settings", "separator"}).text, chosen);
+    const Ran ownRun = RunWords(plain);  // no --separator: the library's again
+    ASSERT_EQ(ownRun.status, 0) << c.words[1] << ": " << ownRun.error.what();
+    EXPECT_FALSE(HasWarning(ownRun, "other-separator")) << c.words[1];
+    for (const char* key : {"prevalence", "lower", "upper", "written", "certaintyUnits"}) {
+      if (const Value* value = ownRun.answer.Find(key)) {
+        EXPECT_EQ(commands::RenderJson(*chosenRun.answer.Find(key)), commands::RenderJson(*value)) << key;
+      }
+    }
+    if (c.result == kLibraryWrites) {
+      EXPECT_EQ(ReadBytes(out), ReadBytes(outOwn)) << c.words[1];
+    }
+    if (c.result == kToolWrites) {
+      std::string expected = ReadBytes(outOwn);
+      for (char& ch : expected) ch = ch == library ? other : ch;
+      EXPECT_EQ(ReadBytes(out), expected) << c.words[1];
+    }
+  }
+  // A list in the library's separator under the other one: refused at its
+  // first line, with the warning that names --separator.
+  WriteBytes(mine, split("H1,10,2\nH2,20,5\n", library));
+  const Ran mismatch = RunWords({"interval", "two-stage", mine, "--separator", chosen});
+  EXPECT_EQ(mismatch.status, 2);
+  EXPECT_EQ(mismatch.error.line, 1);
+  EXPECT_TRUE(HasWarning(mismatch, "other-separator"));
+  EXPECT_NE(mismatch.warnings.at(0).message.find("chosen with --separator"), std::string::npos);
+  // A line that holds the library's separator as text cannot be handed over.
+  WriteBytes(theirs, split("Herd A,120\n", other) + "Herd" + own + " B" + chosen + "45\n");
+  std::remove(out.c_str());
+  const Ran held = RunWords({"select", "pps", theirs, out, "--count", "1", "--separator", chosen});
+  EXPECT_EQ(held.status, 2);
+  EXPECT_EQ(held.error.argument, "LIST");
+  EXPECT_EQ(held.error.line, 2);
+  EXPECT_FALSE(std::filesystem::exists(out));
+  EXPECT_EQ(ScratchLists(), scratchBefore);
 }
 
 // The Blaker limits of the true prevalence: those of AP for 18 of 150 at

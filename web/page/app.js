@@ -114,12 +114,14 @@
     if (command.positionals.length) fields.append(buildSeparatorField(values.separator));
     for (const option of command.options) {
       if (isFlag(option)) continue;  // the page always replaces its own result file
+      if (option.name === '--separator') continue;  // the page's own field above gives it
       fields.append(buildField(option, values[option.name]));
     }
     form.append(fields, element('p', {class: 'general-error', id: 'form-error', role: 'alert', hidden: true}));
     // The tool's notes, but a page takes the separator from its own field.
-    const notes = command.notes.replace(/the list separator of the user's locale \(';' for Spanish, ',' otherwise\)/,
-                                        'the list separator chosen here');
+    const notes = command.notes.replace(
+        /the list separator of the user's locale \(';' for Spanish, ',' otherwise\)( or the one --separator names)?/,
+        'the list separator chosen here');
     if (notes) form.append(element('p', {class: 'notes', text: notes}));
   }
 
