@@ -151,6 +151,25 @@ def test_selection_with_a_seed_and_force(tmp_path):
     assert quorbel.select_pps(str(sized), str(out), count=3, seed=2, force=True)['written'] == 2
 
 
+def test_separator_holds_for_one_call(tmp_path):
+    # The selection above from a list split at ';': the same points, then a
+    # call without it is back to ','; a ',' inside a name cannot be handed over.
+    sized = tmp_path / 'semicolons.txt'
+    sized.write_text('Small;2\nMiddle;3\nLarge;5\n')
+    r = quorbel.select_pps(str(sized), str(tmp_path / 'out.txt'), count=3, seed=2, separator=';')
+    assert [(u['name'], u['times']) for u in r['units']] == [('Middle', 1), ('Large', 2)]
+    assert r['settings']['separator'] == ';'
+    with pytest.warns(quorbel.QuorbelWarning, match="uses ';'"):
+        with pytest.raises(quorbel.QuorbelError):
+            quorbel.select_pps(str(sized), str(tmp_path / 'again.txt'), count=3, seed=2)
+    sized.write_text('Small;2\nMiddle, East;3\n')
+    with pytest.raises(quorbel.QuorbelError, match="holds ','") as caught:
+        quorbel.select_pps(str(sized), str(tmp_path / 'comma.txt'), count=1, seed=2, separator=';')
+    assert (caught.value.argument, caught.value.line) == ('list', 2)
+    with pytest.raises(quorbel.QuorbelError):
+        quorbel.select_pps(str(sized), str(tmp_path / 'tab.txt'), count=1, separator='\t')
+
+
 def test_two_stage_freedom_writes_each_herd_and_warns(tmp_path):
     # 25 of 50 animals reach 0.9564 (R: 1 - sum(dhyper(k, 5, 45, 25) 0.1^k));
     # a herd of 5 tests all 5 and reaches only SE = 0.9, short of 0.95.

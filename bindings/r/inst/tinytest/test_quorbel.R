@@ -54,6 +54,18 @@ expect_equal(s$written, 2L)
 expect_error(select_pps(sized, out, count = 3, seed = 2), "give force")
 expect_equal(select_pps(sized, out, count = 3, seed = 2, force = TRUE)$written, 2L)
 
+# The same selection from a list split at ';' with separator = ";", which
+# holds for that call alone; a ',' inside a name cannot be handed over.
+semi <- tempfile(fileext = ".txt")
+writeLines(c("Small;2", "Middle;3", "Large;5"), semi)
+s2 <- select_pps(semi, tempfile(fileext = ".txt"), count = 3, seed = 2, separator = ";")
+expect_equal(vapply(s2$units, function(u) u$name, ""), c("Middle", "Large"))
+expect_equal(s2$settings$separator, ";")
+expect_error(suppressWarnings(select_pps(semi, tempfile(fileext = ".txt"), count = 3, seed = 2)))
+writeLines(c("Small;2", "Middle, East;3"), semi)
+e2 <- caught(select_pps(semi, tempfile(fileext = ".txt"), count = 1, seed = 2, separator = ";"))
+expect_equal(c(e2$argument, e2$line), c("list", "2"))
+
 # Two-stage freedom: 25 of 50 animals (R: 1 - sum(dhyper(k, 5, 45, 25) 0.1^k)
 # is 0.9564); a herd of 5 tests all 5, short of the herd target, and warns.
 herds <- tempfile(fileext = ".txt")
