@@ -185,11 +185,17 @@ long long SeedOfSelection(const Args& args) {
   return static_cast<long long>(device() & 0x7FFFFFFF);
 }
 
+std::string SeparatorNote(const std::string& detail) {
+  if (detail.find("separator") != std::string::npos) return "";
+  return std::string(" (list separator '") + SeparatorInEffect() + "')";
+}
+
 CommandError FaultAt(const char* argument, const std::string& file, int line, int field, const std::string& detail,
                      QuorbelResult code, const char* allowed) {
   CommandError error(argument,
                      std::string(argument) + " rejected: " + file + ", line " + std::to_string(line) + ", field " +
-                         std::to_string(field) + ": " + detail + " (result code " + CodeText(code) + ")",
+                         std::to_string(field) + ": " + detail + SeparatorNote(detail) + " (result code " +
+                         CodeText(code) + ")",
                      1);
   error.code = code;
   error.allowed = allowed;

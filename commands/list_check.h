@@ -74,8 +74,13 @@ std::vector<std::string> SplitFields(const std::string& line, char separator);
 // The seed of a selection: --seed, or a fresh one from the system.
 long long SeedOfSelection(const Args& args);
 
+// What a message about a list says of its separator, unless its detail
+// names it already: " (list separator ';')".
+std::string SeparatorNote(const std::string& detail);
+
 // The error of a file the command reads itself, at a line and field:
-// "LIST rejected: herds.txt, line 3, field 2: <detail> (result code ...)".
+// "LIST rejected: herds.txt, line 3, field 2: <detail> (list separator ',')
+// (result code ...)".
 CommandError FaultAt(const char* argument, const std::string& file, int line, int field, const std::string& detail,
                      QuorbelResult code, const char* allowed);
 

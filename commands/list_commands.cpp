@@ -31,8 +31,10 @@ const std::vector<std::string>& Files(const Args& args, size_t count, const char
 CommandError FaultyLine(const char* family, const char* name, QuorbelResult code, const std::string& detail, int line,
                         int field) {
   const CommandError blame = Rejection(*FindCommand(family, name), code);
-  CommandError error(blame.argument, blame.argument + " rejected: " + detail + " (result code " + CodeText(code) + ")",
-                     1);
+  // A fault at a line names the separator the line was split at.
+  const std::string note = line > 0 ? SeparatorNote(detail) : "";
+  CommandError error(blame.argument,
+                     blame.argument + " rejected: " + detail + note + " (result code " + CodeText(code) + ")", 1);
   error.code = code;
   error.allowed = blame.allowed;
   error.line = line;
