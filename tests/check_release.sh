@@ -55,6 +55,10 @@ unpack() {  # unpack PACKAGE: into $work/PACKAGE/
 }
 for package in "$out"/*.zip "$out"/*.tar.gz "$out"/*.whl "$out"/*.deb; do unpack "$package"; done
 
+# No package names the folder it was built in.
+built_in=$(grep -rlF -- "$root" "$work" 2>/dev/null | sed "s|^$work/||")
+[ -z "$built_in" ] || fail "these files name the build folder $root: $built_in"
+
 # -------------------------------------------------------------------- notices
 # What each kind of shipped file holds of others' code, by the names
 # THIRD-PARTY-NOTICES gives them.
