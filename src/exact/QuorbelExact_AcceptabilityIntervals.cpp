@@ -22,7 +22,6 @@
 #include <utility>
 
 #include "exact/boost_config.h"
-#include <boost/math/distributions/binomial.hpp>
 #include <boost/math/special_functions/beta.hpp>
 #include <boost/math/special_functions/gamma.hpp>
 #include <boost/math/tools/roots.hpp>
@@ -43,10 +42,6 @@ struct Acceptability {
   double alpha;
   Method method;
 
-  double Mass(int64_t k, double p) const {
-    return boost::math::pdf(boost::math::binomial_distribution<double>(static_cast<double>(n), p),
-                            static_cast<double>(k));
-  }
   double AtLeastX(double p) const { return BinomialUpperTail(n, p, x); }
 
   // Sterne's test of k at p, as logarithms: log P(X = k) - log P(X = x),
@@ -69,83 +64,73 @@ struct Acceptability {
     double atLeastX, atMostK;
   };
 
-  // K(p) is found by walking from the mirror of x about the mean, 2 n p - x:
-  // Sterne's by its test at each step, Blaker's by the exact ratios of
-  // neighbouring masses (one tail and one mass from Boost, then a few
-  // steps) and then settled by Boost's own tails at K and K + 1, as Step
-  // sees them; not by a tail at every step of a bisection.
-  int64_t Mirror(double p) const {
-    const double mirror = std::floor(2.0 * static_cast<double>(n) * p - static_cast<double>(x));
-    return static_cast<int64_t>(std::min(std::max(mirror, 0.0), static_cast<double>(x - 1)));
-  }
-
-  Side OtherSide(double p) const {
+  // K(p) is found by stepping from a guess, the mirror of x about the mean,
+  // 2 n p - x, kept within lo .. hi where K is known to lie (K never falls
+  // as p grows): Sterne's by its test, Blaker's by Boost's tails at K and
+  // K + 1, as Step sees them. A good guess costs three tails.
+  Side OtherSide(double p, int64_t lo = -1, int64_t hi = -1) const {
     const double tail = AtLeastX(p);
-    int64_t k = Mirror(p);
+    if (hi < 0) hi = x - 1;
+    const double mirror = std::floor(2.0 * static_cast<double>(n) * p - static_cast<double>(x));
+    int64_t k = static_cast<int64_t>(std::min(std::max(mirror, static_cast<double>(lo)), static_cast<double>(hi)));
     if (method == Method::kSterne) {
       const double against = LogOddsAgainst(p);
-      if (SterneExcess(k, against) <= 0.0) {
+      if (k < 0 || SterneExcess(k, against) <= 0.0) {
         while (k + 1 < x && SterneExcess(k + 1, against) <= 0.0) ++k;
       } else {
         while (k >= 0 && SterneExcess(k, against) > 0.0) --k;
       }
       return {k, tail, k < 0 ? 0.0 : BinomialCdf(n, p, k)};
     }
-    const double odds = p / (1.0 - p);
-    auto up = [&](int64_t at) { return static_cast<double>(n - at) / static_cast<double>(at + 1) * odds; };
-    double mass = Mass(k, p), below = BinomialCdf(n, p, k);
+    double below = k < 0 ? 0.0 : BinomialCdf(n, p, k);
     if (below <= tail) {
-      for (double next; k + 1 < x && below + (next = mass * up(k)) <= tail; ++k) {
-        mass = next;
-        below += next;
-      }
+      for (double next; k + 1 < x && (next = BinomialCdf(n, p, k + 1)) <= tail; ++k) below = next;
     } else {
-      while (k >= 0 && below > tail) {
-        below -= mass;
-        mass = k == 0 ? 0.0 : mass / up(k - 1);
-        --k;
-      }
+      while (k >= 0 && below > tail) below = --k < 0 ? 0.0 : BinomialCdf(n, p, k);
     }
-    while (k + 1 < x && BinomialCdf(n, p, k + 1) <= tail) ++k;
-    while (k >= 0 && (below = BinomialCdf(n, p, k)) > tail) --k;
-    return {k, tail, k < 0 ? 0.0 : below};
+    return {k, tail, below};
   }
 
   // a_k(p): the acceptability with the other side's tail ending at k; a(p)
   // below x / n is a_K(p)(p), where P(X >= x) is the smaller tail for Blaker.
   double With(int64_t k, double p) const { return AtLeastX(p) + (k < 0 ? 0.0 : BinomialCdf(n, p, k)); }
+  static double Value(const Side& side) { return side.atLeastX + side.atMostK; }
 
-  // The first p in [u, v] with a_k(p) > alpha, K being k all through and
-  // a_k(u) = atU not above alpha; v + 1 when there is none.
-  double FirstWith(int64_t k, double u, double v, double atU) const {
-    const double atV = With(k, v);
-    if (atV <= alpha) return v + 1.0;
+  // The first p in [u, v] with a_k(p) > alpha, K being k all through,
+  // a_k(u) = au not above alpha and a_k(v) = av; v + 1 when there is none.
+  double FirstWith(int64_t k, double u, double v, double au, double av) const {
+    if (av <= alpha) return v + 1.0;
     auto excess = [&](double p) { return With(k, p) - alpha; };
     std::uintmax_t iterations = 200;
-    const auto bracket = boost::math::tools::toms748_solve(excess, u, v, atU - alpha, atV - alpha,
-                                                           boost::math::tools::eps_tolerance<double>(50), iterations);
+    const auto bracket = boost::math::tools::toms748_solve(excess, u, v, au - alpha, av - alpha,
+                                                           boost::math::tools::eps_tolerance<double>(46), iterations);
     return bracket.second;
   }
 
   // Where K steps from k to k + 1 in [u, v]: the root of P(X <= k + 1) -
   // P(X >= x) (Blaker), or of log P(X = k + 1) - log P(X = x) (Sterne), both
-  // falling in p. Returns the root's bracket [a, b] with K(a) = k and
-  // K(b) = k + 1 as OtherSide finds them, or nothing when its walk and the
+  // falling in p, bracketed as [before, after] with K(before) = k and
+  // K(after) = k + 1 as OtherSide finds them; nothing when its walk and the
   // root disagree by more than a few last bits.
-  std::optional<std::pair<double, double>> Step(int64_t k, double u, double v) const {
+  struct Stepped {
+    double before, after;
+    Side atBefore, atAfter;
+  };
+  std::optional<Stepped> Step(int64_t k, double u, double v) const {
     auto gap = [&](double p) {
       return method == Method::kBlaker ? BinomialCdf(n, p, k + 1) - AtLeastX(p)
                                        : SterneExcess(k + 1, LogOddsAgainst(p));
     };
     std::uintmax_t iterations = 200;
     const auto bracket =
-        boost::math::tools::toms748_solve(gap, u, v, boost::math::tools::eps_tolerance<double>(52), iterations);
-    // The ends as the walk sees them: the root itself may be found exactly.
-    double before = bracket.first, after = bracket.second;
-    for (int tries = 0; tries < 4 && before > u && OtherSide(before).k != k; ++tries) before = std::nextafter(before, u);
-    for (int tries = 0; tries < 4 && after < v && OtherSide(after).k != k + 1; ++tries) after = std::nextafter(after, v);
-    if (OtherSide(before).k != k || OtherSide(after).k != k + 1) return std::nullopt;
-    return std::make_pair(before, after);
+        boost::math::tools::toms748_solve(gap, u, v, boost::math::tools::eps_tolerance<double>(46), iterations);
+    Stepped step{bracket.first, bracket.second, OtherSide(bracket.first), OtherSide(bracket.second)};
+    for (int tries = 0; tries < 4 && step.before > u && step.atBefore.k != k; ++tries)
+      step.atBefore = OtherSide(step.before = std::nextafter(step.before, u));
+    for (int tries = 0; tries < 4 && step.after < v && step.atAfter.k != k + 1; ++tries)
+      step.atAfter = OtherSide(step.after = std::nextafter(step.after, v));
+    if (step.atBefore.k != k || step.atAfter.k != k + 1) return std::nullopt;
+    return step;
   }
 
   // The first p in [u, v] with a(p) > alpha, or v + 1 when there is none;
@@ -153,28 +138,42 @@ struct Acceptability {
   double First(double u, double v, const Side& atU, const Side& atV) const {
     // On [u, v] a <= a_K(v), which falls then rises: it is at most the
     // larger of its values at the ends.
-    const double av = atV.atLeastX + atV.atMostK;
-    if (std::max(atU.atLeastX + (atV.k < 0 ? 0.0 : BinomialCdf(n, u, atV.k)), av) <= alpha) return v + 1.0;
-    const double au = atU.atLeastX + atU.atMostK;
+    const double av = Value(atV);
+    const double boundAtU = atV.k == atU.k ? Value(atU) : atU.atLeastX + (atV.k < 0 ? 0.0 : BinomialCdf(n, u, atV.k));
+    if (std::max(boundAtU, av) <= alpha) return v + 1.0;
+    const double au = Value(atU);
     if (au > alpha) return u;
-    if (atU.k == atV.k) return FirstWith(atV.k, u, v, au);
+    if (atU.k == atV.k) return FirstWith(atV.k, u, v, au, av);
     // One step of K inside: before it, at it (a jumps up by a mass), after it.
     if (atV.k == atU.k + 1 && u < v) {
-      if (const auto step = Step(atU.k, u, v)) {
-        const double before = FirstWith(atU.k, u, step->first, au);
-        if (before <= step->first) return before;
-        const Side atStep = OtherSide(step->second);
-        const double aStep = atStep.atLeastX + atStep.atMostK;
-        return aStep > alpha ? step->second : FirstWith(atV.k, step->second, v, aStep);
+      if (const std::optional<Stepped> step = Step(atU.k, u, v)) {
+        const double before = FirstWith(atU.k, u, step->before, au, Value(step->atBefore));
+        if (before <= step->before) return before;
+        const double atStep = Value(step->atAfter);
+        return atStep > alpha ? step->after : FirstWith(atV.k, step->after, v, atStep, av);
       }
     }
     if (v - u <= kResolution) return av > alpha ? v : v + 1.0;
     const double middle = u + (v - u) / 2.0;
-    const Side atMiddle = OtherSide(middle);
+    const Side atMiddle = OtherSide(middle, atU.k, atV.k);
     const double left = First(u, middle, atU, atMiddle);
     return left <= middle ? left : First(middle, v, atMiddle, atV);
   }
   double First(double u, double v) const { return First(u, v, OtherSide(u), OtherSide(v)); }
+
+  // Blaker's first p in [u, v] with a(p) > alpha, u being where 2 P(X >= x)
+  // reaches alpha. Where K steps from k to k + 1, P(X <= k + 1) equals
+  // P(X >= x), so a is twice that tail there, above alpha at the first step
+  // after u; before it K is K(u) all through. So the answer is in that one
+  // segment, or the step itself.
+  double FirstBlaker(double u, double v) const {
+    const Side atU = OtherSide(u), atV = OtherSide(v);
+    if (atU.k == atV.k || Value(atU) > alpha) return First(u, v, atU, atV);
+    const std::optional<Stepped> step = Step(atU.k, u, v);
+    if (!step || Value(step->atAfter) <= alpha) return First(u, v, atU, atV);
+    const double before = FirstWith(atU.k, u, step->before, Value(atU), Value(step->atBefore));
+    return before <= step->before ? before : step->after;
+  }
 };
 
 // Where a(p) can first exceed alpha: Blaker's a is at most twice the tail
@@ -190,12 +189,14 @@ double LowerEnd(int64_t x, int64_t n, double alpha, Method method) {
   if (x == 0) return 0.0;
   const Acceptability a{x, n, alpha, method};
   const double top = static_cast<double>(x) / static_cast<double>(n);
-  const double first = a.First(std::min(SearchStart(x, n, alpha, method), top), top);
+  const double start = std::min(SearchStart(x, n, alpha, method), top);
+  const double first = method == Method::kBlaker ? a.FirstBlaker(start, top) : a.First(start, top);
   return first <= top ? first : top;
 }
 
 QuorbelExactInterval Hull(int64_t x, int64_t n, double alpha, Method method) {
-  return {LowerEnd(x, n, alpha, method), 1.0 - LowerEnd(n - x, n, alpha, method)};
+  const double lower = LowerEnd(x, n, alpha, method);
+  return {lower, 1.0 - (n - x == x ? lower : LowerEnd(n - x, n, alpha, method))};  // x = n / 2: one search
 }
 
 }  // namespace
