@@ -32,6 +32,26 @@ struct Statement {
   }
 };
 
+// A first k, without an incomplete beta: the logit of a Beta(a, b) is
+// nearly normal, with mean about log((a - 1/2) / (b - 1/2)) and variance
+// about 1 / a + 1 / b; the k that puts the logit of the limit z of its
+// standard deviations from that mean (found by halving log k) is usually
+// within a tenth of the root, where the normal approximation on the
+// proportion's own scale can be off by a factor of five.
+double Guess(const Statement& s, double z) {
+  const double target = std::log(s.limit / (1.0 - s.limit));
+  auto gap = [&](double k) {
+    const double a = s.A(k), b = s.B(k);
+    return std::fabs(target - std::log((a - 0.5) / (b - 0.5))) - z * std::sqrt(1.0 / a + 1.0 / b);
+  };
+  double low = 1e-3, high = kLargestConcentration;
+  for (int halving = 0; halving < 14; ++halving) {
+    const double middle = std::sqrt(low * high);
+    (gap(middle) < 0.0 ? low : high) = middle;
+  }
+  return std::sqrt(low * high);
+}
+
 }  // namespace
 
 extern "C" QuorbelResult QuorbelExact_PriorBeta(double mode, double limit, int32_t atLeast, double certainty,
@@ -43,25 +63,28 @@ extern "C" QuorbelResult QuorbelExact_PriorBeta(double mode, double limit, int32
     return QUORBEL_EXACT_E_CERTAINTY;
   return RunGuarded([&] {
     const Statement s{mode, limit, level, atLeast != 0};
-    // A bracket around the normal approximation's k: the variance
-    // M (1 - M) / (k + 3) that puts the limit z standard deviations from the
-    // mode. Each step out widens it by a quarter.
+    // A bracket of a tenth either side of the guess, widened by doubling
+    // (down to k = 0, the uniform prior, which always falls short).
     const double z = boost::math::quantile(boost::math::normal_distribution<double>(), level);
-    const double spread = std::fabs(mode - limit) / z;
-    double low = 0.0, high = std::max(1.0, mode * (1.0 - mode) / (spread * spread) - 3.0);
-    if (s.Shortfall(high) < 0.0) {
-      do {
-        if (high > kLargestConcentration) return QuorbelResult{QUORBEL_EXACT_E_CERTAINTY};
-        low = high;
-        high *= 1.25;
-      } while (s.Shortfall(high) < 0.0);
-    } else {
-      for (low = high / 1.25; low > 1e-3 && s.Shortfall(low) >= 0.0; low /= 1.25) high = low;
-      if (s.Shortfall(low) >= 0.0) low = 0.0;
+    const double guess = Guess(s, z);
+    double low = guess / 1.1, high = guess * 1.1;
+    double lowShortfall = s.Shortfall(low), highShortfall = s.Shortfall(high);
+    while (highShortfall < 0.0) {
+      if (high > kLargestConcentration) return QuorbelResult{QUORBEL_EXACT_E_CERTAINTY};
+      low = high;
+      lowShortfall = highShortfall;
+      highShortfall = s.Shortfall(high *= 2.0);
+    }
+    while (lowShortfall >= 0.0) {
+      high = low;
+      highShortfall = lowShortfall;
+      low = low > 1e-3 ? low / 2.0 : 0.0;
+      lowShortfall = s.Shortfall(low);
     }
     boost::uintmax_t iterations = 500;
-    const auto bracket = boost::math::tools::toms748_solve([&](double k) { return s.Shortfall(k); }, low, high,
-                                                           boost::math::tools::eps_tolerance<double>(44), iterations);
+    const auto bracket =
+        boost::math::tools::toms748_solve([&](double k) { return s.Shortfall(k); }, low, high, lowShortfall,
+                                          highShortfall, boost::math::tools::eps_tolerance<double>(42), iterations);
     const double k = bracket.first + (bracket.second - bracket.first) / 2.0;
     const double a = s.A(k), b = s.B(k);
     *result = QuorbelExactBeta{a, b, a / (a + b), boost::math::ibeta_inv(a, b, 0.5)};

@@ -23,6 +23,15 @@
 #define BOOST_HAS_EXPM1
 #endif
 
+// Boost's factorials of doubles read its long double table, which with
+// C++14 constexpr is a local constexpr array that GCC copies onto the stack
+// at every call (2.7 KB): the larger part of an incomplete beta's time. As
+// a static table (Boost's form without C++14 constexpr) it is read in place;
+// the values are the same.
+#ifndef BOOST_NO_CXX14_CONSTEXPR
+#define BOOST_NO_CXX14_CONSTEXPR
+#endif
+
 // MinGW's i686 compiler lacks native thread_local, which Boost reports as a
 // "pre-C++11 mode" caution on every file; nothing here uses thread_local.
 #define BOOST_MATH_DISABLE_DEPRECATED_03_WARNING
