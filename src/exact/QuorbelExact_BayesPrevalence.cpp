@@ -42,23 +42,34 @@ struct Run {
 // D = t^a (1 - t)^b / B(a, b), carried as mantissa x 2^exponent: far from
 // t it lies below the smallest double, and the recurrences must still see
 // it grow back.
+// The value is mantissa x 2^exponent, by one multiplication while 2^exponent
+// is a normal double (the product is then ldexp's, rounded once), by ldexp
+// beyond.
 struct Scaled {
   double mantissa;
   int exponent;
+  double power;  // 2^exponent when that is a normal double, else 0
 
   static Scaled FromLog(double log) {
     const int exponent = static_cast<int>(std::floor(log / kLn2));
-    return {std::exp(log - exponent * kLn2), exponent};
+    Scaled d{std::exp(log - exponent * kLn2), exponent, 0.0};
+    d.SetPower();
+    return d;
   }
+  void SetPower() { power = exponent >= -1022 && exponent <= 1023 ? std::ldexp(1.0, exponent) : 0.0; }
   void Times(double factor) {
     mantissa *= factor;
     if (mantissa < 1e-150 || mantissa > 1e150) {
       int shift = 0;
       mantissa = std::frexp(mantissa, &shift);
       exponent += shift;
+      SetPower();
     }
   }
-  double Value() const { return exponent < -1100 ? 0.0 : std::ldexp(mantissa, exponent); }
+  double Value() const {
+    if (power != 0.0) return mantissa * power;
+    return exponent < -1100 ? 0.0 : std::ldexp(mantissa, exponent);
+  }
 
   static constexpr double kLn2 = 0.69314718055994530942;
 };
