@@ -10,9 +10,11 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <utility>
 #include <vector>
 
 #include "exact/boost_config.h"
+#include <boost/math/distributions/normal.hpp>
 #include <boost/math/quadrature/tanh_sinh.hpp>
 #include <boost/math/special_functions/beta.hpp>
 #include <boost/math/special_functions/gamma.hpp>
@@ -120,8 +122,9 @@ struct Mixture {
     for (Run& run : runs)
       for (double& w : run.weight) w /= sum;
   }
-  double Mean() const {
-    double mean = 0.0;
+  // The mean and the standard deviation of the mixture.
+  std::pair<double, double> Moments() const {
+    double mean = 0.0, square = 0.0;
     for (const Run& run : runs)
       for (size_t m = 0; m < run.weight.size(); ++m) {
         const double shift = static_cast<double>(m);
@@ -129,9 +132,11 @@ struct Mixture {
                          : run.step == Step::kShiftingA ? run.a + shift : run.a;
         const double b = run.step == Step::kRisingB ? run.b + shift
                          : run.step == Step::kShiftingA ? run.b - shift : run.b;
-        mean += run.weight[m] * a / (a + b);
+        const double componentMean = a / (a + b);
+        mean += run.weight[m] * componentMean;
+        square += run.weight[m] * componentMean * (a + 1.0) / (a + b + 1.0);  // E[t^2] of Beta(a, b)
       }
-    return mean;
+    return {mean, std::sqrt(std::max(square - mean * mean, 0.0))};
   }
   double Cdf(double t) const {
     if (t <= 0.0) return 0.0;
@@ -140,15 +145,41 @@ struct Mixture {
     for (const Run& run : runs) cdf += RunCdf(run, t);
     return std::clamp(cdf, 0.0, 1.0);
   }
-  double Quantile(double q) const {
+  // Each CDF is a pass over every component, so the root is bracketed
+  // near the normal approximation's quantile, a third of a standard
+  // deviation either side, widened by doubling as far as 0 and 1.
+  double Quantile(double q, double mean, double sd) const {
+    const double guess = mean + boost::math::quantile(boost::math::normal_distribution<double>(), q) * sd;
+    double width = sd / 3.0;
+    double low = std::clamp(guess - width, 0.0, 1.0), high = std::clamp(guess + width, 0.0, 1.0);
+    double lowExcess = Cdf(low) - q, highExcess = Cdf(high) - q;
+    while (lowExcess > 0.0) {
+      high = low;
+      highExcess = lowExcess;
+      width *= 2.0;
+      low = std::max(low - width, 0.0);
+      lowExcess = Cdf(low) - q;
+    }
+    while (highExcess < 0.0) {
+      low = high;
+      lowExcess = highExcess;
+      width *= 2.0;
+      high = std::min(high + width, 1.0);
+      highExcess = Cdf(high) - q;
+    }
+    if (lowExcess == 0.0) return low;
+    if (highExcess == 0.0) return high;
     boost::uintmax_t iterations = 200;
-    const auto bracket = boost::math::tools::toms748_solve([&](double t) { return Cdf(t) - q; }, 0.0, 1.0, -q, 1.0 - q,
-                                                           boost::math::tools::eps_tolerance<double>(42), iterations);
+    const auto bracket =
+        boost::math::tools::toms748_solve([&](double t) { return Cdf(t) - q; }, low, high, lowExcess, highExcess,
+                                          boost::math::tools::eps_tolerance<double>(42), iterations);
     return bracket.first + (bracket.second - bracket.first) / 2.0;
   }
   QuorbelExactPosterior Summary(double level, double threshold) const {
     const double tail = (1.0 - level) / 2.0;
-    return QuorbelExactPosterior{Mean(), Quantile(0.5), Quantile(tail), Quantile(1.0 - tail), 1.0 - Cdf(threshold)};
+    const auto [mean, sd] = Moments();
+    return QuorbelExactPosterior{mean, Quantile(0.5, mean, sd), Quantile(tail, mean, sd),
+                                 Quantile(1.0 - tail, mean, sd), 1.0 - Cdf(threshold)};
   }
 };
 
