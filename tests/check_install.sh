@@ -27,12 +27,15 @@ completion=$(bash -c 'source "$1/share/bash-completion/completions/quorbel"
   COMP_WORDS=("$1/bin/quorbel" detect ex); COMP_CWORD=2; _quorbel "$1/bin/quorbel"; echo "${COMPREPLY[*]}"
   COMP_WORDS=("$1/bin/quorbel" detect exact --speci); COMP_CWORD=3; _quorbel "$1/bin/quorbel"; echo "${COMPREPLY[*]}"
   COMP_WORDS=("$1/bin/quorbel" detect sample-size --combination ""); COMP_CWORD=4; _quorbel "$1/bin/quorbel"; echo "${COMPREPLY[*]}"
-  COMP_WORDS=("$1/bin/quorbel" detect exact --population in); COMP_CWORD=4; _quorbel "$1/bin/quorbel"; echo "${COMPREPLY[*]}"' _ "$prefix")
+  COMP_WORDS=("$1/bin/quorbel" detect exact --population in); COMP_CWORD=4; _quorbel "$1/bin/quorbel"; echo "${COMPREPLY[*]}"
+  COMP_WORDS=("$1/bin/quorbel" select pps --separator ""); COMP_CWORD=4; _quorbel "$1/bin/quorbel"; echo "${COMPREPLY[*]}"' _ "$prefix")
 grep -qx "exact" <<<"$(sed -n 1p <<<"$completion")" || fail "completion of 'detect ex': $completion"
 grep -q -- "--specificity --specificity-target" <<<"$(sed -n 2p <<<"$completion")" || fail "completion of options: $completion"
 # A choice completes to its words, a population to infinite: the option's kind.
 [ "$(sed -n 3p <<<"$completion")" = "parallel serial" ] || fail "completion of a choice: $completion"
 [ "$(sed -n 4p <<<"$completion")" = "infinite" ] || fail "completion of a population: $completion"
+# A separator is offered quoted for the shell: ';' alone would end the command.
+[ "$(sed -n 5p <<<"$completion")" = '\, \;' ] || fail "completion of a separator: $completion"
 libdir=$(dirname "$lib")
 
 if command -v pkg-config >/dev/null; then

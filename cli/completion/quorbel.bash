@@ -19,5 +19,8 @@ _quorbel() {
     return
   fi
   COMPREPLY=($(compgen -W "$words" -- "$current"))
+  # Quoted for the shell, so that a choice such as ';' stays a word.
+  local at
+  for at in "${!COMPREPLY[@]}"; do COMPREPLY[at]=$(printf '%q' "${COMPREPLY[at]}"); done
 }
 complete -F _quorbel quorbel
