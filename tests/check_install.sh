@@ -19,8 +19,8 @@ grep -q "SONAME *libquorbel.so.${version%%.*}$" <<<"$(objdump -p "$lib")" || fai
 [ -x "$prefix/bin/quorbel" ] || fail "no quorbel installed"
 # The installed tool finds the installed library (bin/../lib), none beside it:
 # the README's survey, 473 animals.
-"$prefix/bin/quorbel" sample-size simple-random --prevalence 0.3 --absolute-precision 0.03 --population 1000 --json \
-  | grep -q '"size": 1000, "sampleSize": 473' || fail "the installed quorbel does not answer 473"
+answer=$("$prefix/bin/quorbel" sample-size simple-random --prevalence 0.3 --absolute-precision 0.03 --population 1000 --json)
+grep -q '"size": 1000, "sampleSize": 473' <<<"$answer" || fail "the installed quorbel does not answer 473: $answer"
 [ -f "$prefix/share/bash-completion/completions/quorbel" ] || fail "no bash completion installed"
 # The completion offers what the tool's help lists.
 completion=$(bash -c 'source "$1/share/bash-completion/completions/quorbel"

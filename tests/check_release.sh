@@ -97,17 +97,19 @@ sed -i '/Chart\.js/d' "$work/broken/quorbel-$version-web.zip/quorbel-$version-we
 grep -q "chart.umd.min.js holds Chart.js, whose notice its package lacks" <<<"$(notice_faults "$work/broken")" \
   || fail "the notice check does not catch a page without Chart.js's notice"
 rm -rf "$work/broken"
+# (Texts are read whole before grep -q, which would otherwise cut a pipe
+# short and fail it under pipefail.)
 for package in "${packages[@]}"; do
   folder=$(ls -d "$work"/$package)
-  find "$folder" \( -name LICENSE -o -path '*/doc/quorbel/copyright' \) -print0 | xargs -0 cat 2>/dev/null \
-    | grep -q "The Quorbel authors" || fail "$package carries no licence"
+  licences=$(find "$folder" \( -name LICENSE -o -path '*/doc/quorbel/copyright' \) -print0 | xargs -0 cat)
+  grep -q "The Quorbel authors" <<<"$licences" || fail "$package carries no licence"
 done
 grep -q "^License: MIT + file LICENSE$" "$work/quorbel_$version.tar.gz/quorbel/DESCRIPTION" || fail "R: License field"
 [ "$(cat "$work/quorbel_$version.tar.gz/quorbel/LICENSE")" = $'YEAR: 2026\nCOPYRIGHT HOLDER: The Quorbel authors' ] \
   || fail "R: LICENSE is not the two-line MIT file"
 grep -q "^License: MIT$" "$work/$(basename "$wheel")"/quorbel-*.dist-info/METADATA || fail "Python: no License: MIT"
 web=$work/quorbel-$version-web.zip/quorbel-$version-web
-head -c 300 "$web/chart.umd.min.js" | grep -q "Released under the MIT License" || fail "web: Chart.js lost its header"
+grep -q "Released under the MIT License" <<<"$(head -c 300 "$web/chart.umd.min.js")" || fail "web: Chart.js lost its header"
 [ -f "$web/chart.js-LICENSE.md" ] || fail "web: no chart.js-LICENSE.md beside the page"
 
 # ------------------------------------------------------------------- versions
