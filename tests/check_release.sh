@@ -119,6 +119,10 @@ says() {  # says WHERE VALUE: VALUE must be the project's version
 linux=$work/quorbel-$version-linux-x86_64.tar.gz/quorbel-$version-linux-x86_64
 says "quorbel_version.h" "$(sed -n 's/^#define QUORBEL_VERSION "\(.*\)"$/\1/p' "$linux/include/quorbel_version.h")"
 says "quorbel --version" "$("$linux/bin/quorbel" --version | sed 's/^quorbel //')"
+says "Quorbel_Version()" "$("$python" -c 'import ctypes, sys
+version = ctypes.CDLL(sys.argv[1]).Quorbel_Version
+version.restype = ctypes.c_char_p
+print(version().decode())' "$linux"/lib/libquorbel.so.*.*.*)"
 soname=$(objdump -p "$linux"/lib/libquorbel.so.*.*.* | sed -n 's/^ *SONAME *//p')
 [ "$soname" = "libquorbel.so.${version%%.*}" ] || fail "the SONAME is $soname, not libquorbel.so.${version%%.*}"
 says "quorbel.pc" "$(sed -n 's/^Version: //p' "$linux/lib/pkgconfig/quorbel.pc")"
