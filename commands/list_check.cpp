@@ -57,13 +57,16 @@ std::once_flag g_fromLocale;
 // --separator of the command running on this thread, or 0.
 thread_local char t_ofCommand = 0;
 
-// A scratch file name no other run is using.
+// A scratch file name no other run is using, in the temporary folder; an
+// empty path when there is none.
 std::filesystem::path ScratchListPath() {
+  std::error_code error;
+  const std::filesystem::path folder = std::filesystem::temp_directory_path(error);
+  if (error) return {};
   std::random_device device;
-  const std::filesystem::path folder = std::filesystem::temp_directory_path();
   for (;;) {
     const std::filesystem::path path = folder / ("quorbel-list-" + std::to_string(device()) + ".txt");
-    if (!std::filesystem::exists(path)) return path;
+    if (!std::filesystem::exists(path, error) && !error) return path;
   }
 }
 
@@ -97,11 +100,17 @@ LibraryList::LibraryList(const char* argument, const std::string& path) : path_(
   std::ifstream in(FilePath(path), std::ios::binary);
   if (!in) return;
   const std::filesystem::path scratch = ScratchListPath();
+  const CommandError noCopy(argument, std::string(argument) + ": no scratch copy of " + path +
+                                          " can be written in the temporary folder to hand it to the library");
   std::ofstream out(scratch, std::ios::binary);
-  if (!out) throw CommandError(argument, std::string(argument) + ": no scratch copy can be made in " +
-                                             PathText(scratch.parent_path()) + " to hand the list to the library");
-  path_ = PathText(scratch);
-  scratch_ = true;
+  if (scratch.empty() || !out) throw noCopy;
+  // A constructor that throws runs no destructor: the copy is removed here.
+  auto fail = [&](const CommandError& error) {
+    out.close();
+    std::error_code ignored;
+    std::filesystem::remove(scratch, ignored);
+    throw error;
+  };
   std::string line;
   for (int number = 1; std::getline(in, line); ++number) {
     if (line.find(library) != std::string::npos) {
@@ -109,15 +118,15 @@ LibraryList::LibraryList(const char* argument, const std::string& path) : path_(
                                        " holds '" + library + "', the separator the library splits at in this "
                                        "locale, in a list whose separator is '" + mine + "' (--separator)");
       error.line = number;
-      out.close();  // a constructor that throws runs no destructor: remove the copy here
-      std::error_code ignored;
-      std::filesystem::remove(scratch, ignored);
-      throw error;
+      fail(error);
     }
     for (char& c : line) c = c == mine ? library : c;
     out << line;
     if (!in.eof()) out << '\n';
   }
+  if (!out.flush()) fail(noCopy);
+  path_ = PathText(scratch);
+  scratch_ = true;
 }
 
 LibraryList::~LibraryList() {

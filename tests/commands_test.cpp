@@ -7,6 +7,7 @@
 
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -335,6 +336,22 @@ TEST(CommandSeparator, OverridesTheLocaleForOneCommand) {
   EXPECT_EQ(held.error.line, 2);
   EXPECT_FALSE(std::filesystem::exists(out));
   EXPECT_EQ(ScratchLists(), scratchBefore);
+#ifndef _WIN32
+  // No temporary folder to write the copy in: an error of the list, nothing run.
+  WriteBytes(theirs, split("Herd A,120\nHerd B,45\n", other));
+  const char* tmpdir = std::getenv("TMPDIR");
+  const std::string saved = tmpdir != nullptr ? tmpdir : "";
+  setenv("TMPDIR", "/nonexistent/quorbel", 1);
+  const Ran noFolder = RunWords({"select", "pps", theirs, out, "--count", "1", "--separator", chosen});
+  if (tmpdir != nullptr) {
+    setenv("TMPDIR", saved.c_str(), 1);
+  } else {
+    unsetenv("TMPDIR");
+  }
+  EXPECT_EQ(noFolder.status, 2);
+  EXPECT_EQ(noFolder.error.argument, "LIST");
+  EXPECT_FALSE(std::filesystem::exists(out));
+#endif
 }
 
 // The Blaker limits of the true prevalence: those of AP for 18 of 150 at
