@@ -198,6 +198,7 @@ Args::Args(const std::vector<Option>& known, std::vector<std::string> files,
 
 void Args::Complete() {
   const std::vector<Option>& known = *known_;
+  inEffect_.reserve(known.size());
   for (size_t at = 0; at < known.size(); ++at) {
     const Option& option = known[at];
     if (!given_[at] && option.fallback != nullptr) {

@@ -143,6 +143,7 @@ const std::vector<std::string>& Files(const Command& command, const std::vector<
 Answer RunGiven(const host::Api& api, const Command& command, const std::vector<std::string>& files,
                 const GivenOptions& options) {
   std::vector<std::pair<const Option*, std::string>> words;
+  words.reserve(options.size());
   AddWords(options, &words);
   const Args args(command.options, Files(command, files), words);
   return Execute(command, api, args);

@@ -59,8 +59,9 @@ const Option* LevelOption(const Args& args) {
 
 // The level of a command that has one, or NaN.
 double LevelOf(const Args& args) {
+  const Option* level = LevelOption(args);
   for (const auto& [option, text] : args.inEffect())
-    if (option == LevelOption(args)) return std::strtod(text.c_str(), nullptr);
+    if (option == level) return std::strtod(text.c_str(), nullptr);
   return NAN;
 }
 

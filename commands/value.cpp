@@ -42,6 +42,7 @@ Value Value::String(std::string s) {
 }
 
 Value& Value::Add(const std::string& key, Value value) {
+  if (members.empty()) members.reserve(kFirstMembers);  // most answers' objects hold a handful
   members.emplace_back(key, std::move(value));
   return members.back().second;
 }

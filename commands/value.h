@@ -37,6 +37,7 @@ struct Value {
   const Value* Find(const std::string& key) const;
 
  private:
+  static constexpr size_t kFirstMembers = 8;
   static Value Of(Type type) {
     Value v;
     v.type = type;

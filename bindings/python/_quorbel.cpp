@@ -104,6 +104,17 @@ bool ReadGiven(PyObject* object, const quorbel::commands::Option& option, Given*
   return true;
 }
 
+// The options of a call, each read by its kind.
+bool ReadOptions(const std::vector<std::pair<const quorbel::commands::Option*, PyObject*>>& given,
+                 GivenOptions* options) {
+  options->resize(given.size());
+  for (size_t i = 0; i < given.size(); ++i) {
+    (*options)[i].first = given[i].first;
+    if (!ReadGiven(given[i].second, *given[i].first, &(*options)[i].second)) return false;
+  }
+  return true;
+}
+
 const Command* CommandAt(Py_ssize_t index) {
   const auto& all = quorbel::commands::Commands();
   if (index < 0 || index >= static_cast<Py_ssize_t>(all.size())) {
@@ -230,13 +241,124 @@ PyObject* Call(PyObject*, PyObject* args) {
   const bool read = ReadFiles(filesTuple, &files) && ReadKeywords(*command, keywords, &given);
   Py_DECREF(filesTuple);
   if (!read) return nullptr;
-  GivenOptions options(given.size());
-  for (size_t i = 0; i < given.size(); ++i) {
-    options[i].first = given[i].first;
-    if (!ReadGiven(given[i].second, *given[i].first, &options[i].second)) return nullptr;
-  }
+  GivenOptions options;
+  if (!ReadOptions(given, &options)) return nullptr;
   return RunOne(*command, files, options, -1);
 }
+
+// A command as a Python callable: the package's function of that command.
+// A call of plain numbers and words, with the files in order, runs here
+// without a Python frame or a keyword dict; any other call (arrays, files by
+// keyword, unknown arguments) goes to `fallback`, the package's own function
+// for it. Its __name__, __doc__ and __signature__ live in its __dict__.
+struct CommandObject {
+  PyObject_HEAD
+  PyObject* dict;
+  vectorcallfunc vectorcall;
+  Py_ssize_t index;
+  PyObject* fallback;
+};
+
+// The options of the keywords of a fast call, or false when the call is
+// one for the fallback.
+bool ReadFastKeywords(const Command& command, PyObject* const* values, PyObject* names,
+                      std::vector<std::pair<const quorbel::commands::Option*, PyObject*>>* out) {
+  const Py_ssize_t count = names == nullptr ? 0 : PyTuple_GET_SIZE(names);
+  for (Py_ssize_t i = 0; i < count; ++i) {
+    PyObject* value = values[i];
+    if (IsArray(value)) return false;
+    const char* name = PyUnicode_AsUTF8(PyTuple_GET_ITEM(names, i));
+    const quorbel::commands::Option* option = name != nullptr ? quorbel::commands::OptionByArgument(command, name) : nullptr;
+    if (option == nullptr) return PyErr_Clear(), false;
+    if (value != Py_None) out->emplace_back(option, value);
+  }
+  return true;
+}
+
+PyObject* CommandCall(PyObject* self, PyObject* const* args, size_t nargsf, PyObject* kwnames) {
+  auto* object = reinterpret_cast<CommandObject*>(self);
+  const Command* command = CommandAt(object->index);
+  if (command == nullptr) return nullptr;
+  const Py_ssize_t nargs = PyVectorcall_NARGS(nargsf);
+  std::vector<std::pair<const quorbel::commands::Option*, PyObject*>> given;
+  bool fast = nargs <= static_cast<Py_ssize_t>(command->positionals.size()) &&
+              ReadFastKeywords(*command, args + nargs, kwnames, &given);
+  for (Py_ssize_t i = 0; fast && i < nargs; ++i) fast = !IsArray(args[i]);
+  if (!fast) return PyObject_Vectorcall(object->fallback, args, nargsf, kwnames);
+  PyObject* files = PyTuple_New(nargs);
+  if (files == nullptr) return nullptr;
+  for (Py_ssize_t i = 0; i < nargs; ++i) {
+    Py_INCREF(args[i]);
+    PyTuple_SET_ITEM(files, i, args[i]);
+  }
+  std::vector<std::string> paths;
+  const bool read = ReadFiles(files, &paths);
+  Py_DECREF(files);
+  if (!read) return nullptr;
+  GivenOptions options;
+  if (!ReadOptions(given, &options)) return nullptr;
+  return RunOne(*command, paths, options, -1);
+}
+
+PyObject* CommandNew(PyTypeObject* type, PyObject* args, PyObject*) {
+  Py_ssize_t index;
+  PyObject* fallback;
+  if (!PyArg_ParseTuple(args, "nO", &index, &fallback) || CommandAt(index) == nullptr) return nullptr;
+  auto* object = reinterpret_cast<CommandObject*>(type->tp_alloc(type, 0));
+  if (object == nullptr) return nullptr;
+  object->vectorcall = CommandCall;
+  object->index = index;
+  Py_INCREF(fallback);
+  object->fallback = fallback;
+  return reinterpret_cast<PyObject*>(object);
+}
+
+int CommandTraverse(PyObject* self, visitproc visit, void* arg) {
+  auto* object = reinterpret_cast<CommandObject*>(self);
+  Py_VISIT(object->dict);
+  Py_VISIT(object->fallback);
+  return 0;
+}
+
+int CommandClear(PyObject* self) {
+  auto* object = reinterpret_cast<CommandObject*>(self);
+  Py_CLEAR(object->dict);
+  Py_CLEAR(object->fallback);
+  return 0;
+}
+
+void CommandDealloc(PyObject* self) {
+  PyObject_GC_UnTrack(self);
+  CommandClear(self);
+  Py_TYPE(self)->tp_free(self);
+}
+
+PyObject* CommandRepr(PyObject* self) {
+  PyObject* name = PyObject_GetAttrString(self, "__qualname__");
+  if (name == nullptr) return PyErr_Clear(), PyUnicode_FromString("<quorbel function>");
+  PyObject* text = PyUnicode_FromFormat("<quorbel function %U>", name);
+  Py_DECREF(name);
+  return text;
+}
+
+PyTypeObject CommandType = [] {
+  PyTypeObject type{PyVarObject_HEAD_INIT(nullptr, 0)};
+  type.tp_name = "quorbel._quorbel.Command";
+  type.tp_basicsize = sizeof(CommandObject);
+  type.tp_flags = Py_TPFLAGS_DEFAULT | Py_TPFLAGS_HAVE_GC | Py_TPFLAGS_HAVE_VECTORCALL;
+  type.tp_doc = "Command(index, fallback): a command of the table as a function";
+  type.tp_new = CommandNew;
+  type.tp_call = PyVectorcall_Call;
+  type.tp_vectorcall_offset = offsetof(CommandObject, vectorcall);
+  type.tp_dictoffset = offsetof(CommandObject, dict);
+  type.tp_traverse = CommandTraverse;
+  type.tp_clear = CommandClear;
+  type.tp_dealloc = CommandDealloc;
+  type.tp_repr = CommandRepr;
+  type.tp_getattro = PyObject_GenericGetAttr;
+  type.tp_setattro = PyObject_GenericSetAttr;
+  return type;
+}();
 
 // A column as ("i", bytes of int64), ("f", bytes of doubles), ("b", bytes
 // of bools) when its cells are all of one such kind, else ("o", list), for
@@ -282,11 +404,8 @@ PyObject* CallMany(PyObject*, PyObject* args) {
   if (command == nullptr || !ReadFiles(filesTuple, &files) || !ReadKeywords(*command, keywords, &fixed) ||
       !ReadKeywords(*command, columns, &varying))
     return nullptr;
-  GivenOptions fixedOptions(fixed.size()), options(varying.size());
-  for (size_t i = 0; i < fixed.size(); ++i) {
-    fixedOptions[i].first = fixed[i].first;
-    if (!ReadGiven(fixed[i].second, *fixed[i].first, &fixedOptions[i].second)) return nullptr;
-  }
+  GivenOptions fixedOptions, options(varying.size());
+  if (!ReadOptions(fixed, &fixedOptions)) return nullptr;
   for (size_t j = 0; j < varying.size(); ++j) {
     if (!PyList_Check(varying[j].second) || PyList_GET_SIZE(varying[j].second) != n) {
       PyErr_SetString(PyExc_ValueError, "every column needs n values");
@@ -359,4 +478,15 @@ PyModuleDef kModule = {PyModuleDef_HEAD_INIT, "_quorbel", "Quorbel's commands, i
 
 }  // namespace
 
-PyMODINIT_FUNC PyInit__quorbel() { return PyModule_Create(&kModule); }
+PyMODINIT_FUNC PyInit__quorbel() {
+  if (PyType_Ready(&CommandType) < 0) return nullptr;
+  PyObject* module = PyModule_Create(&kModule);
+  if (module == nullptr) return nullptr;
+  Py_INCREF(&CommandType);
+  if (PyModule_AddObject(module, "Command", reinterpret_cast<PyObject*>(&CommandType)) < 0) {
+    Py_DECREF(&CommandType);
+    Py_DECREF(module);
+    return nullptr;
+  }
+  return module;
+}

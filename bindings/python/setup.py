@@ -66,6 +66,7 @@ setup(
     description='Statistics of sampling surveys in animal populations',
     author='The Quorbel authors',
     license='MIT',
+    python_requires='>=3.9',  # the extension's functions are vectorcall objects
     license_files=[name for name in ('LICENSE', 'THIRD-PARTY-NOTICES') if os.path.isfile(os.path.join(HERE, name))],
     classifiers=['License :: OSI Approved :: MIT License', 'Programming Language :: Python :: 3',
                  'Programming Language :: C++', 'Topic :: Scientific/Engineering'],

@@ -132,10 +132,14 @@ def _make(index, command):
         parameters.append(inspect.Parameter(keyword, inspect.Parameter.KEYWORD_ONLY,
                                             default=None if optional else inspect.Parameter.empty,
                                             annotation='float | int | str | numpy.ndarray'))
-    call.__name__ = call.__qualname__ = python_name
-    call.__signature__ = inspect.Signature(parameters, return_annotation=dict)
-    call.__annotations__ = {p.name: p.annotation for p in parameters}
-    call.__annotations__['return'] = dict
+    # The function runs plain calls in C; arrays and files by keyword reach
+    # `call` above.
+    function = _quorbel.Command(index, call)
+    function.__name__ = function.__qualname__ = call.__name__ = call.__qualname__ = python_name
+    function.__module__ = __name__
+    function.__signature__ = inspect.Signature(parameters, return_annotation=dict)
+    function.__annotations__ = {p.name: p.annotation for p in parameters}
+    function.__annotations__['return'] = dict
     lines = [summary[0].upper() + summary[1:] + '.', '',
              'The same as: quorbel %s %s --json' % (family, name), '']
     if command.get('method'):
@@ -149,8 +153,8 @@ def _make(index, command):
               'Numbers may be NumPy arrays: see the package documentation.',
               'Raises QuorbelError (a ValueError) with the tool\'s message, code and argument when an argument',
               'is rejected; issues QuorbelWarning for each warning of the answer.']
-    call.__doc__ = '\n'.join(lines)
-    return python_name, call
+    function.__doc__ = '\n'.join(lines)
+    return python_name, function
 
 
 _COMMANDS = json.loads(_quorbel.commands())

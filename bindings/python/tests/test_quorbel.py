@@ -195,3 +195,26 @@ def test_numpy_arrays_come_back_as_records():
     with pytest.raises(quorbel.QuorbelError, match=r'^element 1: prevalence rejected') as caught:
         quorbel.sample_size_simple_random(prevalence=[0.3, 1.5], precision=0.1, population=1000)
     assert caught.value.index == 1
+
+
+def test_files_by_keyword_and_in_order_give_the_same_selection(tmp_path):
+    # A call with files in order runs in the extension; one that names them
+    # goes through the package's Python function: both write the same units.
+    sized = tmp_path / 'sized.txt'
+    sized.write_text('Small,2\nMiddle,3\nLarge,5\n')
+    in_order = quorbel.select_pps(str(sized), str(tmp_path / 'a.txt'), count=3, seed=2)
+    by_name = quorbel.select_pps(list=str(sized), out=str(tmp_path / 'b.txt'), count=3, seed=2)
+    mixed = quorbel.select_pps(str(sized), out=tmp_path / 'c.txt', count=3, seed=2)
+    assert in_order['units'] == by_name['units'] == mixed['units']
+    assert (tmp_path / 'a.txt').read_bytes() == (tmp_path / 'b.txt').read_bytes() == (tmp_path / 'c.txt').read_bytes()
+    with pytest.raises(TypeError, match='takes 2 files'):
+        quorbel.select_pps(str(sized), 'a', 'b', count=3)
+
+
+def test_functions_keep_their_name_signature_and_help():
+    import inspect
+    function = quorbel.detect_evaluate
+    assert function.__name__ == 'detect_evaluate' and 'detect_evaluate' in repr(function)
+    assert list(inspect.signature(function).parameters) == ['population', 'sample', 'prevalence', 'sensitivity',
+                                                            'specificity', 'positive_at']
+    assert 'quorbel detect evaluate --json' in function.__doc__
