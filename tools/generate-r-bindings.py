@@ -72,7 +72,7 @@ for index, command in enumerate(table):
     files = [p.lower() for p in command['positionals']]
     options = command['options']
     formals = files + ['%s%s' % (argument(o['name']), ' = NULL' if o['optional'] else '') for o in options]
-    body = '  .command(%d, list(%s), list(%s))' % (
+    body = '  .Call(C_quorbel_call, %dL, list(%s), list(%s))' % (
         index, ', '.join('%s = %s' % (f, f) for f in files),
         ', '.join('%s = %s' % (argument(o['name']), argument(o['name'])) for o in options))
     commands_r += ['%s <- function(%s) {' % (name, ', '.join(formals)), body, '}', '']

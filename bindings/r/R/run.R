@@ -20,8 +20,10 @@
                        element = error$element)))
 }
 
-.command <- function(index, files, options) {
-  result <- .Call(C_quorbel_call, index, files, options)
+# The conditions of a call's outcome, list(status, answer or error,
+# warnings), and then its answer; the C code calls this only for an outcome
+# with warnings or an error.
+.signal <- function(result) {
   for (warning in result[[3]])
     warning(.condition("quorbel_warning", warning$message, list(kind = warning$kind, line = warning$line)))
   if (result[[1]] != 0L) .error(result[[2]])

@@ -263,12 +263,12 @@ bool ReadOptions(const Command& command, SEXP optionValues, CallOptions* out, Co
   return true;
 }
 
-// call(index, files, options) -> list(status, answer or error, warnings):
+// Run(index, files, options) -> list(status, answer or error, warnings):
 // files and options named lists by the package's argument names; an option
 // NULL is left out. Options of one value give one answer, a named list;
 // options of a common length n (others of one value) give a data frame of n
 // rows, one run each, the options of one value read once.
-SEXP QuorbelCall(SEXP indexValue, SEXP fileValues, SEXP optionValues) {
+SEXP Run(SEXP indexValue, SEXP fileValues, SEXP optionValues) {
   const auto& all = quorbel::commands::Commands();
   const int index = Rf_asInteger(indexValue);
   if (index < 0 || index >= static_cast<int>(all.size())) Rf_error("quorbel: no such command");
@@ -304,6 +304,33 @@ SEXP QuorbelCall(SEXP indexValue, SEXP fileValues, SEXP optionValues) {
   SEXP out = Outcome(0, answer, warnings);
   UNPROTECT(1);
   return out;
+}
+
+// The package's .signal(outcome): issues the warnings as quorbel_warning
+// conditions, signals the error, and gives the answer.
+SEXP Signal(SEXP outcome) {
+  static SEXP package = nullptr;
+  if (package == nullptr) {
+    SEXP name = PROTECT(Rf_mkString("quorbel"));
+    package = R_FindNamespace(name);
+    R_PreserveObject(package);
+    UNPROTECT(1);
+  }
+  SEXP call = PROTECT(Rf_lang2(Rf_install(".signal"), outcome));
+  SEXP answer = Rf_eval(call, package);
+  UNPROTECT(1);
+  return answer;
+}
+
+// The answer of a call of the package's function (see Run): signalling
+// conditions may leave by a long jump, so it is done here, after every C++
+// object of the run is gone; a quiet answer is given back as it is.
+SEXP QuorbelCall(SEXP indexValue, SEXP fileValues, SEXP optionValues) {
+  SEXP outcome = PROTECT(Run(indexValue, fileValues, optionValues));
+  const bool quiet = INTEGER(VECTOR_ELT(outcome, 0))[0] == 0 && XLENGTH(VECTOR_ELT(outcome, 2)) == 0;
+  SEXP answer = quiet ? VECTOR_ELT(outcome, 1) : Signal(outcome);
+  UNPROTECT(1);
+  return answer;
 }
 
 // The command table as JSON (as "quorbel --commands-json" prints it).
