@@ -31,6 +31,11 @@ TEST(Acceptability, BlakerAndSterneAgreeWithTheirDefinitionsInR) {
       {1, 10, 97, {0.003041286638, 0.444447086062, 0.003041286638, 0.446488669329}},
       {7, 40, 97, {0.076226785444, 0.335865053042, 0.076226785444, 0.335865053042}},
       {30, 100, 90, {0.228721776408, 0.381323157977, 0.230225583980, 0.381323157977}},
+      // A large sample, where Sterne's search starts far below its answer
+      // (at 0.330 for the lower end); R scanned 20,001 points over the 0.012
+      // below x / n and found nothing accepted lower down (at most 0.0125
+      // on a grid of 400). Sterne's ends lie either side of Blaker's.
+      {3500, 10000, 95, {0.340685079429, 0.359436702233, 0.340695484248, 0.359445883994}},
   };
   for (const AcceptabilityCase& c : cases) {
     QuorbelExactInterval blaker{}, sterne{};

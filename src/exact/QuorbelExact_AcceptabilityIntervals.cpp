@@ -15,6 +15,12 @@
 // not above alpha, or else the one crossing, found by a bracketing root
 // finder. Where K steps once, the step is a root too (Step), and a jumps
 // up there by a mass; elsewhere [u, v] is halved.
+//
+// Sterne's search starts where x + 1 times P(X >= x) reaches alpha, far
+// below its answer when x is large. Blaker's end, found first, is a close
+// guess: cells from the start up to a margin below it are shown to accept
+// nothing (on [u, v], a is at most P(X >= x) at v plus P(X <= K(v)) at u),
+// and the search begins there.
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -68,20 +74,28 @@ struct Acceptability {
   // 2 n p - x, kept within lo .. hi where K is known to lie (K never falls
   // as p grows): Sterne's by its test, Blaker's by Boost's tails at K and
   // K + 1, as Step sees them. A good guess costs three tails.
+  int64_t Guess(double p, int64_t lo, int64_t hi) const {
+    const double mirror = std::floor(2.0 * static_cast<double>(n) * p - static_cast<double>(x));
+    return static_cast<int64_t>(std::min(std::max(mirror, static_cast<double>(lo)), static_cast<double>(hi)));
+  }
+  int64_t SterneIndex(double p, int64_t lo, int64_t hi) const {
+    const double against = LogOddsAgainst(p);
+    int64_t k = Guess(p, lo, hi);
+    if (k < 0 || SterneExcess(k, against) <= 0.0) {
+      while (k + 1 < x && SterneExcess(k + 1, against) <= 0.0) ++k;
+    } else {
+      while (k >= 0 && SterneExcess(k, against) > 0.0) --k;
+    }
+    return k;
+  }
   Side OtherSide(double p, int64_t lo = -1, int64_t hi = -1) const {
     const double tail = AtLeastX(p);
     if (hi < 0) hi = x - 1;
-    const double mirror = std::floor(2.0 * static_cast<double>(n) * p - static_cast<double>(x));
-    int64_t k = static_cast<int64_t>(std::min(std::max(mirror, static_cast<double>(lo)), static_cast<double>(hi)));
     if (method == Method::kSterne) {
-      const double against = LogOddsAgainst(p);
-      if (k < 0 || SterneExcess(k, against) <= 0.0) {
-        while (k + 1 < x && SterneExcess(k + 1, against) <= 0.0) ++k;
-      } else {
-        while (k >= 0 && SterneExcess(k, against) > 0.0) --k;
-      }
+      const int64_t k = SterneIndex(p, lo, hi);
       return {k, tail, k < 0 ? 0.0 : BinomialCdf(n, p, k)};
     }
+    int64_t k = Guess(p, lo, hi);
     double below = k < 0 ? 0.0 : BinomialCdf(n, p, k);
     if (below <= tail) {
       for (double next; k + 1 < x && (next = BinomialCdf(n, p, k + 1)) <= tail; ++k) below = next;
@@ -161,16 +175,56 @@ struct Acceptability {
   }
   double First(double u, double v) const { return First(u, v, OtherSide(u), OtherSide(v)); }
 
+  // Whether Sterne's test accepts nothing in [from, to], shown cell by cell
+  // leftward from `to`, the cells (`width` at first) doubling while they
+  // pass and halving when they do not; false when a cell of `finest` width
+  // does not pass. On [u, v] a is at most P(X >= x) at v plus P(X <= K(v))
+  // at u: the first tail rises with p, K never falls, and the second tail
+  // falls with p.
+  bool NoneAcceptedIn(double from, double to, double width, double finest) const {
+    int64_t k = SterneIndex(to, -1, x - 1);
+    double atLeastX = AtLeastX(to);
+    for (double v = to; v > from;) {
+      const double u = std::max(from, v - width);
+      if (atLeastX + (k < 0 ? 0.0 : BinomialCdf(n, u, k)) <= alpha) {
+        if (u > from) k = SterneIndex(u, -1, k), atLeastX = AtLeastX(u);
+        v = u;
+        width *= 2.0;
+      } else if (width <= finest) {
+        return false;
+      } else {
+        width /= 2.0;
+      }
+    }
+    return true;
+  }
+
+  // The first p in [start, top] with a(p) > alpha, or top + 1, where it is
+  // likely near `near`: once nothing is shown accepted from start to a
+  // margin below it, it is sought within the margin either side of it, then
+  // above; otherwise over the whole range.
+  double FirstNear(double start, double top, double near) const {
+    const double margin = 1.0 / static_cast<double>(n);
+    const double from = std::max(start, near - margin), to = std::min(top, near + margin);
+    if (!(from < to) || (from > start && !NoneAcceptedIn(start, from, margin, margin / 16.0))) return First(start, top);
+    const double first = First(from, to);
+    return first <= to || to >= top ? first : First(to, top);
+  }
+
   // Blaker's first p in [u, v] with a(p) > alpha, u being where 2 P(X >= x)
   // reaches alpha. Where K steps from k to k + 1, P(X <= k + 1) equals
   // P(X >= x), so a is twice that tail there, above alpha at the first step
   // after u; before it K is K(u) all through. So the answer is in that one
   // segment, or the step itself.
+  // K steps about every 1 / (2 n) in p, so the first step is sought within
+  // 2 / n of u, where the root finder starts from a narrow bracket.
   double FirstBlaker(double u, double v) const {
-    const Side atU = OtherSide(u), atV = OtherSide(v);
-    if (atU.k == atV.k || Value(atU) > alpha) return First(u, v, atU, atV);
-    const std::optional<Stepped> step = Step(atU.k, u, v);
-    if (!step || Value(step->atAfter) <= alpha) return First(u, v, atU, atV);
+    const Side atU = OtherSide(u);
+    const double w = std::min(v, u + 2.0 / static_cast<double>(n));
+    const Side atW = OtherSide(w, atU.k);
+    if (atU.k == atW.k || Value(atU) > alpha) return First(u, v, atU, OtherSide(v, atU.k));
+    const std::optional<Stepped> step = Step(atU.k, u, w);
+    if (!step || Value(step->atAfter) <= alpha) return First(u, v, atU, OtherSide(v, atU.k));
     const double before = FirstWith(atU.k, u, step->before, Value(atU), Value(step->atBefore));
     return before <= step->before ? before : step->after;
   }
@@ -184,19 +238,29 @@ double SearchStart(int64_t x, int64_t n, double alpha, Method method) {
   return boost::math::ibeta_inv(static_cast<double>(x), static_cast<double>(n - x + 1), share);
 }
 
-// The lower end of the hull of {p : a(p) > alpha}.
-double LowerEnd(int64_t x, int64_t n, double alpha, Method method) {
+// The lower end of the hull of {p : a(p) > alpha}; `near` (Sterne's
+// search only) is where it likely lies, or negative.
+double LowerEnd(int64_t x, int64_t n, double alpha, Method method, double near = -1.0) {
   if (x == 0) return 0.0;
   const Acceptability a{x, n, alpha, method};
   const double top = static_cast<double>(x) / static_cast<double>(n);
   const double start = std::min(SearchStart(x, n, alpha, method), top);
-  const double first = method == Method::kBlaker ? a.FirstBlaker(start, top) : a.First(start, top);
+  const double first = method == Method::kBlaker ? a.FirstBlaker(start, top)
+                       : near >= 0.0             ? a.FirstNear(start, top, near)
+                                                 : a.First(start, top);
   return first <= top ? first : top;
 }
 
-QuorbelExactInterval Hull(int64_t x, int64_t n, double alpha, Method method) {
-  const double lower = LowerEnd(x, n, alpha, method);
-  return {lower, 1.0 - (n - x == x ? lower : LowerEnd(n - x, n, alpha, method))};  // x = n / 2: one search
+// The Blaker and Sterne intervals. Sterne's ends are sought near Blaker's,
+// which lie close (Sterne's start, from x + 1 times the tail, is far off).
+// The upper end of x of n is one minus the lower end of n - x.
+void Hulls(int64_t x, int64_t n, double alpha, QuorbelExactInterval* blaker, QuorbelExactInterval* sterne) {
+  const double blakerLower = LowerEnd(x, n, alpha, Method::kBlaker);
+  const double blakerAbove = n - x == x ? blakerLower : LowerEnd(n - x, n, alpha, Method::kBlaker);
+  const double sterneLower = LowerEnd(x, n, alpha, Method::kSterne, blakerLower);
+  const double sterneAbove = n - x == x ? sterneLower : LowerEnd(n - x, n, alpha, Method::kSterne, blakerAbove);
+  *blaker = {blakerLower, 1.0 - blakerAbove};
+  *sterne = {sterneLower, 1.0 - sterneAbove};
 }
 
 }  // namespace
@@ -209,8 +273,7 @@ extern "C" QuorbelResult QuorbelExact_AcceptabilityIntervals(int32_t positives, 
   if (!IsLevel(confidenceLevel)) return QUORBEL_EXACT_E_CONFIDENCE;
   return RunGuarded([&] {
     const double alpha = 1.0 - confidenceLevel / 100.0;
-    *blaker = Hull(positives, sample, alpha, Method::kBlaker);
-    *sterne = Hull(positives, sample, alpha, Method::kSterne);
+    Hulls(positives, sample, alpha, blaker, sterne);
     return QuorbelResult{QUORBEL_OK};
   });
 }
