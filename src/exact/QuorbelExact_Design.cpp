@@ -12,8 +12,9 @@
 // any run end is at most the sensitivity of last(b) animals at cut-off a
 // (more animals, a lower cut-off), so a block of runs whose bound falls
 // short of the level is passed over whole. Blocks double while they are
-// passed over and halve when they are not, so the sums are taken near the
-// answer rather than at the largest samples.
+// passed over and halve when they are not (a halved width is kept for one
+// more block), so the sums are taken near the answer rather than at the
+// largest samples.
 #include <algorithm>
 #include <cstdint>
 
@@ -63,15 +64,18 @@ struct Search {
   // their own run end.
   int64_t FirstQualifying(int64_t lowest, int64_t highest) const {
     int64_t width = 1;
+    bool halved = false;  // a width just halved passes, but its double would fail again as often as not
     for (int64_t a = lowest; a <= highest;) {
       const int64_t b = a + std::min(width, highest - a + 1) - 1;
       const double bound = Sensitivity(RunEnd(b), a);
       if (a == b && bound >= level) return a;
       if (a == b || bound < level - kBoundMargin) {
         a = b + 1;
-        width *= 2;
+        if (!halved) width *= 2;
+        halved = false;
       } else {
         width /= 2;
+        halved = true;
       }
     }
     return 0;
