@@ -36,6 +36,10 @@ TEST(Acceptability, BlakerAndSterneAgreeWithTheirDefinitionsInR) {
       // below x / n and found nothing accepted lower down (at most 0.0125
       // on a grid of 400). Sterne's ends lie either side of Blaker's.
       {3500, 10000, 95, {0.340685079429, 0.359436702233, 0.340695484248, 0.359445883994}},
+      // Sterne's test of K + 1 against x rounds to exactly 0 over several
+      // last bits of p at its step here, so the step is where the test
+      // first passes, not where it is first below 0 (R as above).
+      {166, 10000, 99.9, {0.012743376654, 0.021195495899, 0.012771651134, 0.021224110289}},
   };
   for (const AcceptabilityCase& c : cases) {
     QuorbelExactInterval blaker{}, sterne{};

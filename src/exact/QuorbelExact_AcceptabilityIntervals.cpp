@@ -24,6 +24,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <limits>
 #include <optional>
 #include <utility>
 
@@ -44,9 +45,12 @@ constexpr double kResolution = 1e-12;
 enum class Method { kBlaker, kSterne };
 
 struct Acceptability {
+  Acceptability(int64_t x, int64_t n, double alpha, Method method)
+      : x(x), n(n), alpha(alpha), method(method), ofX(LogFactorialsOf(x)) {}
   int64_t x, n;
   double alpha;
   Method method;
+  double ofX;  // LogFactorialsOf(x)
 
   double AtLeastX(double p) const { return BinomialUpperTail(n, p, x); }
 
@@ -58,8 +62,10 @@ struct Acceptability {
     return -boost::math::lgamma(static_cast<double>(k) + 1.0) -
            boost::math::lgamma(static_cast<double>(n - k) + 1.0);
   }
-  double SterneExcess(int64_t k, double against) const {
-    return LogFactorialsOf(k) - LogFactorialsOf(x) + static_cast<double>(x - k) * against;
+  double SterneExcess(int64_t k, double against) const { return ExcessAt(LogFactorialsOf(k) - ofX, k, against); }
+  // The same from LogFactorialsOf(k) - LogFactorialsOf(x), given.
+  double ExcessAt(double factorials, int64_t k, double against) const {
+    return factorials + static_cast<double>(x - k) * against;
   }
 
   // The other side at p: its index K(p), the largest k in -1 .. x - 1 whose
@@ -88,12 +94,33 @@ struct Acceptability {
     }
     return k;
   }
+  // P(X <= k) for k < x, given P(X >= x) at p: one less that tail and the
+  // masses k + 1 .. x - 1, walked down from P(X = x - 1) by exact ratios.
+  // A few hundred ratios cost less than Boost's tail, which is taken where
+  // the walk is long or its difference small.
+  double AtMost(int64_t k, double p, double atLeastX) const {
+    if (k < 0) return 0.0;
+    if (x - 1 - k > kLongestWalk) return BinomialCdf(n, p, k);
+    const double odds = (1.0 - p) / p;
+    double mass = boost::math::pdf(boost::math::binomial_distribution<double>(static_cast<double>(n), p),
+                                   static_cast<double>(x - 1));
+    double between = 0.0;
+    for (int64_t j = x - 1; j > k; --j) {
+      between += mass;
+      mass *= static_cast<double>(j) / static_cast<double>(n - j + 1) * odds;
+    }
+    const double below = 1.0 - atLeastX - between;
+    return below >= kSmallestDifference ? below : BinomialCdf(n, p, k);
+  }
+  static constexpr int64_t kLongestWalk = 1000;
+  static constexpr double kSmallestDifference = 1e-3;
+
   Side OtherSide(double p, int64_t lo = -1, int64_t hi = -1) const {
     const double tail = AtLeastX(p);
     if (hi < 0) hi = x - 1;
     if (method == Method::kSterne) {
       const int64_t k = SterneIndex(p, lo, hi);
-      return {k, tail, k < 0 ? 0.0 : BinomialCdf(n, p, k)};
+      return {k, tail, AtMost(k, p, tail)};
     }
     int64_t k = Guess(p, lo, hi);
     double below = k < 0 ? 0.0 : BinomialCdf(n, p, k);
@@ -130,15 +157,43 @@ struct Acceptability {
     double before, after;
     Side atBefore, atAfter;
   };
-  std::optional<Stepped> Step(int64_t k, double u, double v) const {
-    auto gap = [&](double p) {
-      return method == Method::kBlaker ? BinomialCdf(n, p, k + 1) - AtLeastX(p)
-                                       : SterneExcess(k + 1, LogOddsAgainst(p));
-    };
+  std::pair<double, double> SterneStep(int64_t k, double u, double v) const {
     std::uintmax_t iterations = 200;
-    const auto bracket =
-        boost::math::tools::toms748_solve(gap, u, v, boost::math::tools::eps_tolerance<double>(46), iterations);
-    Stepped step{bracket.first, bracket.second, OtherSide(bracket.first), OtherSide(bracket.second)};
+    // The walk takes k + 1 where its excess is not above 0, and the excess
+    // rounds to exactly 0 over several last bits of p: counted as below 0,
+    // the root is where the walk's answer changes.
+    const double factorials = LogFactorialsOf(k + 1) - ofX;  // as SterneExcess has them
+    auto excess = [&](double p) {
+      const double e = ExcessAt(factorials, k + 1, LogOddsAgainst(p));
+      return e > 0.0 ? e : e - std::numeric_limits<double>::min();
+    };
+    return boost::math::tools::toms748_solve(excess, u, v, boost::math::tools::eps_tolerance<double>(46), iterations);
+  }
+  // n f(k; n - 1, p): the derivative in p of P(X >= k + 1).
+  double TailSlope(int64_t k, double p) const {
+    const double m = static_cast<double>(n - 1), j = static_cast<double>(k);
+    return static_cast<double>(n) * std::exp(boost::math::lgamma(m + 1.0) - boost::math::lgamma(j + 1.0) -
+                                             boost::math::lgamma(m - j + 1.0) + j * std::log(p) +
+                                             (m - j) * std::log1p(-p));
+  }
+  // Blaker's step: the root of log P(X <= k + 1) - log P(X >= x), nearly
+  // straight in p, by Newton's steps kept within [u, v], bracketed a few
+  // times Newton's tolerance either side.
+  std::pair<double, double> BlakerStep(int64_t k, double u, double v) const {
+    auto gap = [&](double p) {
+      const double below = BinomialCdf(n, p, k + 1), above = AtLeastX(p);
+      return std::make_pair(std::log(below) - std::log(above),
+                            -TailSlope(k + 1, p) / below - TailSlope(x - 1, p) / above);
+    };
+    std::uintmax_t iterations = 100;
+    const double root = boost::math::tools::newton_raphson_iterate(gap, u + (v - u) / 2.0, u, v, 46, iterations);
+    const double spread = root * 0x1p-44;  // a few times Newton's own tolerance, 2^-46
+    return {std::max(u, root - spread), std::min(v, root + spread)};
+  }
+  std::optional<Stepped> Step(int64_t k, double u, double v) const {
+    const std::pair<double, double> bracket = method == Method::kBlaker ? BlakerStep(k, u, v) : SterneStep(k, u, v);
+    Stepped step{bracket.first, bracket.second, OtherSide(bracket.first, k, k + 1),
+                 OtherSide(bracket.second, k, k + 1)};
     for (int tries = 0; tries < 4 && step.before > u && step.atBefore.k != k; ++tries)
       step.atBefore = OtherSide(step.before = std::nextafter(step.before, u));
     for (int tries = 0; tries < 4 && step.after < v && step.atAfter.k != k + 1; ++tries)
@@ -242,7 +297,7 @@ double SearchStart(int64_t x, int64_t n, double alpha, Method method) {
 // search only) is where it likely lies, or negative.
 double LowerEnd(int64_t x, int64_t n, double alpha, Method method, double near = -1.0) {
   if (x == 0) return 0.0;
-  const Acceptability a{x, n, alpha, method};
+  const Acceptability a(x, n, alpha, method);
   const double top = static_cast<double>(x) / static_cast<double>(n);
   const double start = std::min(SearchStart(x, n, alpha, method), top);
   const double first = method == Method::kBlaker ? a.FirstBlaker(start, top)
