@@ -285,11 +285,11 @@ QUORBEL_LAYOUT(offsetof(QuorbelExactBayes, uselessTestPrior) == 120, "useless-te
  * C(x, i) C(n - x, j) B(a_s + i, b_s + j) B(a_c + n - x - j, b_c + x - i)
  * B(a_p + i + j, b_p + n - i - j), and likewise for s and c; terms below
  * 1e-16 of the largest are left out. Summaries follow from the incomplete
- * beta (quantiles by TOMS 748); accurate to well within 1e-6, and the same
- * bits on every run. The mixture has up to (x + 1)(n - x + 1) terms, so n
- * is limited to QUORBEL_EXACT_MAX_BAYES_SAMPLE. Checks: sample (1 <= n <=
- * that limit), positives (0 .. n), priors, confidence (percent),
- * threshold. */
+ * beta (quantiles by Newton's steps on the CDF and the density); accurate
+ * to well within 1e-6, and the same bits on every run. The mixture has up
+ * to (x + 1)(n - x + 1) terms, so n is limited to
+ * QUORBEL_EXACT_MAX_BAYES_SAMPLE. Checks: sample (1 <= n <= that limit),
+ * positives (0 .. n), priors, confidence (percent), threshold. */
 QUORBEL_API QuorbelResult QuorbelExact_BayesPrevalence(int32_t positives, int32_t sample, const double* priors,
                                                        double confidenceLevel, double threshold,
                                                        QuorbelExactBayes* result);

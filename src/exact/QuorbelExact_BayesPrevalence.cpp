@@ -18,7 +18,6 @@
 #include <boost/math/quadrature/tanh_sinh.hpp>
 #include <boost/math/special_functions/beta.hpp>
 #include <boost/math/special_functions/gamma.hpp>
-#include <boost/math/tools/roots.hpp>
 
 #include "exact/checks.h"
 
@@ -80,12 +79,18 @@ double LogBeta(double a, double b) {
   return boost::math::lgamma(a) + boost::math::lgamma(b) - boost::math::lgamma(a + b);
 }
 
-// Sum of w_m I_t(a_m, b_m) over a run, by
+// Sums of w_m I_t(a_m, b_m) and of w_m D_m over a run, D = t^a (1 - t)^b /
+// B(a, b) being t (1 - t) times the Beta density, by
 //   I(a, b + 1) = I(a, b) + D / b,                D(a, b + 1) = D (1 - t)(a + b) / b;
 //   I(a - 1, b) = I(a, b) + D / (t (a + b - 1)),  D(a - 1, b) = D (a - 1) / (t (a + b - 1));
 //   I(a + 1, b - 1) = I(a, b) - D / (a (1 - t)),  D(a + 1, b - 1) = D t (b - 1) / ((1 - t) a).
-double RunCdf(const Run& run, double t) {
-  double a = run.a, b = run.b, total = 0.0;
+struct CdfSums {
+  double cdf = 0.0, density = 0.0;  // density: times t (1 - t)
+};
+
+CdfSums RunCdf(const Run& run, double t) {
+  double a = run.a, b = run.b;
+  CdfSums total;
   double cdf = boost::math::ibeta(a, b, t);
   Scaled d = Scaled::FromLog(a * std::log(t) + b * std::log1p(-t) - LogBeta(a, b));
   for (size_t m = 0; m < run.weight.size(); ++m) {
@@ -106,7 +111,8 @@ double RunCdf(const Run& run, double t) {
         b -= 1.0;
       }
     }
-    total += run.weight[m] * std::clamp(cdf, 0.0, 1.0);
+    total.cdf += run.weight[m] * std::clamp(cdf, 0.0, 1.0);
+    total.density += run.weight[m] * d.Value();
   }
   return total;
 }
@@ -138,43 +144,43 @@ struct Mixture {
       }
     return {mean, std::sqrt(std::max(square - mean * mean, 0.0))};
   }
-  double Cdf(double t) const {
-    if (t <= 0.0) return 0.0;
-    if (t >= 1.0) return 1.0;
-    double cdf = 0.0;
-    for (const Run& run : runs) cdf += RunCdf(run, t);
-    return std::clamp(cdf, 0.0, 1.0);
+  // The CDF at t and the density, in one pass over the components.
+  std::pair<double, double> CdfAndDensity(double t) const {
+    if (t <= 0.0) return {0.0, 0.0};
+    if (t >= 1.0) return {1.0, 0.0};
+    CdfSums sums;
+    for (const Run& run : runs) {
+      const CdfSums part = RunCdf(run, t);
+      sums.cdf += part.cdf;
+      sums.density += part.density;
+    }
+    return {std::clamp(sums.cdf, 0.0, 1.0), sums.density / (t * (1.0 - t))};
   }
-  // Each CDF is a pass over every component, so the root is bracketed
-  // near the normal approximation's quantile, a third of a standard
-  // deviation either side, widened by doubling as far as 0 and 1.
+  double Cdf(double t) const { return CdfAndDensity(t).first; }
+  // Each CDF is a pass over every component, and the same pass gives the
+  // density, so the quantile is found by Newton's steps from the normal
+  // approximation's, kept within a bracket that every pass narrows (a
+  // step that would leave it halves it instead).
   double Quantile(double q, double mean, double sd) const {
-    const double guess = mean + boost::math::quantile(boost::math::normal_distribution<double>(), q) * sd;
-    double width = sd / 3.0;
-    double low = std::clamp(guess - width, 0.0, 1.0), high = std::clamp(guess + width, 0.0, 1.0);
-    double lowExcess = Cdf(low) - q, highExcess = Cdf(high) - q;
-    while (lowExcess > 0.0) {
-      high = low;
-      highExcess = lowExcess;
-      width *= 2.0;
-      low = std::max(low - width, 0.0);
-      lowExcess = Cdf(low) - q;
+    double low = 0.0, high = 1.0;
+    double t = std::clamp(mean + boost::math::quantile(boost::math::normal_distribution<double>(), q) * sd,
+                          kSmallestStart, 1.0 - kSmallestStart);
+    for (int pass = 0; pass < kMostPasses; ++pass) {
+      const auto [cdf, density] = CdfAndDensity(t);
+      if (cdf == q) return t;
+      (cdf < q ? low : high) = t;
+      const double step = density > 0.0 ? (cdf - q) / density : HUGE_VAL;
+      if (std::fabs(step) <= kQuantileTolerance * t) return t - step;
+      double next = t - step;
+      if (!(next > low && next < high)) next = low + (high - low) / 2.0;
+      if (high - low <= kQuantileTolerance * high) return next;
+      t = next;
     }
-    while (highExcess < 0.0) {
-      low = high;
-      lowExcess = highExcess;
-      width *= 2.0;
-      high = std::min(high + width, 1.0);
-      highExcess = Cdf(high) - q;
-    }
-    if (lowExcess == 0.0) return low;
-    if (highExcess == 0.0) return high;
-    boost::uintmax_t iterations = 200;
-    const auto bracket =
-        boost::math::tools::toms748_solve([&](double t) { return Cdf(t) - q; }, low, high, lowExcess, highExcess,
-                                          boost::math::tools::eps_tolerance<double>(42), iterations);
-    return bracket.first + (bracket.second - bracket.first) / 2.0;
+    return t;
   }
+  static constexpr double kSmallestStart = 1e-12;
+  static constexpr double kQuantileTolerance = 1e-13;
+  static constexpr int kMostPasses = 200;
   QuorbelExactPosterior Summary(double level, double threshold) const {
     const double tail = (1.0 - level) / 2.0;
     const auto [mean, sd] = Moments();
