@@ -333,6 +333,13 @@ void CommandDealloc(PyObject* self) {
   Py_TYPE(self)->tp_free(self);
 }
 
+// As an attribute of a class the function stays itself, as a static method
+// would; having __get__ also makes it a routine to inspect and help().
+PyObject* CommandGet(PyObject* self, PyObject*, PyObject*) {
+  Py_INCREF(self);
+  return self;
+}
+
 PyObject* CommandRepr(PyObject* self) {
   PyObject* name = PyObject_GetAttrString(self, "__qualname__");
   if (name == nullptr) return PyErr_Clear(), PyUnicode_FromString("<quorbel function>");
@@ -355,6 +362,7 @@ PyTypeObject CommandType = [] {
   type.tp_clear = CommandClear;
   type.tp_dealloc = CommandDealloc;
   type.tp_repr = CommandRepr;
+  type.tp_descr_get = CommandGet;
   type.tp_getattro = PyObject_GenericGetAttr;
   type.tp_setattro = PyObject_GenericSetAttr;
   return type;

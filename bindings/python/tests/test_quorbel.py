@@ -218,3 +218,6 @@ def test_functions_keep_their_name_signature_and_help():
     assert list(inspect.signature(function).parameters) == ['population', 'sample', 'prevalence', 'sensitivity',
                                                             'specificity', 'positive_at']
     assert 'quorbel detect evaluate --json' in function.__doc__
+    import pydoc
+    page = pydoc.render_doc(function, renderer=pydoc.plaintext)
+    assert inspect.isroutine(function) and 'detect_evaluate(*, population' in page and 'Reference:' in page
