@@ -93,26 +93,28 @@ CdfSums RunCdf(const Run& run, double t) {
   CdfSums total;
   double cdf = boost::math::ibeta(a, b, t);
   Scaled d = Scaled::FromLog(a * std::log(t) + b * std::log1p(-t) - LogBeta(a, b));
+  double value = d.Value();  // D of the component at hand, taken once
   for (size_t m = 0; m < run.weight.size(); ++m) {
     if (m > 0) {
       if (run.step == Step::kRisingB) {
-        cdf += d.Value() / b;
+        cdf += value / b;
         d.Times((1.0 - t) * (a + b) / b);
         b += 1.0;
       } else if (run.step == Step::kFallingA) {
         const double ratio = 1.0 / (t * (a + b - 1.0));
-        cdf += d.Value() * ratio;
+        cdf += value * ratio;
         d.Times((a - 1.0) * ratio);
         a -= 1.0;
       } else {
-        cdf -= d.Value() / (a * (1.0 - t));
+        cdf -= value / (a * (1.0 - t));
         d.Times(t * (b - 1.0) / ((1.0 - t) * a));
         a += 1.0;
         b -= 1.0;
       }
+      value = d.Value();
     }
     total.cdf += run.weight[m] * std::clamp(cdf, 0.0, 1.0);
-    total.density += run.weight[m] * d.Value();
+    total.density += run.weight[m] * value;
   }
   return total;
 }
