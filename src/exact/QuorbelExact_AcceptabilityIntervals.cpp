@@ -94,13 +94,11 @@ struct Acceptability {
     }
     return k;
   }
-  // P(X <= k) for k < x, given P(X >= x) at p: one less that tail and the
-  // masses k + 1 .. x - 1, walked down from P(X = x - 1) by exact ratios.
-  // A few hundred ratios cost less than Boost's tail, which is taken where
-  // the walk is long or its difference small.
-  double AtMost(int64_t k, double p, double atLeastX) const {
-    if (k < 0) return 0.0;
-    if (x - 1 - k > kLongestWalk) return BinomialCdf(n, p, k);
+  // P(k < X < x), the masses k + 1 .. x - 1 walked down from P(X = x - 1)
+  // by exact ratios (0 <= k < x), or -1 when the walk would be longer than
+  // kLongestWalk. A few hundred ratios cost less than one of Boost's tails.
+  double Between(int64_t k, double p) const {
+    if (x - 1 - k > kLongestWalk) return -1.0;
     const double odds = (1.0 - p) / p;
     double mass = boost::math::pdf(boost::math::binomial_distribution<double>(static_cast<double>(n), p),
                                    static_cast<double>(x - 1));
@@ -109,11 +107,20 @@ struct Acceptability {
       between += mass;
       mass *= static_cast<double>(j) / static_cast<double>(n - j + 1) * odds;
     }
+    return between;
+  }
+  // P(X <= k) for k < x, given P(X >= x) at p: one less that tail and the
+  // masses between; Boost's tail where the walk is long or the difference
+  // small.
+  double AtMost(int64_t k, double p, double atLeastX) const {
+    if (k < 0) return 0.0;
+    const double between = Between(k, p);
     const double below = 1.0 - atLeastX - between;
-    return below >= kSmallestDifference ? below : BinomialCdf(n, p, k);
+    return between >= 0.0 && below >= kSmallestDifference ? below : BinomialCdf(n, p, k);
   }
   static constexpr int64_t kLongestWalk = 1000;
   static constexpr double kSmallestDifference = 1e-3;
+  static constexpr double kSmallestComplement = 0.02;
 
   Side OtherSide(double p, int64_t lo = -1, int64_t hi = -1) const {
     const double tail = AtLeastX(p);
@@ -134,7 +141,13 @@ struct Acceptability {
 
   // a_k(p): the acceptability with the other side's tail ending at k; a(p)
   // below x / n is a_K(p)(p), where P(X >= x) is the smaller tail for Blaker.
-  double With(int64_t k, double p) const { return AtLeastX(p) + (k < 0 ? 0.0 : BinomialCdf(n, p, k)); }
+  // It is one less the masses between k and x, where that is not small
+  // (near 0.01 and below the difference keeps too few digits).
+  double With(int64_t k, double p) const {
+    const double between = k < 0 ? -1.0 : Between(k, p);
+    if (between >= 0.0 && 1.0 - between >= kSmallestComplement) return 1.0 - between;
+    return AtLeastX(p) + (k < 0 ? 0.0 : BinomialCdf(n, p, k));
+  }
   static double Value(const Side& side) { return side.atLeastX + side.atMostK; }
 
   // The first p in [u, v] with a_k(p) > alpha, K being k all through,
