@@ -76,24 +76,6 @@ struct Acceptability {
     double atLeastX, atMostK;
   };
 
-  // K(p) is found by stepping from a guess, the mirror of x about the mean,
-  // 2 n p - x, kept within lo .. hi where K is known to lie (K never falls
-  // as p grows): Sterne's by its test, Blaker's by Boost's tails at K and
-  // K + 1, as Step sees them. A good guess costs three tails.
-  int64_t Guess(double p, int64_t lo, int64_t hi) const {
-    const double mirror = std::floor(2.0 * static_cast<double>(n) * p - static_cast<double>(x));
-    return static_cast<int64_t>(std::min(std::max(mirror, static_cast<double>(lo)), static_cast<double>(hi)));
-  }
-  int64_t SterneIndex(double p, int64_t lo, int64_t hi) const {
-    const double against = LogOddsAgainst(p);
-    int64_t k = Guess(p, lo, hi);
-    if (k < 0 || SterneExcess(k, against) <= 0.0) {
-      while (k + 1 < x && SterneExcess(k + 1, against) <= 0.0) ++k;
-    } else {
-      while (k >= 0 && SterneExcess(k, against) > 0.0) --k;
-    }
-    return k;
-  }
   // P(k < X < x), the masses k + 1 .. x - 1 walked down from P(X = x - 1)
   // by exact ratios (0 <= k < x), or -1 when the walk would be longer than
   // kLongestWalk. A few hundred ratios cost less than one of Boost's tails.
@@ -122,6 +104,25 @@ struct Acceptability {
   static constexpr double kSmallestDifference = 1e-3;
   static constexpr double kSmallestComplement = 0.02;
 
+  // K(p) is found by stepping from a guess, the mirror of x about the mean,
+  // 2 n p - x, kept within lo .. hi where K is known to lie (K never falls
+  // as p grows): Sterne's by its test, Blaker's by Boost's tails at K and
+  // K + 1, as Step sees them. With a good guess Blaker's costs three of
+  // Boost's tails and Sterne's one.
+  int64_t Guess(double p, int64_t lo, int64_t hi) const {
+    const double mirror = std::floor(2.0 * static_cast<double>(n) * p - static_cast<double>(x));
+    return static_cast<int64_t>(std::min(std::max(mirror, static_cast<double>(lo)), static_cast<double>(hi)));
+  }
+  int64_t SterneIndex(double p, int64_t lo, int64_t hi) const {
+    const double against = LogOddsAgainst(p);
+    int64_t k = Guess(p, lo, hi);
+    if (k < 0 || SterneExcess(k, against) <= 0.0) {
+      while (k + 1 < x && SterneExcess(k + 1, against) <= 0.0) ++k;
+    } else {
+      while (k >= 0 && SterneExcess(k, against) > 0.0) --k;
+    }
+    return k;
+  }
   Side OtherSide(double p, int64_t lo = -1, int64_t hi = -1) const {
     const double tail = AtLeastX(p);
     if (hi < 0) hi = x - 1;
@@ -255,7 +256,10 @@ struct Acceptability {
     for (double v = to; v > from;) {
       const double u = std::max(from, v - width);
       if (atLeastX + (k < 0 ? 0.0 : BinomialCdf(n, u, k)) <= alpha) {
-        if (u > from) k = SterneIndex(u, -1, k), atLeastX = AtLeastX(u);
+        if (u > from) {
+          k = SterneIndex(u, -1, k);
+          atLeastX = AtLeastX(u);
+        }
         v = u;
         width *= 2.0;
       } else if (width <= finest) {
