@@ -183,21 +183,25 @@ struct Acceptability {
     };
     return boost::math::tools::toms748_solve(excess, u, v, boost::math::tools::eps_tolerance<double>(46), iterations);
   }
-  // n f(k; n - 1, p): the derivative in p of P(X >= k + 1).
-  double TailSlope(int64_t k, double p) const {
+  // n f(k; n - 1, p): the derivative in p of P(X >= k + 1), from
+  // log C(n - 1, k), which a root finder takes once.
+  double LogChooseBelow(int64_t k) const {
     const double m = static_cast<double>(n - 1), j = static_cast<double>(k);
-    return static_cast<double>(n) * std::exp(boost::math::lgamma(m + 1.0) - boost::math::lgamma(j + 1.0) -
-                                             boost::math::lgamma(m - j + 1.0) + j * std::log(p) +
-                                             (m - j) * std::log1p(-p));
+    return boost::math::lgamma(m + 1.0) - boost::math::lgamma(j + 1.0) - boost::math::lgamma(m - j + 1.0);
+  }
+  double TailSlope(double logChoose, int64_t k, double p) const {
+    const double m = static_cast<double>(n - 1), j = static_cast<double>(k);
+    return static_cast<double>(n) * std::exp(logChoose + j * std::log(p) + (m - j) * std::log1p(-p));
   }
   // Blaker's step: the root of log P(X <= k + 1) - log P(X >= x), nearly
   // straight in p, by Newton's steps kept within [u, v], bracketed a few
   // times Newton's tolerance either side.
   std::pair<double, double> BlakerStep(int64_t k, double u, double v) const {
+    const double belowChoose = LogChooseBelow(k + 1), aboveChoose = LogChooseBelow(x - 1);
     auto gap = [&](double p) {
       const double below = BinomialCdf(n, p, k + 1), above = AtLeastX(p);
-      return std::make_pair(std::log(below) - std::log(above),
-                            -TailSlope(k + 1, p) / below - TailSlope(x - 1, p) / above);
+      return std::make_pair(std::log(below) - std::log(above), -TailSlope(belowChoose, k + 1, p) / below -
+                                                                   TailSlope(aboveChoose, x - 1, p) / above);
     };
     std::uintmax_t iterations = 100;
     const double root = boost::math::tools::newton_raphson_iterate(gap, u + (v - u) / 2.0, u, v, 46, iterations);
