@@ -22,6 +22,7 @@
 // nothing (on [u, v], a is at most P(X >= x) at v plus P(X <= K(v)) at u),
 // and the search begins there.
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <limits>
@@ -45,8 +46,10 @@ constexpr double kResolution = 1e-12;
 enum class Method { kBlaker, kSterne };
 
 struct Acceptability {
-  Acceptability(int64_t x, int64_t n, double alpha, Method method)
-      : x(x), n(n), alpha(alpha), method(method), ofX(LogFactorialsOf(x)) {}
+  Acceptability(int64_t x, int64_t n, double alpha, Method method) : x(x), n(n), alpha(alpha), method(method) {
+    remembered.fill({-1, 0.0});  // no k is -1
+    ofX = LogFactorialsOf(x);
+  }
   int64_t x, n;
   double alpha;
   Method method;
@@ -58,10 +61,19 @@ struct Acceptability {
   // positive when k's mass is the larger. One expression serves the walk of
   // OtherSide and the root of Step, so that the two agree to the bit.
   static double LogOddsAgainst(double p) { return std::log((1.0 - p) / p); }
-  double LogFactorialsOf(int64_t k) const {  // -log k! - log (n - k)!: log C(n, k) less log n!
-    return -boost::math::lgamma(static_cast<double>(k) + 1.0) -
-           boost::math::lgamma(static_cast<double>(n - k) + 1.0);
+  // -log k! - log (n - k)!: log C(n, k) less log n!. The walks come back to
+  // the same few k, so the last values are kept by k's low bits.
+  double LogFactorialsOf(int64_t k) const {
+    Remembered& slot = remembered[static_cast<size_t>(k) % remembered.size()];
+    if (slot.k != k) slot = {k, -boost::math::lgamma(static_cast<double>(k) + 1.0) -
+                                    boost::math::lgamma(static_cast<double>(n - k) + 1.0)};
+    return slot.value;
   }
+  struct Remembered {
+    int64_t k;
+    double value;
+  };
+  mutable std::array<Remembered, 16> remembered;
   double SterneExcess(int64_t k, double against) const { return ExcessAt(LogFactorialsOf(k) - ofX, k, against); }
   // The same from LogFactorialsOf(k) - LogFactorialsOf(x), given.
   double ExcessAt(double factorials, int64_t k, double against) const {
