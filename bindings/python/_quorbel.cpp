@@ -125,9 +125,9 @@ const Command* CommandAt(Py_ssize_t index) {
 }
 
 // The files, as str or path objects.
-bool ReadFiles(PyObject* tuple, std::vector<std::string>* files) {
-  for (Py_ssize_t i = 0; i < PyTuple_GET_SIZE(tuple); ++i) {
-    PyObject* path = PyOS_FSPath(PyTuple_GET_ITEM(tuple, i));
+bool ReadFiles(PyObject* const* paths, Py_ssize_t count, std::vector<std::string>* files) {
+  for (Py_ssize_t i = 0; i < count; ++i) {
+    PyObject* path = PyOS_FSPath(paths[i]);
     if (path == nullptr) return false;
     const char* utf8 = PyUnicode_Check(path) ? PyUnicode_AsUTF8(path) : PyBytes_AsString(path);
     if (utf8 != nullptr) files->emplace_back(utf8);
@@ -135,6 +135,9 @@ bool ReadFiles(PyObject* tuple, std::vector<std::string>* files) {
     if (utf8 == nullptr) return false;
   }
   return true;
+}
+bool ReadFiles(PyObject* tuple, std::vector<std::string>* files) {
+  return ReadFiles(PySequence_Fast_ITEMS(tuple), PyTuple_GET_SIZE(tuple), files);
 }
 
 // The option of each keyword, or a TypeError naming the unknown ones.
@@ -285,16 +288,8 @@ PyObject* CommandCall(PyObject* self, PyObject* const* args, size_t nargsf, PyOb
               ReadFastKeywords(*command, args + nargs, kwnames, &given);
   for (Py_ssize_t i = 0; fast && i < nargs; ++i) fast = !IsArray(args[i]);
   if (!fast) return PyObject_Vectorcall(object->fallback, args, nargsf, kwnames);
-  PyObject* files = PyTuple_New(nargs);
-  if (files == nullptr) return nullptr;
-  for (Py_ssize_t i = 0; i < nargs; ++i) {
-    Py_INCREF(args[i]);
-    PyTuple_SET_ITEM(files, i, args[i]);
-  }
   std::vector<std::string> paths;
-  const bool read = ReadFiles(files, &paths);
-  Py_DECREF(files);
-  if (!read) return nullptr;
+  if (!ReadFiles(args, nargs, &paths)) return nullptr;
   GivenOptions options;
   if (!ReadOptions(given, &options)) return nullptr;
   return RunOne(*command, paths, options, -1);
