@@ -109,6 +109,20 @@ void BM_Exact_BayesPrevalence(benchmark::State& state) {
 }
 BENCHMARK(BM_Exact_BayesPrevalence)->Arg(150)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 
+// The heaviest of n 10,000: 30 % reactors under the same priors, and half
+// reacting under uniform priors, where every term of the mixture counts.
+void BM_Exact_BayesPrevalenceHeavy(benchmark::State& state) {
+  const bool uniform = state.range(0) == 1;
+  const double informative[6] = {1, 1, 85, 15, 97, 3}, vague[6] = {1, 1, 1, 1, 1, 1};
+  for (auto _ : state) {
+    QuorbelExactBayes r;
+    benchmark::DoNotOptimize(
+        QuorbelExact_BayesPrevalence(uniform ? 5000 : 3000, 10000, uniform ? vague : informative, 95, 0.1, &r));
+    benchmark::DoNotOptimize(r);
+  }
+}
+BENCHMARK(BM_Exact_BayesPrevalenceHeavy)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
 // The Blaker and Sterne intervals: 7 of 40, 18 of 150, 5,000 of 10,000 (one
 // search serves both ends) and 3,500 of 10,000 (the slowest of n 10,000).
 void BM_Exact_AcceptabilityIntervals(benchmark::State& state) {

@@ -284,10 +284,14 @@ QUORBEL_LAYOUT(offsetof(QuorbelExactBayes, uselessTestPrior) == 120, "useless-te
  * Beta(p; a_p + i + j, b_p + n - i - j) with weight proportional to
  * C(x, i) C(n - x, j) B(a_s + i, b_s + j) B(a_c + n - x - j, b_c + x - i)
  * B(a_p + i + j, b_p + n - i - j), and likewise for s and c; terms below
- * 1e-16 of the largest are left out. Summaries follow from the incomplete
- * beta (quantiles by Newton's steps on the CDF and the density); accurate
- * to well within 1e-6, and the same bits on every run. The mixture has up
- * to (x + 1)(n - x + 1) terms, so n is limited to
+ * 1e-16 of the largest are left out. The components of s (and of c) with
+ * one i + j share their total shape; raising each such group's shapes
+ * exactly, by Beta(a, b) = a/(a+b) Beta(a+1, b) + b/(a+b) Beta(a, b+1),
+ * gathers them into one band Beta(a + m, b - m), from which components
+ * below 1e-20 of the largest term are dropped. Summaries follow from the
+ * incomplete beta (quantiles by Newton's steps on the CDF and the
+ * density); accurate to well within 1e-6, and the same bits on every run.
+ * The work grows with the (x + 1)(n - x + 1) terms, so n is limited to
  * QUORBEL_EXACT_MAX_BAYES_SAMPLE. Checks: sample (1 <= n <= that limit),
  * positives (0 .. n), priors, confidence (percent), threshold. */
 QUORBEL_API QuorbelResult QuorbelExact_BayesPrevalence(int32_t positives, int32_t sample, const double* priors,

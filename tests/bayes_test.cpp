@@ -75,6 +75,24 @@ TEST(Bayes, VagueTestPriorsGiveASymmetricPosterior) {
   EXPECT_NEAR(r.uselessTestPrior, 0.5, 1e-9);
 }
 
+// Under uniform priors the map (p, Se, Sp) -> (1 - p, 1 - Sp, 1 - Se) keeps
+// AP and the priors, so Se's posterior is that of 1 - Sp: the two
+// posteriors, gathered from opposite ends, mirror each other.
+TEST(Bayes, VagueTestPriorsMirrorSensitivityAndSpecificity) {
+  const double priors[6] = {1, 1, 1, 1, 1, 1};
+  struct Case {
+    int32_t positives, tested;
+  };
+  for (const Case& c : {Case{7, 60}, Case{0, 40}, Case{333, 1000}}) {
+    QuorbelExactBayes r{};
+    ASSERT_EQ(EXACT(QuorbelExact_BayesPrevalence)(c.positives, c.tested, priors, 90, 0.5, &r), QUORBEL_OK);
+    EXPECT_NEAR(r.sensitivity.mean, 1.0 - r.specificity.mean, 1e-12) << c.positives;
+    EXPECT_NEAR(r.sensitivity.median, 1.0 - r.specificity.median, 1e-9) << c.positives;
+    EXPECT_NEAR(r.sensitivity.lower, 1.0 - r.specificity.upper, 1e-9) << c.positives;
+    EXPECT_NEAR(r.sensitivity.upper, 1.0 - r.specificity.lower, 1e-9) << c.positives;
+  }
+}
+
 TEST(Bayes, TheSameBitsOnEveryRun) {
   const double priors[6] = {2, 8, 85, 15, 97, 3};
   QuorbelExactBayes first{}, second{};

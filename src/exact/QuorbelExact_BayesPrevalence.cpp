@@ -2,11 +2,14 @@
 // specificity after a test of n animals, with Beta priors, as exact finite
 // mixtures of Beta distributions. See quorbel_exact.h.
 //
-// The weight of term (i, j) is exp(F[i] + G[j] + H[i + j]): every factor of
+// The weight of term (i, j) is exp(f[i] + g[j] + h[i + j]): every factor of
 // C(x, i) C(n - x, j) B(a_s + i, b_s + j) B(a_c + n - x - j, b_c + x - i)
 // B(a_p + i + j, b_p + n - i - j) is a gamma function of i, of j or of
-// i + j alone, so three arrays of log-gammas give every weight by two
-// additions.
+// i + j alone. The prevalence's component depends on d = i + j alone; the
+// sensitivity's and the specificity's components of one diagonal d share
+// their total shape, and raising each diagonal's into the next gathers
+// every diagonal's into one. Each posterior is then one band of
+// components Beta(a + m, b - m), whose CDF costs one incomplete beta.
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -27,18 +30,7 @@ namespace {
 
 // Terms below exp(-kNegligibleLog) of the largest are left out.
 constexpr double kNegligibleLog = 37.0;  // e^-37 is about 1e-16
-
-// A run of Beta components whose shapes step by one from (a, b): along the
-// run b rises by 1 (kRisingB), a falls by 1 (kFallingA), or a rises and b
-// falls by 1 (kShiftingA). Along a run the incomplete beta follows by exact
-// recurrences, so a run costs one incomplete beta however long it is.
-enum class Step { kRisingB, kFallingA, kShiftingA };
-
-struct Run {
-  double a, b;
-  Step step;
-  std::vector<double> weight;
-};
+const double kNegligible = std::exp(-kNegligibleLog);
 
 // D = t^a (1 - t)^b / B(a, b), carried as mantissa x 2^exponent: far from
 // t it lies below the smallest double, and the recurrences must still see
@@ -79,84 +71,50 @@ double LogBeta(double a, double b) {
   return boost::math::lgamma(a) + boost::math::lgamma(b) - boost::math::lgamma(a + b);
 }
 
-// Sums of w_m I_t(a_m, b_m) and of w_m D_m over a run, D = t^a (1 - t)^b /
-// B(a, b) being t (1 - t) times the Beta density, by
-//   I(a, b + 1) = I(a, b) + D / b,                D(a, b + 1) = D (1 - t)(a + b) / b;
-//   I(a - 1, b) = I(a, b) + D / (t (a + b - 1)),  D(a - 1, b) = D (a - 1) / (t (a + b - 1));
-//   I(a + 1, b - 1) = I(a, b) - D / (a (1 - t)),  D(a + 1, b - 1) = D t (b - 1) / ((1 - t) a).
-struct CdfSums {
-  double cdf = 0.0, density = 0.0;  // density: times t (1 - t)
-};
-
-CdfSums RunCdf(const Run& run, double t) {
-  double a = run.a, b = run.b;
-  CdfSums total;
-  double cdf = boost::math::ibeta(a, b, t);
-  Scaled d = Scaled::FromLog(a * std::log(t) + b * std::log1p(-t) - LogBeta(a, b));
-  double value = d.Value();  // D of the component at hand, taken once
-  for (size_t m = 0; m < run.weight.size(); ++m) {
-    if (m > 0) {
-      if (run.step == Step::kRisingB) {
-        cdf += value / b;
-        d.Times((1.0 - t) * (a + b) / b);
-        b += 1.0;
-      } else if (run.step == Step::kFallingA) {
-        const double ratio = 1.0 / (t * (a + b - 1.0));
-        cdf += value * ratio;
-        d.Times((a - 1.0) * ratio);
-        a -= 1.0;
-      } else {
-        cdf -= value / (a * (1.0 - t));
-        d.Times(t * (b - 1.0) / ((1.0 - t) * a));
-        a += 1.0;
-        b -= 1.0;
-      }
-      value = d.Value();
-    }
-    total.cdf += run.weight[m] * std::clamp(cdf, 0.0, 1.0);
-    total.density += run.weight[m] * value;
-  }
-  return total;
-}
-
-// A mixture of Beta distributions in runs, its weights summing to 1.
+// A mixture of the Beta distributions Beta(a + m, b - m), m = 0, 1, ...,
+// with weights weight[m] summing to 1.
 struct Mixture {
-  std::vector<Run> runs;
+  double a = 0.0, b = 0.0;
+  std::vector<double> weight;
 
   void Normalise() {
     double sum = 0.0;
-    for (const Run& run : runs)
-      for (double w : run.weight) sum += w;
-    for (Run& run : runs)
-      for (double& w : run.weight) w /= sum;
+    for (double w : weight) sum += w;
+    for (double& w : weight) w /= sum;
   }
   // The mean and the standard deviation of the mixture.
   std::pair<double, double> Moments() const {
     double mean = 0.0, square = 0.0;
-    for (const Run& run : runs)
-      for (size_t m = 0; m < run.weight.size(); ++m) {
-        const double shift = static_cast<double>(m);
-        const double a = run.step == Step::kFallingA ? run.a - shift
-                         : run.step == Step::kShiftingA ? run.a + shift : run.a;
-        const double b = run.step == Step::kRisingB ? run.b + shift
-                         : run.step == Step::kShiftingA ? run.b - shift : run.b;
-        const double componentMean = a / (a + b);
-        mean += run.weight[m] * componentMean;
-        square += run.weight[m] * componentMean * (a + 1.0) / (a + b + 1.0);  // E[t^2] of Beta(a, b)
-      }
+    for (size_t m = 0; m < weight.size(); ++m) {
+      const double shift = static_cast<double>(m), am = a + shift, bm = b - shift;
+      const double componentMean = am / (am + bm);
+      mean += weight[m] * componentMean;
+      square += weight[m] * componentMean * (am + 1.0) / (am + bm + 1.0);  // E[t^2] of Beta(am, bm)
+    }
     return {mean, std::sqrt(std::max(square - mean * mean, 0.0))};
   }
-  // The CDF at t and the density, in one pass over the components.
+  // The CDF at t and the density, in one pass over the components: with
+  // D = t^a (1 - t)^b / B(a, b), t (1 - t) times the Beta density, by
+  //   I(a + 1, b - 1) = I(a, b) - D / (a (1 - t)),  D(a + 1, b - 1) = D t (b - 1) / ((1 - t) a).
   std::pair<double, double> CdfAndDensity(double t) const {
     if (t <= 0.0) return {0.0, 0.0};
     if (t >= 1.0) return {1.0, 0.0};
-    CdfSums sums;
-    for (const Run& run : runs) {
-      const CdfSums part = RunCdf(run, t);
-      sums.cdf += part.cdf;
-      sums.density += part.density;
+    double am = a, bm = b, cdfSum = 0.0, densitySum = 0.0;
+    double cdf = boost::math::ibeta(am, bm, t);
+    Scaled d = Scaled::FromLog(am * std::log(t) + bm * std::log1p(-t) - LogBeta(am, bm));
+    double value = d.Value();  // D of the component at hand, taken once
+    for (size_t m = 0; m < weight.size(); ++m) {
+      if (m > 0) {
+        cdf -= value / (am * (1.0 - t));
+        d.Times(t * (bm - 1.0) / ((1.0 - t) * am));
+        am += 1.0;
+        bm -= 1.0;
+        value = d.Value();
+      }
+      cdfSum += weight[m] * std::clamp(cdf, 0.0, 1.0);
+      densitySum += weight[m] * value;
     }
-    return {std::clamp(sums.cdf, 0.0, 1.0), sums.density / (t * (1.0 - t))};
+    return {std::clamp(cdfSum, 0.0, 1.0), densitySum / (t * (1.0 - t))};
   }
   double Cdf(double t) const { return CdfAndDensity(t).first; }
   // Each CDF is a pass over every component, and the same pass gives the
@@ -195,64 +153,220 @@ double LogChoose(double n, double k) {
   return boost::math::lgamma(n + 1.0) - boost::math::lgamma(k + 1.0) - boost::math::lgamma(n - k + 1.0);
 }
 
+// The log weight of cell (i, j) is f[i] + g[j] + h[i + j]; cells are
+// visited by diagonal d = i + j, in blocks of kBlock values of i, and a
+// block is skipped when a bound on its cells' log weights,
+// max f over the block + max g over its j's + h[d], shows them negligible.
+struct Cells {
+  int64_t x = 0, n = 0;
+  std::vector<double> f, g, h;
+  std::vector<double> fBlock;     // max of f over each block of i
+  std::vector<double> gWindow;    // gWindow[j] = max of g[j .. j + kBlock - 1]
+  std::vector<double> fStep;      // exp(f[i + 1] - f[i]), 0 at i = x
+  std::vector<double> gStepDown;  // exp(g[j - 1] - g[j]), 0 at j = 0
+  double largest = -HUGE_VAL;
+
+  static constexpr int64_t kBlock = 32;
+
+  int64_t FirstI(int64_t d) const { return std::max<int64_t>(0, d - (n - x)); }
+  int64_t LastI(int64_t d) const { return std::min(x, d); }
+  double Bound(int64_t d, int64_t block) const {
+    const int64_t lastI = std::min(LastI(d), block * kBlock + kBlock - 1);
+    return fBlock[static_cast<size_t>(block)] + gWindow[static_cast<size_t>(d - lastI)] + h[static_cast<size_t>(d)];
+  }
+  double Log(int64_t i, int64_t d) const {
+    return f[static_cast<size_t>(i)] + g[static_cast<size_t>(d - i)] + h[static_cast<size_t>(d)];
+  }
+  // Writes the weights of diagonal d's cells, relative to the largest, to
+  // w[from .. to]: the cells of the blocks within e^-kNegligibleLog of the
+  // largest, 0 for a cell below that. Along a diagonal each weight follows
+  // from the one before by a rational factor, fStep[i] gStepDown[d - i],
+  // so exp is taken once a block, and again where the weights have fallen
+  // out of reach (or a step out of range: no weight exceeds 1). Returns
+  // false when no block is within reach.
+  bool Diagonal(int64_t d, std::vector<double>* w, int64_t* from, int64_t* to) const {
+    const int64_t firstI = FirstI(d), lastI = LastI(d);
+    *from = lastI + 1;
+    *to = firstI - 1;
+    for (int64_t block = firstI / kBlock; block <= lastI / kBlock; ++block) {
+      if (Bound(d, block) - largest < -kNegligibleLog) continue;
+      const int64_t start = std::max(firstI, block * kBlock), end = std::min(lastI, block * kBlock + kBlock - 1);
+      for (int64_t i = *to + 1; i < start; ++i) (*w)[static_cast<size_t>(i)] = 0.0;  // a skipped block
+      *from = std::min(*from, start);
+      *to = end;
+      double next = 0.0;
+      for (int64_t i = start; i <= end; ++i) {
+        double weight = next;
+        if (!(weight >= kNegligible && weight <= 2.0)) {
+          const double v = Log(i, d) - largest;
+          weight = v < -kNegligibleLog ? 0.0 : std::exp(v);
+        }
+        (*w)[static_cast<size_t>(i)] = weight;
+        next = weight * (fStep[static_cast<size_t>(i)] * gStepDown[static_cast<size_t>(d - i)]);
+      }
+    }
+    return *from <= *to;
+  }
+  double LargestInBlock(int64_t d, int64_t block) const {
+    double most = -HUGE_VAL;
+    const int64_t to = std::min(LastI(d), block * kBlock + kBlock - 1);
+    for (int64_t i = std::max(FirstI(d), block * kBlock); i <= to; ++i) most = std::max(most, Log(i, d));
+    return most;
+  }
+  // The largest log weight: the block of the highest bound gives a first
+  // value, and only blocks whose bound exceeds it are searched.
+  void FindLargest() {
+    double highest = -HUGE_VAL;
+    int64_t bestD = 0, bestBlock = 0;
+    for (int64_t d = 0; d <= n; ++d)
+      for (int64_t block = FirstI(d) / kBlock; block <= LastI(d) / kBlock; ++block)
+        if (const double bound = Bound(d, block); bound > highest) highest = bound, bestD = d, bestBlock = block;
+    largest = LargestInBlock(bestD, bestBlock);
+    for (int64_t d = 0; d <= n; ++d)
+      for (int64_t block = FirstI(d) / kBlock; block <= LastI(d) / kBlock; ++block)
+        if (Bound(d, block) > largest) largest = std::max(largest, LargestInBlock(d, block));
+  }
+  bool HasCells(int64_t d) const {
+    for (int64_t block = FirstI(d) / kBlock; block <= LastI(d) / kBlock; ++block)
+      if (Bound(d, block) - largest >= -kNegligibleLog) return true;
+    return false;
+  }
+};
+
+Cells MakeCells(int64_t x, int64_t n, const double* pr) {
+  const double ap = pr[0], bp = pr[1], as = pr[2], bs = pr[3], ac = pr[4], bc = pr[5];
+  const double X = static_cast<double>(x), N = static_cast<double>(n);
+  using boost::math::lgamma;
+  Cells cells;
+  cells.x = x;
+  cells.n = n;
+  cells.f.resize(static_cast<size_t>(x + 1));
+  cells.g.resize(static_cast<size_t>(n - x + 1));
+  cells.h.resize(static_cast<size_t>(n + 1));
+  for (int64_t i = 0; i <= x; ++i) {
+    const double I = static_cast<double>(i);
+    cells.f[static_cast<size_t>(i)] = LogChoose(X, I) + lgamma(as + I) + lgamma(bc + X - I);
+  }
+  for (int64_t j = 0; j <= n - x; ++j) {
+    const double J = static_cast<double>(j);
+    cells.g[static_cast<size_t>(j)] = LogChoose(N - X, J) + lgamma(bs + J) + lgamma(ac + N - X - J);
+  }
+  for (int64_t k = 0; k <= n; ++k) {
+    const double K = static_cast<double>(k);
+    cells.h[static_cast<size_t>(k)] = lgamma(ap + K) + lgamma(bp + N - K) - lgamma(as + bs + K) - lgamma(ac + bc + N - K);
+  }
+  for (int64_t i = 0; i <= x; i += Cells::kBlock)
+    cells.fBlock.push_back(*std::max_element(cells.f.begin() + i, cells.f.begin() + std::min(x, i + Cells::kBlock - 1) + 1));
+  cells.gWindow.resize(cells.g.size());
+  for (int64_t j = n - x; j >= 0; --j) {
+    const size_t at = static_cast<size_t>(j);
+    cells.gWindow[at] = *std::max_element(cells.g.begin() + j, cells.g.begin() + std::min(n - x, j + Cells::kBlock - 1) + 1);
+  }
+  // The steps as ratios of the factors of f and g: C(x, i), Gamma(a_s + i)
+  // and Gamma(b_c + x - i); C(n - x, j), Gamma(b_s + j), Gamma(a_c + n - x - j).
+  cells.fStep.assign(static_cast<size_t>(x + 1), 0.0);
+  for (int64_t i = 0; i < x; ++i) {
+    const double I = static_cast<double>(i);
+    cells.fStep[static_cast<size_t>(i)] = (X - I) * (as + I) / ((I + 1.0) * (bc + X - I - 1.0));
+  }
+  cells.gStepDown.assign(static_cast<size_t>(n - x + 1), 0.0);
+  for (int64_t j = 1; j <= n - x; ++j) {
+    const double J = static_cast<double>(j);
+    cells.gStepDown[static_cast<size_t>(j)] = J * (ac + N - X - J) / ((N - X - J + 1.0) * (bs + J - 1.0));
+  }
+  cells.FindLargest();
+  return cells;
+}
+
+// A band of Beta components Beta(first + k, total - first - k), k = lo .. hi,
+// all of one total shape, with weights w[k].
+struct Band {
+  std::vector<double> w;
+  int64_t lo = 0, hi = -1;
+
+  // Adds weights[from .. to] at k = at(from) .. at(to), at being i or x - i.
+  void Add(const std::vector<double>& weights, int64_t from, int64_t to, int64_t (*at)(int64_t, int64_t), int64_t x) {
+    for (int64_t i = from; i <= to; ++i) w[static_cast<size_t>(at(i, x))] += weights[static_cast<size_t>(i)];
+    const int64_t first = std::min(at(from, x), at(to, x)), last = std::max(at(from, x), at(to, x));
+    if (hi < lo) lo = first, hi = last;
+    lo = std::min(lo, first);
+    hi = std::max(hi, last);
+  }
+  // Raises the total shape by one, exactly: Beta(P, Q) is
+  // P / (P + Q) Beta(P + 1, Q) + Q / (P + Q) Beta(P, Q + 1). Components too
+  // light to matter are dropped from the ends.
+  void Raise(double first, double total) {
+    if (hi < lo) return;
+    const double r = 1.0 / total;
+    double moved = 0.0;  // what component k - 1 passes up to k
+    for (int64_t k = lo; k <= hi; ++k) {
+      const double p = first + static_cast<double>(k), weight = w[static_cast<size_t>(k)];
+      w[static_cast<size_t>(k)] = weight * ((total - p) * r) + moved;
+      moved = weight * (p * r);
+    }
+    w[static_cast<size_t>(hi + 1)] = moved;
+    ++hi;
+    while (hi >= lo && w[static_cast<size_t>(hi)] < kLight) w[static_cast<size_t>(hi--)] = 0.0;
+    while (lo <= hi && w[static_cast<size_t>(lo)] < kLight) w[static_cast<size_t>(lo++)] = 0.0;
+  }
+  // Weights below this are dropped: the largest cell weighs 1.
+  static constexpr double kLight = 1e-20;
+};
+
 struct Posterior {
   Mixture prevalence, sensitivity, specificity;
 };
 
-Posterior Build(int64_t x, int64_t n, const double* pr) {
-  const double ap = pr[0], bp = pr[1], as = pr[2], bs = pr[3], ac = pr[4], bc = pr[5];
-  const double X = static_cast<double>(x), N = static_cast<double>(n);
-  using boost::math::lgamma;
-  std::vector<double> f(static_cast<size_t>(x + 1)), g(static_cast<size_t>(n - x + 1)), h(static_cast<size_t>(n + 1));
-  for (int64_t i = 0; i <= x; ++i) {
-    const double I = static_cast<double>(i);
-    f[static_cast<size_t>(i)] = LogChoose(X, I) + lgamma(as + I) + lgamma(bc + X - I);
-  }
-  for (int64_t j = 0; j <= n - x; ++j) {
-    const double J = static_cast<double>(j);
-    g[static_cast<size_t>(j)] = LogChoose(N - X, J) + lgamma(bs + J) + lgamma(ac + N - X - J);
-  }
-  for (int64_t k = 0; k <= n; ++k) {
-    const double K = static_cast<double>(k);
-    h[static_cast<size_t>(k)] = lgamma(ap + K) + lgamma(bp + N - K) - lgamma(as + bs + K) - lgamma(ac + bc + N - K);
-  }
-  double largest = -HUGE_VAL;
-  for (int64_t i = 0; i <= x; ++i)
-    for (int64_t j = 0; j <= n - x; ++j)
-      largest = std::max(largest, f[static_cast<size_t>(i)] + g[static_cast<size_t>(j)] + h[static_cast<size_t>(i + j)]);
-  const double gMax = *std::max_element(g.begin(), g.end()), hMax = *std::max_element(h.begin(), h.end());
-  Posterior post;
-  std::vector<double> byK(static_cast<size_t>(n + 1), 0.0);
-  for (int64_t i = 0; i <= x; ++i) {
-    const double fi = f[static_cast<size_t>(i)] - largest;
-    if (fi + gMax + hMax < -kNegligibleLog) continue;
-    const double I = static_cast<double>(i);
-    Run* sensitivity = nullptr;
-    Run* specificity = nullptr;
-    for (int64_t j = 0; j <= n - x; ++j) {
-      const double v = fi + g[static_cast<size_t>(j)] + h[static_cast<size_t>(i + j)];
-      if (v < -kNegligibleLog) {
-        sensitivity = specificity = nullptr;  // a gap ends the runs
-        continue;
-      }
-      const double w = std::exp(v), J = static_cast<double>(j);
-      byK[static_cast<size_t>(i + j)] += w;
-      if (sensitivity == nullptr) {
-        sensitivity = &post.sensitivity.runs.emplace_back(Run{as + I, bs + J, Step::kRisingB, {}});
-        specificity = &post.specificity.runs.emplace_back(Run{ac + N - X - J, bc + X - I, Step::kFallingA, {}});
-      }
-      sensitivity->weight.push_back(w);
-      specificity->weight.push_back(w);
+// The sensitivity's components Beta(a_s + i, b_s + j) lie on diagonals of
+// total a_s + b_s + d; raising each diagonal's band into the next, from the
+// first to the last, gathers them into one band. The same sweep weighs each
+// diagonal, the prevalence's component Beta(a_p + d, b_p + n - d).
+Mixture GatherSensitivity(const Cells& cells, int64_t firstD, int64_t lastD, double as, double bs,
+                          std::vector<double>* byD) {
+  Band band{std::vector<double>(static_cast<size_t>(cells.n + 2), 0.0)};
+  std::vector<double> weights(static_cast<size_t>(cells.x + 1));
+  for (int64_t d = firstD; d <= lastD; ++d) {
+    int64_t from, to;
+    double sum = 0.0;
+    if (cells.Diagonal(d, &weights, &from, &to)) {
+      band.Add(weights, from, to, [](int64_t i, int64_t) { return i; }, cells.x);
+      for (int64_t i = from; i <= to; ++i) sum += weights[static_cast<size_t>(i)];
     }
+    byD->push_back(sum);
+    if (d < lastD) band.Raise(as, as + bs + static_cast<double>(d));
   }
-  // The prevalence's components, Beta(a_p + k, b_p + n - k), in one run
-  // from the first k that carries weight to the last.
-  int64_t first = 0, last = n;
-  while (byK[static_cast<size_t>(first)] == 0.0) ++first;
-  while (byK[static_cast<size_t>(last)] == 0.0) --last;
-  post.prevalence.runs.push_back(Run{ap + static_cast<double>(first), bp + N - static_cast<double>(first),
-                                     Step::kShiftingA,
-                                     std::vector<double>(byK.begin() + first, byK.begin() + last + 1)});
+  const double D = static_cast<double>(lastD), lo = static_cast<double>(band.lo);
+  return Mixture{as + lo, bs + D - lo, std::vector<double>(band.w.begin() + band.lo, band.w.begin() + band.hi + 1)};
+}
+
+// The specificity's, Beta(a_c + n - x - j, b_c + x - i), indexed by
+// x - i, lie on diagonals of total a_c + b_c + n - d: gathered from the last
+// diagonal to the first. The mixture goes down the index, so that a rises.
+Mixture GatherSpecificity(const Cells& cells, int64_t firstD, int64_t lastD, double ac, double bc) {
+  Band band{std::vector<double>(static_cast<size_t>(cells.n + 2), 0.0)};
+  const double N = static_cast<double>(cells.n);
+  std::vector<double> weights(static_cast<size_t>(cells.x + 1));
+  for (int64_t d = lastD; d >= firstD; --d) {
+    int64_t from, to;
+    if (cells.Diagonal(d, &weights, &from, &to))
+      band.Add(weights, from, to, [](int64_t i, int64_t x) { return x - i; }, cells.x);
+    if (d > firstD) band.Raise(bc, ac + bc + N - static_cast<double>(d));
+  }
+  const double total = ac + bc + N - static_cast<double>(firstD), hi = static_cast<double>(band.hi);
+  return Mixture{total - bc - hi, bc + hi, std::vector<double>(band.w.rend() - band.hi - 1, band.w.rend() - band.lo)};
+}
+
+Posterior Build(int64_t x, int64_t n, const double* pr) {
+  const Cells cells = MakeCells(x, n, pr);
+  int64_t firstD = 0, lastD = n;
+  while (!cells.HasCells(firstD)) ++firstD;
+  while (!cells.HasCells(lastD)) --lastD;
+  Posterior post;
+  std::vector<double> byD;
+  post.sensitivity = GatherSensitivity(cells, firstD, lastD, pr[2], pr[3], &byD);
+  post.specificity = GatherSpecificity(cells, firstD, lastD, pr[4], pr[5]);
+  const double first = static_cast<double>(firstD), N = static_cast<double>(n);
+  post.prevalence = Mixture{pr[0] + first, pr[1] + N - first, std::move(byD)};
   post.prevalence.Normalise();
   post.sensitivity.Normalise();
   post.specificity.Normalise();
