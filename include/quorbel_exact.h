@@ -287,7 +287,7 @@ QUORBEL_LAYOUT(offsetof(QuorbelExactBayes, uselessTestPrior) == 120, "useless-te
  * 1e-16 of the largest are left out. The components of s (and of c) with
  * one i + j share their total shape; raising each such group's shapes
  * exactly, by Beta(a, b) = a/(a+b) Beta(a+1, b) + b/(a+b) Beta(a, b+1),
- * gathers them into one band Beta(a + m, b - m), from which components
+ * gathers them into a few runs Beta(a + m, b - m), from which components
  * below 1e-20 of the largest term are dropped. Summaries follow from the
  * incomplete beta (quantiles by Newton's steps on the CDF and the
  * density); accurate to well within 1e-6, and the same bits on every run.

@@ -75,6 +75,20 @@ TEST(Bayes, VagueTestPriorsGiveASymmetricPosterior) {
   EXPECT_NEAR(r.uselessTestPrior, 0.5, 1e-9);
 }
 
+// A thousand tested, where the components spread over hundreds of
+// diagonals: Se and Sp by the same nested quadrature in R (integrate,
+// rel.tol 1e-12, over p, then the other test's accuracy, then the
+// margin; quantiles by uniroot, tol 1e-13).
+TEST(Bayes, TestAccuracyOfAThousandAgreesWithR) {
+  const double priors[6] = {1, 1, 85, 15, 97, 3};
+  QuorbelExactBayes r{};
+  ASSERT_EQ(EXACT(QuorbelExact_BayesPrevalence)(120, 1000, priors, 95, 0.5, &r), QUORBEL_OK);
+  EXPECT_NEAR(r.sensitivity.mean, 0.848426673989, kIntegration);
+  EXPECT_NEAR(r.specificity.mean, 0.969688479818, kIntegration);
+  EXPECT_NEAR(r.specificity.median, 0.972766103522, kIntegration);
+  EXPECT_NEAR(r.specificity.lower, 0.928342886063, kIntegration);
+}
+
 // Under uniform priors the map (p, Se, Sp) -> (1 - p, 1 - Sp, 1 - Se) keeps
 // AP and the priors, so Se's posterior is that of 1 - Sp: the two
 // posteriors, gathered from opposite ends, mirror each other.

@@ -8,8 +8,8 @@
 // i + j alone. The prevalence's component depends on d = i + j alone; the
 // sensitivity's and the specificity's components of one diagonal d share
 // their total shape, and raising each diagonal's into the next gathers
-// every diagonal's into one. Each posterior is then one band of
-// components Beta(a + m, b - m), whose CDF costs one incomplete beta.
+// the diagonals' into a few runs of components Beta(a + m, b - m), each
+// of whose CDFs costs one incomplete beta.
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -71,35 +71,26 @@ double LogBeta(double a, double b) {
   return boost::math::lgamma(a) + boost::math::lgamma(b) - boost::math::lgamma(a + b);
 }
 
-// A mixture of the Beta distributions Beta(a + m, b - m), m = 0, 1, ...,
-// with weights weight[m] summing to 1.
-struct Mixture {
+// A run of the Beta distributions Beta(a + m, b - m), m = 0, 1, ..., with
+// weights weight[m].
+struct Run {
   double a = 0.0, b = 0.0;
   std::vector<double> weight;
 
-  void Normalise() {
-    double sum = 0.0;
-    for (double w : weight) sum += w;
-    for (double& w : weight) w /= sum;
-  }
-  // The mean and the standard deviation of the mixture.
-  std::pair<double, double> Moments() const {
-    double mean = 0.0, square = 0.0;
+  // Adds the run's share of the mean and of E[t^2].
+  void AddMoments(double* mean, double* square) const {
     for (size_t m = 0; m < weight.size(); ++m) {
       const double shift = static_cast<double>(m), am = a + shift, bm = b - shift;
       const double componentMean = am / (am + bm);
-      mean += weight[m] * componentMean;
-      square += weight[m] * componentMean * (am + 1.0) / (am + bm + 1.0);  // E[t^2] of Beta(am, bm)
+      *mean += weight[m] * componentMean;
+      *square += weight[m] * componentMean * (am + 1.0) / (am + bm + 1.0);  // E[t^2] of Beta(am, bm)
     }
-    return {mean, std::sqrt(std::max(square - mean * mean, 0.0))};
   }
-  // The CDF at t and the density, in one pass over the components: with
-  // D = t^a (1 - t)^b / B(a, b), t (1 - t) times the Beta density, by
+  // Adds the run's share of the CDF at t and of t (1 - t) times the density,
+  // 0 < t < 1, with one incomplete beta: with D = t^a (1 - t)^b / B(a, b),
   //   I(a + 1, b - 1) = I(a, b) - D / (a (1 - t)),  D(a + 1, b - 1) = D t (b - 1) / ((1 - t) a).
-  std::pair<double, double> CdfAndDensity(double t) const {
-    if (t <= 0.0) return {0.0, 0.0};
-    if (t >= 1.0) return {1.0, 0.0};
-    double am = a, bm = b, cdfSum = 0.0, densitySum = 0.0;
+  void AddCdfAndDensity(double t, double* cdfSum, double* densitySum) const {
+    double am = a, bm = b;
     double cdf = boost::math::ibeta(am, bm, t);
     Scaled d = Scaled::FromLog(am * std::log(t) + bm * std::log1p(-t) - LogBeta(am, bm));
     double value = d.Value();  // D of the component at hand, taken once
@@ -111,10 +102,36 @@ struct Mixture {
         bm -= 1.0;
         value = d.Value();
       }
-      cdfSum += weight[m] * std::clamp(cdf, 0.0, 1.0);
-      densitySum += weight[m] * value;
+      *cdfSum += weight[m] * std::clamp(cdf, 0.0, 1.0);
+      *densitySum += weight[m] * value;
     }
-    return {std::clamp(cdfSum, 0.0, 1.0), densitySum / (t * (1.0 - t))};
+  }
+};
+
+// A mixture of Beta distributions in runs, its weights summing to 1.
+struct Mixture {
+  std::vector<Run> runs;
+
+  void Normalise() {
+    double sum = 0.0;
+    for (const Run& run : runs)
+      for (double w : run.weight) sum += w;
+    for (Run& run : runs)
+      for (double& w : run.weight) w /= sum;
+  }
+  // The mean and the standard deviation of the mixture.
+  std::pair<double, double> Moments() const {
+    double mean = 0.0, square = 0.0;
+    for (const Run& run : runs) run.AddMoments(&mean, &square);
+    return {mean, std::sqrt(std::max(square - mean * mean, 0.0))};
+  }
+  // The CDF at t and the density, in one pass over the components.
+  std::pair<double, double> CdfAndDensity(double t) const {
+    if (t <= 0.0) return {0.0, 0.0};
+    if (t >= 1.0) return {1.0, 0.0};
+    double cdf = 0.0, density = 0.0;
+    for (const Run& run : runs) run.AddCdfAndDensity(t, &cdf, &density);
+    return {std::clamp(cdf, 0.0, 1.0), density / (t * (1.0 - t))};
   }
   double Cdf(double t) const { return CdfAndDensity(t).first; }
   // Each CDF is a pass over every component, and the same pass gives the
@@ -284,34 +301,70 @@ struct Band {
   std::vector<double> w;
   int64_t lo = 0, hi = -1;
 
-  // Adds weights[from .. to] at k = at(from) .. at(to), at being i or x - i.
-  void Add(const std::vector<double>& weights, int64_t from, int64_t to, int64_t (*at)(int64_t, int64_t), int64_t x) {
-    for (int64_t i = from; i <= to; ++i) w[static_cast<size_t>(at(i, x))] += weights[static_cast<size_t>(i)];
-    const int64_t first = std::min(at(from, x), at(to, x)), last = std::max(at(from, x), at(to, x));
-    if (hi < lo) lo = first, hi = last;
+  // Adds weights[from .. to] at k = i, or with `mirrored` at k = x - i.
+  void Add(const std::vector<double>& weights, int64_t from, int64_t to, bool mirrored, int64_t x) {
+    if (mirrored) {
+      for (int64_t i = from; i <= to; ++i) w[static_cast<size_t>(x - i)] += weights[static_cast<size_t>(i)];
+    } else {
+      for (int64_t i = from; i <= to; ++i) w[static_cast<size_t>(i)] += weights[static_cast<size_t>(i)];
+    }
+    const int64_t first = mirrored ? x - to : from, last = mirrored ? x - from : to;
+    if (Empty()) lo = first, hi = last;
     lo = std::min(lo, first);
     hi = std::max(hi, last);
   }
   // Raises the total shape by one, exactly: Beta(P, Q) is
   // P / (P + Q) Beta(P + 1, Q) + Q / (P + Q) Beta(P, Q + 1). Components too
   // light to matter are dropped from the ends.
+  bool Empty() const { return hi < lo; }
   void Raise(double first, double total) {
-    if (hi < lo) return;
+    if (Empty()) return;
     const double r = 1.0 / total;
-    double moved = 0.0;  // what component k - 1 passes up to k
-    for (int64_t k = lo; k <= hi; ++k) {
-      const double p = first + static_cast<double>(k), weight = w[static_cast<size_t>(k)];
-      w[static_cast<size_t>(k)] = weight * ((total - p) * r) + moved;
-      moved = weight * (p * r);
+    double share = (first + static_cast<double>(lo)) * r;  // P / (P + Q) of component k, rising by r
+    double moved = 0.0;                                     // what component k - 1 passes up to k
+    for (int64_t k = lo; k <= hi; ++k, share += r) {
+      const double weight = w[static_cast<size_t>(k)], up = weight * share;
+      w[static_cast<size_t>(k)] = std::max(weight - up, 0.0) + moved;
+      moved = up;
     }
     w[static_cast<size_t>(hi + 1)] = moved;
     ++hi;
     while (hi >= lo && w[static_cast<size_t>(hi)] < kLight) w[static_cast<size_t>(hi--)] = 0.0;
     while (lo <= hi && w[static_cast<size_t>(lo)] < kLight) w[static_cast<size_t>(lo++)] = 0.0;
   }
+  // The band as a run at total shape `total`, and the band emptied. The
+  // index stands for the first shape, Beta(first + k, total - first - k),
+  // or with `second` for the second, Beta(total - first - k, first + k),
+  // the run then going down the index so that its first shape rises.
+  Run Take(double first, double total, bool second) {
+    const double from = static_cast<double>(second ? hi : lo);
+    Run run = second ? Run{total - first - from, first + from, {w.rend() - hi - 1, w.rend() - lo}}
+                     : Run{first + from, total - first - from, {w.begin() + lo, w.begin() + hi + 1}};
+    std::fill(w.begin() + lo, w.begin() + hi + 1, 0.0);
+    lo = 0;
+    hi = -1;
+    return run;
+  }
+  // Raising a band costs its width a diagonal: once the raised components
+  // spread much wider than the diagonal's own, the band is closed as a run
+  // of its own and a new one begun.
+  bool SpreadBeyond(int64_t width) const { return hi - lo + 1 > kSpread * width + kSlack; }
+
   // Weights below this are dropped: the largest cell weighs 1.
   static constexpr double kLight = 1e-20;
+  static constexpr int64_t kSpread = 2, kSlack = 256;
 };
+
+// v[from] + ... + v[to] in four interleaved sums, which do not wait on
+// one another.
+double SumOf(const std::vector<double>& v, int64_t from, int64_t to) {
+  double part[4] = {0.0, 0.0, 0.0, 0.0};
+  int64_t i = from;
+  for (; i + 3 <= to; i += 4)
+    for (int k = 0; k < 4; ++k) part[k] += v[static_cast<size_t>(i + k)];
+  for (; i <= to; ++i) part[0] += v[static_cast<size_t>(i)];
+  return (part[0] + part[1]) + (part[2] + part[3]);
+}
 
 struct Posterior {
   Mixture prevalence, sensitivity, specificity;
@@ -319,41 +372,47 @@ struct Posterior {
 
 // The sensitivity's components Beta(a_s + i, b_s + j) lie on diagonals of
 // total a_s + b_s + d; raising each diagonal's band into the next, from the
-// first to the last, gathers them into one band. The same sweep weighs each
-// diagonal, the prevalence's component Beta(a_p + d, b_p + n - d).
+// first to the last, gathers them into a few runs. The same sweep weighs
+// each diagonal, the prevalence's component Beta(a_p + d, b_p + n - d).
 Mixture GatherSensitivity(const Cells& cells, int64_t firstD, int64_t lastD, double as, double bs,
                           std::vector<double>* byD) {
+  Mixture mixture;
   Band band{std::vector<double>(static_cast<size_t>(cells.n + 2), 0.0)};
   std::vector<double> weights(static_cast<size_t>(cells.x + 1));
   for (int64_t d = firstD; d <= lastD; ++d) {
+    const double total = as + bs + static_cast<double>(d);
     int64_t from, to;
     double sum = 0.0;
     if (cells.Diagonal(d, &weights, &from, &to)) {
-      band.Add(weights, from, to, [](int64_t i, int64_t) { return i; }, cells.x);
-      for (int64_t i = from; i <= to; ++i) sum += weights[static_cast<size_t>(i)];
+      band.Add(weights, from, to, false, cells.x);
+      sum = SumOf(weights, from, to);
+      if (band.SpreadBeyond(to - from + 1)) mixture.runs.push_back(band.Take(as, total, false));
     }
     byD->push_back(sum);
-    if (d < lastD) band.Raise(as, as + bs + static_cast<double>(d));
+    if (d < lastD) band.Raise(as, total);
+    else if (!band.Empty()) mixture.runs.push_back(band.Take(as, total, false));
   }
-  const double D = static_cast<double>(lastD), lo = static_cast<double>(band.lo);
-  return Mixture{as + lo, bs + D - lo, std::vector<double>(band.w.begin() + band.lo, band.w.begin() + band.hi + 1)};
+  return mixture;
 }
 
 // The specificity's, Beta(a_c + n - x - j, b_c + x - i), indexed by
 // x - i, lie on diagonals of total a_c + b_c + n - d: gathered from the last
-// diagonal to the first. The mixture goes down the index, so that a rises.
+// diagonal to the first.
 Mixture GatherSpecificity(const Cells& cells, int64_t firstD, int64_t lastD, double ac, double bc) {
+  Mixture mixture;
   Band band{std::vector<double>(static_cast<size_t>(cells.n + 2), 0.0)};
-  const double N = static_cast<double>(cells.n);
   std::vector<double> weights(static_cast<size_t>(cells.x + 1));
   for (int64_t d = lastD; d >= firstD; --d) {
+    const double total = ac + bc + static_cast<double>(cells.n - d);
     int64_t from, to;
-    if (cells.Diagonal(d, &weights, &from, &to))
-      band.Add(weights, from, to, [](int64_t i, int64_t x) { return x - i; }, cells.x);
-    if (d > firstD) band.Raise(bc, ac + bc + N - static_cast<double>(d));
+    if (cells.Diagonal(d, &weights, &from, &to)) {
+      band.Add(weights, from, to, true, cells.x);
+      if (band.SpreadBeyond(to - from + 1)) mixture.runs.push_back(band.Take(bc, total, true));
+    }
+    if (d > firstD) band.Raise(bc, total);
+    else if (!band.Empty()) mixture.runs.push_back(band.Take(bc, total, true));
   }
-  const double total = ac + bc + N - static_cast<double>(firstD), hi = static_cast<double>(band.hi);
-  return Mixture{total - bc - hi, bc + hi, std::vector<double>(band.w.rend() - band.hi - 1, band.w.rend() - band.lo)};
+  return mixture;
 }
 
 Posterior Build(int64_t x, int64_t n, const double* pr) {
@@ -366,7 +425,7 @@ Posterior Build(int64_t x, int64_t n, const double* pr) {
   post.sensitivity = GatherSensitivity(cells, firstD, lastD, pr[2], pr[3], &byD);
   post.specificity = GatherSpecificity(cells, firstD, lastD, pr[4], pr[5]);
   const double first = static_cast<double>(firstD), N = static_cast<double>(n);
-  post.prevalence = Mixture{pr[0] + first, pr[1] + N - first, std::move(byD)};
+  post.prevalence.runs.push_back(Run{pr[0] + first, pr[1] + N - first, std::move(byD)});
   post.prevalence.Normalise();
   post.sensitivity.Normalise();
   post.specificity.Normalise();
