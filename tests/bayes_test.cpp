@@ -51,15 +51,35 @@ TEST(Bayes, PrevalenceAgreesWithNestedQuadratureInR) {
   }
 }
 
-// The sensitivity's posterior, by the same nested quadrature over p and Sp
-// in R: mean 0.848426845679, median 0.850778349408.
-TEST(Bayes, SensitivityPosteriorAgreesWithR) {
+// The posteriors of Se and Sp by the same nested quadrature in R, over p
+// and the other test's accuracy, then the margin (integrate, rel.tol 1e-12;
+// quantiles by uniroot, tol 1e-13). At a thousand tested the components
+// spread over hundreds of diagonals.
+TEST(Bayes, TestAccuracyPosteriorsAgreeWithR) {
   const double priors[6] = {1, 1, 85, 15, 97, 3};
-  QuorbelExactBayes r{};
-  ASSERT_EQ(EXACT(QuorbelExact_BayesPrevalence)(18, 150, priors, 95, 0.5, &r), QUORBEL_OK);
-  EXPECT_NEAR(r.sensitivity.mean, 0.848426845679, kIntegration);
-  EXPECT_NEAR(r.sensitivity.median, 0.850778349408, kIntegration);
-  EXPECT_LT(r.uselessTestPrior, 1e-12);  // Beta(85, 15) and Beta(97, 3) leave no room for Se + Sp <= 1
+  using Posterior = QuorbelExactPosterior QuorbelExactBayes::*;
+  using Field = double QuorbelExactPosterior::*;
+  const Posterior se = &QuorbelExactBayes::sensitivity, sp = &QuorbelExactBayes::specificity;
+  struct Case {
+    int32_t positives, tested;
+    Posterior posterior;
+    Field field;
+    double expected;
+  };
+  const Case cases[] = {
+      {18, 150, se, &QuorbelExactPosterior::mean, 0.848426845679},
+      {18, 150, se, &QuorbelExactPosterior::median, 0.850778349408},
+      {120, 1000, se, &QuorbelExactPosterior::mean, 0.848426673989},
+      {120, 1000, sp, &QuorbelExactPosterior::mean, 0.969688479818},
+      {120, 1000, sp, &QuorbelExactPosterior::median, 0.972766103522},
+      {120, 1000, sp, &QuorbelExactPosterior::lower, 0.928342886063},
+  };
+  for (const Case& c : cases) {
+    QuorbelExactBayes r{};
+    ASSERT_EQ(EXACT(QuorbelExact_BayesPrevalence)(c.positives, c.tested, priors, 95, 0.5, &r), QUORBEL_OK);
+    EXPECT_NEAR((r.*c.posterior).*c.field, c.expected, kIntegration) << c.tested << " " << c.expected;
+    EXPECT_LT(r.uselessTestPrior, 1e-12);  // Beta(85, 15) and Beta(97, 3) leave no room for Se + Sp <= 1
+  }
 }
 
 // Under uniform priors for Se and Sp the model cannot tell p from 1 - p:
@@ -73,20 +93,6 @@ TEST(Bayes, VagueTestPriorsGiveASymmetricPosterior) {
   EXPECT_NEAR(r.prevalence.median, 0.5, 1e-9);
   EXPECT_NEAR(r.prevalence.lower + r.prevalence.upper, 1.0, 1e-9);
   EXPECT_NEAR(r.uselessTestPrior, 0.5, 1e-9);
-}
-
-// A thousand tested, where the components spread over hundreds of
-// diagonals: Se and Sp by the same nested quadrature in R (integrate,
-// rel.tol 1e-12, over p, then the other test's accuracy, then the
-// margin; quantiles by uniroot, tol 1e-13).
-TEST(Bayes, TestAccuracyOfAThousandAgreesWithR) {
-  const double priors[6] = {1, 1, 85, 15, 97, 3};
-  QuorbelExactBayes r{};
-  ASSERT_EQ(EXACT(QuorbelExact_BayesPrevalence)(120, 1000, priors, 95, 0.5, &r), QUORBEL_OK);
-  EXPECT_NEAR(r.sensitivity.mean, 0.848426673989, kIntegration);
-  EXPECT_NEAR(r.specificity.mean, 0.969688479818, kIntegration);
-  EXPECT_NEAR(r.specificity.median, 0.972766103522, kIntegration);
-  EXPECT_NEAR(r.specificity.lower, 0.928342886063, kIntegration);
 }
 
 // Under uniform priors the map (p, Se, Sp) -> (1 - p, 1 - Sp, 1 - Se) keeps
