@@ -48,6 +48,7 @@ enum class Method { kBlaker, kSterne };
 struct Acceptability {
   Acceptability(int64_t x, int64_t n, double alpha, Method method) : x(x), n(n), alpha(alpha), method(method) {
     remembered.fill({-1, 0.0});  // no k is -1
+    known.fill({std::numeric_limits<int64_t>::min(), 0.0, 0.0, 0.0});
     ofX = LogFactorialsOf(x);
   }
   int64_t x, n;
@@ -55,7 +56,71 @@ struct Acceptability {
   Method method;
   double ofX;  // LogFactorialsOf(x)
 
-  double AtLeastX(double p) const { return BinomialUpperTail(n, p, x); }
+  // P(X >= x) and P(X <= k) (0 <= k < n) at p.
+  double AtLeastX(double p) const { return Tail(x - 1, p, true); }
+  double AtMostK(int64_t k, double p) const { return Tail(k, p, false); }
+
+  // The searches come back to nearby p again and again. A tail taken at p0
+  // gives the same tail at a p near it as its value at p0 plus the integral
+  // of its slope, +-n f(j; n - 1, t) (j = x - 1 for P(X >= x), k for
+  // P(X <= k)), by Gauss-Legendre: a few exps cost less than one of
+  // Boost's tails. Near means within a quarter of the binomial's spread
+  // and where log f moves by at most 1; the rule has 8 points, or 4 or 2
+  // where log f moves by less, each then exact to about 1e-18 of the
+  // integral. The last few tails are kept, each with its j and direction.
+  struct Known {
+    int64_t key;  // k for P(X <= k), -2 - j for P(X >= j + 1)
+    double p, value, logChoose;
+  };
+  mutable std::array<Known, 8> known;
+  mutable size_t nextKnown = 0;
+
+  double Tail(int64_t j, double p, bool upper) const {
+    const int64_t key = upper ? -2 - j : j;
+    for (Known& k : known) {
+      if (k.key != key) continue;
+      const double move = LogMove(j, k.p, p);
+      if (!(move <= 1.0)) continue;
+      if (std::isnan(k.logChoose)) k.logChoose = LogChooseBelow(j);
+      const double slope = SlopeIntegral(k.logChoose, j, k.p, p, move);
+      return Remember(key, p, k.value + (upper ? slope : -slope), k.logChoose);
+    }
+    return Remember(key, p, upper ? BinomialUpperTail(n, p, j + 1) : BinomialCdf(n, p, j),
+                    std::numeric_limits<double>::quiet_NaN());
+  }
+  double Remember(int64_t key, double p, double value, double logChoose) const {
+    known[nextKnown++ % known.size()] = {key, p, value, logChoose};
+    return value;
+  }
+  // How far log f(j; n - 1, t) moves from p0 to p, by its slope and its
+  // curvature at p0; infinite beyond a quarter of the binomial's spread.
+  double LogMove(int64_t j, double p0, double p) const {
+    const double width = std::fabs(p - p0), m = static_cast<double>(n - 1), J = static_cast<double>(j);
+    if (!(width * width * static_cast<double>(n) <= p0 * (1.0 - p0) / 16.0)) return HUGE_VAL;
+    const double slope = J / p0 - (m - J) / (1.0 - p0), bend = J / (p0 * p0) + (m - J) / ((1.0 - p0) * (1.0 - p0));
+    return width * (std::fabs(slope) + std::sqrt(bend));
+  }
+  // The integral of n f(j; n - 1, t) over t from a to b, log f moving by
+  // `move` along it.
+  double SlopeIntegral(double logChoose, int64_t j, double a, double b, double move) const {
+    struct Rule {  // nodes +-node[i], on [-1, 1]
+      int pairs;
+      double node[4], weight[4];
+    };
+    static constexpr Rule kRules[3] = {
+        {1, {0.57735026918962576}, {1.0}},
+        {2, {0.33998104358485626, 0.86113631159405258}, {0.65214515486254614, 0.34785484513745386}},
+        {4,
+         {0.18343464249564980, 0.52553240991632899, 0.79666647741362674, 0.96028985649753623},
+         {0.36268378337836198, 0.31370664587788729, 0.22238103445337447, 0.10122853629037626}}};
+    const Rule& rule = kRules[move <= 0.002 ? 0 : move <= 0.15 ? 1 : 2];
+    const double half = (b - a) / 2.0, middle = a + half;
+    double sum = 0.0;
+    for (int i = 0; i < rule.pairs; ++i)
+      sum += rule.weight[i] * (TailSlope(logChoose, j, middle - half * rule.node[i]) +
+                               TailSlope(logChoose, j, middle + half * rule.node[i]));
+    return sum * half;
+  }
 
   // Sterne's test of k at p, as logarithms: log P(X = k) - log P(X = x),
   // positive when k's mass is the larger. One expression serves the walk of
@@ -110,7 +175,7 @@ struct Acceptability {
     if (k < 0) return 0.0;
     const double between = Between(k, p);
     const double below = 1.0 - atLeastX - between;
-    return between >= 0.0 && below >= kSmallestDifference ? below : BinomialCdf(n, p, k);
+    return between >= 0.0 && below >= kSmallestDifference ? below : AtMostK(k, p);
   }
   static constexpr int64_t kLongestWalk = 1000;
   static constexpr double kSmallestDifference = 1e-3;
@@ -143,11 +208,11 @@ struct Acceptability {
       return {k, tail, AtMost(k, p, tail)};
     }
     int64_t k = Guess(p, lo, hi);
-    double below = k < 0 ? 0.0 : BinomialCdf(n, p, k);
+    double below = k < 0 ? 0.0 : AtMostK(k, p);
     if (below <= tail) {
-      for (double next; k + 1 < x && (next = BinomialCdf(n, p, k + 1)) <= tail; ++k) below = next;
+      for (double next; k + 1 < x && (next = AtMostK(k + 1, p)) <= tail; ++k) below = next;
     } else {
-      while (k >= 0 && below > tail) below = --k < 0 ? 0.0 : BinomialCdf(n, p, k);
+      while (k >= 0 && below > tail) below = --k < 0 ? 0.0 : AtMostK(k, p);
     }
     return {k, tail, below};
   }
@@ -159,7 +224,7 @@ struct Acceptability {
   double With(int64_t k, double p) const {
     const double between = k < 0 ? -1.0 : Between(k, p);
     if (between >= 0.0 && 1.0 - between >= kSmallestComplement) return 1.0 - between;
-    return AtLeastX(p) + (k < 0 ? 0.0 : BinomialCdf(n, p, k));
+    return AtLeastX(p) + (k < 0 ? 0.0 : AtMostK(k, p));
   }
   static double Value(const Side& side) { return side.atLeastX + side.atMostK; }
 
@@ -211,7 +276,7 @@ struct Acceptability {
   std::pair<double, double> BlakerStep(int64_t k, double u, double v) const {
     const double belowChoose = LogChooseBelow(k + 1), aboveChoose = LogChooseBelow(x - 1);
     auto gap = [&](double p) {
-      const double below = BinomialCdf(n, p, k + 1), above = AtLeastX(p);
+      const double below = AtMostK(k + 1, p), above = AtLeastX(p);
       return std::make_pair(std::log(below) - std::log(above), -TailSlope(belowChoose, k + 1, p) / below -
                                                                    TailSlope(aboveChoose, x - 1, p) / above);
     };
@@ -238,7 +303,7 @@ struct Acceptability {
     // On [u, v] a <= a_K(v), which falls then rises: it is at most the
     // larger of its values at the ends.
     const double av = Value(atV);
-    const double boundAtU = atV.k == atU.k ? Value(atU) : atU.atLeastX + (atV.k < 0 ? 0.0 : BinomialCdf(n, u, atV.k));
+    const double boundAtU = atV.k == atU.k ? Value(atU) : atU.atLeastX + (atV.k < 0 ? 0.0 : AtMostK(atV.k, u));
     if (std::max(boundAtU, av) <= alpha) return v + 1.0;
     const double au = Value(atU);
     if (au > alpha) return u;
@@ -271,7 +336,7 @@ struct Acceptability {
     double atLeastX = AtLeastX(to);
     for (double v = to; v > from;) {
       const double u = std::max(from, v - width);
-      if (atLeastX + (k < 0 ? 0.0 : BinomialCdf(n, u, k)) <= alpha) {
+      if (atLeastX + (k < 0 ? 0.0 : AtMostK(k, u)) <= alpha) {
         if (u > from) {
           k = SterneIndex(u, -1, k);
           atLeastX = AtLeastX(u);
