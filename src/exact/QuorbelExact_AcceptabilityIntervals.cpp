@@ -50,11 +50,13 @@ struct Acceptability {
     remembered.fill({-1, 0.0});  // no k is -1
     known.fill({std::numeric_limits<int64_t>::min(), 0.0, 0.0, 0.0});
     ofX = LogFactorialsOf(x);
+    logFactorialN = boost::math::lgamma(static_cast<double>(n) + 1.0);
   }
   int64_t x, n;
   double alpha;
   Method method;
-  double ofX;  // LogFactorialsOf(x)
+  double ofX;            // LogFactorialsOf(x)
+  double logFactorialN;  // log n!
 
   // P(X >= x) and P(X <= k) (0 <= k < n) at p.
   double AtLeastX(double p) const { return Tail(x - 1, p, true); }
@@ -76,18 +78,49 @@ struct Acceptability {
   mutable size_t nextKnown = 0;
 
   double Tail(int64_t j, double p, bool upper) const {
+    if (!Integrable(j)) return upper ? BinomialUpperTail(n, p, j + 1) : BinomialCdf(n, p, j);
     const int64_t key = upper ? -2 - j : j;
-    for (Known& k : known) {
-      if (k.key != key) continue;
-      const double move = LogMove(j, k.p, p);
-      if (!(move <= 1.0)) continue;
-      if (std::isnan(k.logChoose)) k.logChoose = LogChooseBelow(j);
-      const double slope = SlopeIntegral(k.logChoose, j, k.p, p, move);
-      return Remember(key, p, k.value + (upper ? slope : -slope), k.logChoose);
-    }
+    for (Known& k : known)
+      if (k.key == key)
+        if (const double move = LogMove(j, k.p, p); move <= 1.0)
+          return Remember(key, p, Moved(k, p, move), k.logChoose);
+    if (!upper)
+      for (Known& k : known)
+        if (k.key >= 0 && k.key != j && std::llabs(k.key - j) <= kLongestStep && Integrable(k.key))
+          if (const double move = LogMove(k.key, k.p, p); move <= 1.0)
+            if (const double value = WalkedTo(j, k.key, Moved(k, p, move), p); value >= 0.0)
+              return Remember(key, p, value, std::numeric_limits<double>::quiet_NaN());
     return Remember(key, p, upper ? BinomialUpperTail(n, p, j + 1) : BinomialCdf(n, p, j),
                     std::numeric_limits<double>::quiet_NaN());
   }
+  // Known's tail at p, log f moving by `move` on the way.
+  double Moved(Known& known, double p, double move) const {
+    const int64_t j = known.key >= 0 ? known.key : -2 - known.key;
+    if (std::isnan(known.logChoose)) known.logChoose = LogChooseBelow(j);
+    const double slope = SlopeIntegral(known.logChoose, j, known.p, p, move);
+    return known.value + (known.key >= 0 ? -slope : slope);
+  }
+  // P(X <= k) at p from P(X <= from) = atFrom, by the masses between,
+  // walked by exact ratios; -1 where taking them away would leave less
+  // than they are (too few digits).
+  double WalkedTo(int64_t k, int64_t from, double atFrom, double p) const {
+    const int64_t lo = std::min(from, k) + 1, hi = std::max(from, k);
+    const double odds = p / (1.0 - p);
+    double mass = std::exp(logFactorialN + LogFactorialsOf(lo) + static_cast<double>(lo) * std::log(p) +
+                           static_cast<double>(n - lo) * std::log1p(-p));
+    double masses = 0.0;
+    for (int64_t i = lo; i <= hi; ++i) {
+      masses += mass;
+      mass *= static_cast<double>(n - i) / static_cast<double>(i + 1) * odds;
+    }
+    if (k > from) return atFrom + masses;
+    return atFrom - masses >= masses ? atFrom - masses : -1.0;
+  }
+  static constexpr int64_t kLongestStep = 64;
+  // Boost's tail is a short series while j + 1 or n - j is small, and
+  // cheaper than the integral.
+  bool Integrable(int64_t j) const { return std::min(j + 1, n - j) >= kFewestForIntegral; }
+  static constexpr int64_t kFewestForIntegral = 100;
   double Remember(int64_t key, double p, double value, double logChoose) const {
     known[nextKnown++ % known.size()] = {key, p, value, logChoose};
     return value;

@@ -250,6 +250,12 @@ struct Cells {
   }
 };
 
+// The largest of v[from .. from + kBlock - 1], as far as v goes.
+double LargestOfBlock(const std::vector<double>& v, int64_t from) {
+  const auto first = v.begin() + from;
+  return *std::max_element(first, first + std::min<int64_t>(Cells::kBlock, static_cast<int64_t>(v.size()) - from));
+}
+
 Cells MakeCells(int64_t x, int64_t n, const double* pr) {
   const double ap = pr[0], bp = pr[1], as = pr[2], bs = pr[3], ac = pr[4], bc = pr[5];
   const double X = static_cast<double>(x), N = static_cast<double>(n);
@@ -270,15 +276,12 @@ Cells MakeCells(int64_t x, int64_t n, const double* pr) {
   }
   for (int64_t k = 0; k <= n; ++k) {
     const double K = static_cast<double>(k);
-    cells.h[static_cast<size_t>(k)] = lgamma(ap + K) + lgamma(bp + N - K) - lgamma(as + bs + K) - lgamma(ac + bc + N - K);
+    cells.h[static_cast<size_t>(k)] =
+        lgamma(ap + K) + lgamma(bp + N - K) - lgamma(as + bs + K) - lgamma(ac + bc + N - K);
   }
-  for (int64_t i = 0; i <= x; i += Cells::kBlock)
-    cells.fBlock.push_back(*std::max_element(cells.f.begin() + i, cells.f.begin() + std::min(x, i + Cells::kBlock - 1) + 1));
+  for (int64_t i = 0; i <= x; i += Cells::kBlock) cells.fBlock.push_back(LargestOfBlock(cells.f, i));
   cells.gWindow.resize(cells.g.size());
-  for (int64_t j = n - x; j >= 0; --j) {
-    const size_t at = static_cast<size_t>(j);
-    cells.gWindow[at] = *std::max_element(cells.g.begin() + j, cells.g.begin() + std::min(n - x, j + Cells::kBlock - 1) + 1);
-  }
+  for (int64_t j = 0; j <= n - x; ++j) cells.gWindow[static_cast<size_t>(j)] = LargestOfBlock(cells.g, j);
   // The steps as ratios of the factors of f and g: C(x, i), Gamma(a_s + i)
   // and Gamma(b_c + x - i); C(n - x, j), Gamma(b_s + j), Gamma(a_c + n - x - j).
   cells.fStep.assign(static_cast<size_t>(x + 1), 0.0);
