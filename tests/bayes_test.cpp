@@ -5,6 +5,7 @@
 // (tol 1e-13); agreement to 1e-8 where 1e-6 is asked. Natively through the
 // library's exported names; in the Windows builds through the linked objects.
 #include <cmath>
+#include <initializer_list>
 #include <cstring>
 
 #include "quorbel_exact.h"
@@ -110,6 +111,21 @@ TEST(Bayes, VagueTestPriorsMirrorSensitivityAndSpecificity) {
     EXPECT_NEAR(r.sensitivity.median, 1.0 - r.specificity.median, 1e-9) << c.positives;
     EXPECT_NEAR(r.sensitivity.lower, 1.0 - r.specificity.upper, 1e-9) << c.positives;
     EXPECT_NEAR(r.sensitivity.upper, 1.0 - r.specificity.lower, 1e-9) << c.positives;
+  }
+}
+
+// Shapes far out of the usual range still give summaries of a distribution
+// on 0..1: a prior of Beta(1e300, 1) puts p at 1, and rounding in the
+// mixture's weights must not carry the mean past it.
+TEST(Bayes, ExtremePriorsKeepTheSummariesWithinZeroAndOne) {
+  const double priors[][6] = {{1e300, 1, 1, 1, 1, 1}, {1, 1e300, 85, 15, 97, 3}, {0.01, 0.01, 1e6, 1, 1, 1e6}};
+  for (const auto& prior : priors) {
+    QuorbelExactBayes r{};
+    ASSERT_EQ(EXACT(QuorbelExact_BayesPrevalence)(30, 1000, prior, 95, 0.5, &r), QUORBEL_OK);
+    const QuorbelExactPosterior* posteriors[3] = {&r.prevalence, &r.sensitivity, &r.specificity};
+    for (const QuorbelExactPosterior* post : posteriors)
+      for (double v : {post->mean, post->median, post->lower, post->upper, post->probabilityAbove})
+        EXPECT_TRUE(v >= 0.0 && v <= 1.0) << prior[0] << " " << v;
   }
 }
 

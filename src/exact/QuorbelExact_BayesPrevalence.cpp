@@ -119,11 +119,12 @@ struct Mixture {
     for (Run& run : runs)
       for (double& w : run.weight) w /= sum;
   }
-  // The mean and the standard deviation of the mixture.
+  // The mean and the standard deviation of the mixture; the mean kept
+  // within 0 .. 1, which rounding in the weights' sum can pass by an ulp.
   std::pair<double, double> Moments() const {
     double mean = 0.0, square = 0.0;
     for (const Run& run : runs) run.AddMoments(&mean, &square);
-    return {mean, std::sqrt(std::max(square - mean * mean, 0.0))};
+    return {std::clamp(mean, 0.0, 1.0), std::sqrt(std::max(square - mean * mean, 0.0))};
   }
   // The CDF at t and the density, in one pass over the components.
   std::pair<double, double> CdfAndDensity(double t) const {
