@@ -293,7 +293,8 @@ QUORBEL_LAYOUT(offsetof(QuorbelExactBayes, uselessTestPrior) == 120, "useless-te
  * density); accurate to well within 1e-6, and the same bits on every run.
  * The work grows with the (x + 1)(n - x + 1) terms, so n is limited to
  * QUORBEL_EXACT_MAX_BAYES_SAMPLE. Checks: sample (1 <= n <= that limit),
- * positives (0 .. n), priors, confidence (percent), threshold. */
+ * positives (0 .. n), priors, confidence (percent), threshold; shapes so
+ * large that the log-gammas overflow (near 1e300) give QUORBEL_E_GENERAL. */
 QUORBEL_API QuorbelResult QuorbelExact_BayesPrevalence(int32_t positives, int32_t sample, const double* priors,
                                                        double confidenceLevel, double threshold,
                                                        QuorbelExactBayes* result);

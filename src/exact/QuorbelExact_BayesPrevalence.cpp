@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <stdexcept>
 #include <utility>
 #include <vector>
 
@@ -296,6 +297,9 @@ Cells MakeCells(int64_t x, int64_t n, const double* pr) {
     cells.gStepDown[static_cast<size_t>(j)] = J * (ac + N - X - J) / ((N - X - J + 1.0) * (bs + J - 1.0));
   }
   cells.FindLargest();
+  // Shapes far beyond any prior's leave no finite weight to scale by; the
+  // guard around the export answers QUORBEL_E_GENERAL.
+  if (!std::isfinite(cells.largest)) throw std::overflow_error("the mixture's weights are out of range");
   return cells;
 }
 
