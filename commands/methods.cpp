@@ -57,8 +57,9 @@ const std::vector<CommandMethod> kMethods = {
     {"prevalence", "bayes",
      "With AP = p Se + (1 - p)(1 - Sp), the posterior of p is Beta(p) times the integral over Se and Sp of "
      "AP^x (1 - AP)^(n - x) Beta(Se) Beta(Sp). Expanding both powers binomially makes it an exact mixture of Beta "
-     "distributions with positive weights (terms below 1e-16 of the largest left out); summaries from the "
-     "incomplete beta, quantiles by TOMS 748. The same for Se and Sp.",
+     "distributions with positive weights (terms below 1e-16 of the largest left out). The same for Se and Sp, "
+     "whose components of one total shape are raised exactly into a few runs; summaries from the incomplete beta, "
+     "quantiles by Newton's steps.",
      "Joseph, Gyorkos and Coupal (1995), American Journal of Epidemiology 141.",
      "mean; median; lower; upper; probabilityAbove (with --threshold); sensitivity and specificity {the same}; "
      "uselessTestPrior, the prior probability that Se + Sp <= 1."},
