@@ -105,14 +105,9 @@ struct Acceptability {
   // than they are (too few digits).
   double WalkedTo(int64_t k, int64_t from, double atFrom, double p) const {
     const int64_t lo = std::min(from, k) + 1, hi = std::max(from, k);
-    const double odds = p / (1.0 - p);
-    double mass = std::exp(logFactorialN + LogFactorialsOf(lo) + static_cast<double>(lo) * std::log(p) +
-                           static_cast<double>(n - lo) * std::log1p(-p));
-    double masses = 0.0;
-    for (int64_t i = lo; i <= hi; ++i) {
-      masses += mass;
-      mass *= static_cast<double>(n - i) / static_cast<double>(i + 1) * odds;
-    }
+    const double mass = std::exp(logFactorialN + LogFactorialsOf(lo) + static_cast<double>(lo) * std::log(p) +
+                                 static_cast<double>(n - lo) * std::log1p(-p));
+    const double masses = MassesFrom(lo, hi, mass, p);
     if (k > from) return atFrom + masses;
     return atFrom - masses >= masses ? atFrom - masses : -1.0;
   }
@@ -177,15 +172,28 @@ struct Acceptability {
   // kLongestWalk. A few hundred ratios cost less than one of Boost's tails.
   double Between(int64_t k, double p) const {
     if (x - 1 - k > kLongestWalk) return -1.0;
-    const double odds = (1.0 - p) / p;
-    double mass = boost::math::pdf(boost::math::binomial_distribution<double>(static_cast<double>(n), p),
-                                   static_cast<double>(x - 1));
-    double between = 0.0;
-    for (int64_t j = x - 1; j > k; --j) {
-      between += mass;
-      mass *= static_cast<double>(j) / static_cast<double>(n - j + 1) * odds;
+    const double mass = boost::math::pdf(boost::math::binomial_distribution<double>(static_cast<double>(n), p),
+                                         static_cast<double>(x - 1));
+    return MassesFrom(x - 1, k + 1, mass, p);
+  }
+  // P(X = from) + ... + P(X = to), walked from P(X = from) = mass by exact
+  // ratios, down or up.
+  double MassesFrom(int64_t from, int64_t to, double mass, double p) const {
+    double masses = 0.0;
+    if (to < from) {
+      const double odds = (1.0 - p) / p;
+      for (int64_t j = from; j >= to; --j) {
+        masses += mass;
+        mass *= static_cast<double>(j) / static_cast<double>(n - j + 1) * odds;
+      }
+    } else {
+      const double odds = p / (1.0 - p);
+      for (int64_t i = from; i <= to; ++i) {
+        masses += mass;
+        mass *= static_cast<double>(n - i) / static_cast<double>(i + 1) * odds;
+      }
     }
-    return between;
+    return masses;
   }
   // P(X <= k) for k < x, given P(X >= x) at p: one less that tail and the
   // masses between; Boost's tail where the walk is long or the difference
