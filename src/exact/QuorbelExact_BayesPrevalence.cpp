@@ -378,49 +378,37 @@ struct Posterior {
   Mixture prevalence, sensitivity, specificity;
 };
 
-// The sensitivity's components Beta(a_s + i, b_s + j) lie on diagonals of
-// total a_s + b_s + d; raising each diagonal's band into the next, from the
-// first to the last, gathers them into a few runs. The same sweep weighs
-// each diagonal, the prevalence's component Beta(a_p + d, b_p + n - d).
-Mixture GatherSensitivity(const Cells& cells, int64_t firstD, int64_t lastD, double as, double bs,
-                          std::vector<double>* byD) {
+// One test's components gathered into a few runs by one sweep over the
+// diagonals, raising each diagonal's band into the next. The sensitivity's,
+// Beta(a_s + i, b_s + j), lie on diagonals of total a_s + b_s + d and are
+// swept from the first diagonal to the last; the specificity's,
+// Beta(a_c + n - x - j, b_c + x - i), indexed by x - i, on diagonals of total
+// a_c + b_c + n - d, from the last to the first. `indexed` is the shape that
+// the band's index adds to (a_s or b_c), `other` the other one. byD, when
+// given, receives each diagonal's weight, the prevalence's component
+// Beta(a_p + d, b_p + n - d).
+Mixture Gather(const Cells& cells, int64_t firstD, int64_t lastD, double indexed, double other, bool specificity,
+               std::vector<double>* byD) {
   Mixture mixture;
   Band band{std::vector<double>(static_cast<size_t>(cells.n + 2), 0.0)};
   std::vector<double> weights(static_cast<size_t>(cells.x + 1));
-  for (int64_t d = firstD; d <= lastD; ++d) {
-    const double total = as + bs + static_cast<double>(d);
+  const int64_t step = specificity ? -1 : 1, end = specificity ? firstD : lastD;
+  for (int64_t d = specificity ? lastD : firstD;; d += step) {
+    const double total = indexed + other + static_cast<double>(specificity ? cells.n - d : d);
     int64_t from, to;
     double sum = 0.0;
     if (cells.Diagonal(d, &weights, &from, &to)) {
-      band.Add(weights, from, to, false, cells.x);
-      sum = SumOf(weights, from, to);
-      if (band.SpreadBeyond(to - from + 1)) mixture.runs.push_back(band.Take(as, total, false));
+      band.Add(weights, from, to, specificity, cells.x);
+      if (byD != nullptr) sum = SumOf(weights, from, to);
+      if (band.SpreadBeyond(to - from + 1)) mixture.runs.push_back(band.Take(indexed, total, specificity));
     }
-    byD->push_back(sum);
-    if (d < lastD) band.Raise(as, total);
-    else if (!band.Empty()) mixture.runs.push_back(band.Take(as, total, false));
-  }
-  return mixture;
-}
-
-// The specificity's, Beta(a_c + n - x - j, b_c + x - i), indexed by
-// x - i, lie on diagonals of total a_c + b_c + n - d: gathered from the last
-// diagonal to the first.
-Mixture GatherSpecificity(const Cells& cells, int64_t firstD, int64_t lastD, double ac, double bc) {
-  Mixture mixture;
-  Band band{std::vector<double>(static_cast<size_t>(cells.n + 2), 0.0)};
-  std::vector<double> weights(static_cast<size_t>(cells.x + 1));
-  for (int64_t d = lastD; d >= firstD; --d) {
-    const double total = ac + bc + static_cast<double>(cells.n - d);
-    int64_t from, to;
-    if (cells.Diagonal(d, &weights, &from, &to)) {
-      band.Add(weights, from, to, true, cells.x);
-      if (band.SpreadBeyond(to - from + 1)) mixture.runs.push_back(band.Take(bc, total, true));
+    if (byD != nullptr) byD->push_back(sum);
+    if (d == end) {
+      if (!band.Empty()) mixture.runs.push_back(band.Take(indexed, total, specificity));
+      return mixture;
     }
-    if (d > firstD) band.Raise(bc, total);
-    else if (!band.Empty()) mixture.runs.push_back(band.Take(bc, total, true));
+    band.Raise(indexed, total);
   }
-  return mixture;
 }
 
 Posterior Build(int64_t x, int64_t n, const double* pr) {
@@ -430,8 +418,8 @@ Posterior Build(int64_t x, int64_t n, const double* pr) {
   while (!cells.HasCells(lastD)) --lastD;
   Posterior post;
   std::vector<double> byD;
-  post.sensitivity = GatherSensitivity(cells, firstD, lastD, pr[2], pr[3], &byD);
-  post.specificity = GatherSpecificity(cells, firstD, lastD, pr[4], pr[5]);
+  post.sensitivity = Gather(cells, firstD, lastD, pr[2], pr[3], false, &byD);
+  post.specificity = Gather(cells, firstD, lastD, pr[5], pr[4], true, nullptr);
   const double first = static_cast<double>(firstD), N = static_cast<double>(n);
   post.prevalence.runs.push_back(Run{pr[0] + first, pr[1] + N - first, std::move(byD)});
   post.prevalence.Normalise();
