@@ -182,18 +182,27 @@ Args::Args(const std::vector<std::string>& words, const std::vector<Option>& kno
   Complete();
 }
 
-Args::Args(const std::vector<Option>& known, std::vector<std::string> files,
-           const std::vector<std::pair<const Option*, std::string>>& values)
+Args::Args(const std::vector<Option>& known, std::vector<std::string> files, const std::vector<GivenWord>& values)
     : known_(&known), values_(known.size()), given_(known.size(), 0), doubles_(known.size(), NAN),
       positional_(std::move(files)) {
-  for (const auto& [option, text] : values) {
+  for (const GivenWord& given : values) {
+    const Option* option = given.option;
     const size_t at = static_cast<size_t>(option - known.data());
     if (at >= known.size()) throw std::logic_error("an option of another command");
     if (given_[at]) throw UsageError(option->name, std::string(option->name) + " is given twice");
     given_[at] = 1;
-    values_[at] = option->kind == OptionKind::kFlag ? text : Normalized(*option, text);
+    Set(at, given);
   }
   Complete();
+}
+
+// A finite number whose word is kept as it is reads back as the number
+// itself (the word is its shortest round-trip text); any other is read
+// from the word when asked for, which refuses what is not a number.
+void Args::Set(size_t at, const GivenWord& given) {
+  const Option& option = *given.option;
+  values_[at] = option.kind == OptionKind::kFlag ? given.text : Normalized(option, given.text);
+  doubles_[at] = std::isfinite(given.number) && values_[at] == given.text ? given.number : NAN;
 }
 
 void Args::Complete() {
@@ -211,12 +220,11 @@ void Args::Complete() {
   }
 }
 
-void Args::Replace(const Option& option, const std::string& text) {
+void Args::Replace(const Option& option, const std::string& text, double number) {
   const int at = IndexOf(option.name);
   if (at < 0 || !given_[static_cast<size_t>(at)]) throw std::logic_error("only a given option is replaced");
   const size_t index = static_cast<size_t>(at);
-  values_[index] = option.kind == OptionKind::kFlag ? text : Normalized(option, text);
-  doubles_[index] = NAN;
+  Set(index, GivenWord{&option, text, number});
   for (auto& [effect, value] : inEffect_)
     if (effect == &option) value = values_[index];
 }

@@ -124,10 +124,12 @@ std::string WordOfGiven(const Option& option, const Given& given) {
   return WordOf(given.number);
 }
 
-void AddWords(const GivenOptions& options, std::vector<std::pair<const Option*, std::string>>* words) {
+double NumberOfGiven(const Given& given) { return given.type == Given::Type::kNumber ? given.number : NAN; }
+
+void AddWords(const GivenOptions& options, std::vector<GivenWord>* words) {
   for (const auto& [option, given] : options) {
     if (given.type == Given::Type::kFlag && !given.flag) continue;
-    words->emplace_back(option, WordOfGiven(*option, given));
+    words->push_back(GivenWord{option, WordOfGiven(*option, given), NumberOfGiven(given)});
   }
 }
 
@@ -142,7 +144,7 @@ const std::vector<std::string>& Files(const Command& command, const std::vector<
 
 Answer RunGiven(const host::Api& api, const Command& command, const std::vector<std::string>& files,
                 const GivenOptions& options) {
-  std::vector<std::pair<const Option*, std::string>> words;
+  std::vector<GivenWord> words;
   words.reserve(options.size());
   AddWords(options, &words);
   const Args args(command.options, Files(command, files), words);
@@ -155,14 +157,16 @@ Answer GivenRunner::Run(const GivenOptions& changing) {
   bool flags = false;
   for (const auto& entry : changing) flags |= entry.second.type == Given::Type::kFlag;
   if (args_ == nullptr || flags) {
-    std::vector<std::pair<const Option*, std::string>> words;
+    std::vector<GivenWord> words;
+    words.reserve(fixed_.size() + changing.size());
     AddWords(fixed_, &words);
     AddWords(changing, &words);
     auto args = std::make_unique<Args>(command_.options, Files(command_, files_), words);
     if (flags) return Execute(command_, api_, *args);
     args_ = std::move(args);
   } else {
-    for (const auto& [option, given] : changing) args_->Replace(*option, WordOfGiven(*option, given));
+    for (const auto& [option, given] : changing)
+      args_->Replace(*option, WordOfGiven(*option, given), NumberOfGiven(given));
   }
   return Execute(command_, api_, *args_);
 }

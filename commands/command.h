@@ -4,6 +4,7 @@
 #ifndef QUORBEL_COMMANDS_COMMAND_H
 #define QUORBEL_COMMANDS_COMMAND_H
 
+#include <cmath>
 #include <map>
 #include <stdexcept>
 #include <string>
@@ -89,6 +90,15 @@ void Warn(const std::string& kind, const std::string& message, int line = -1);
 // computed on this thread.
 void SetInEffect(const std::string& argument, Value value);
 
+// A value a binding gives an option, as its word, and the number it reads
+// as when it was given as a number (NaN otherwise): a number whose word the
+// option's kind keeps as it is need not be read back from the word.
+struct GivenWord {
+  const Option* option;
+  std::string text;
+  double number = NAN;
+};
+
 // The options of one invocation, read by kind: proportions given as
 // percentages become fractions, levels given as fractions percentages,
 // whole numbers written 100.0 plain; defaults of the table are filled in.
@@ -100,8 +110,7 @@ class Args {
   Args(const std::vector<std::string>& words, const std::vector<Option>& known, size_t positionals = 0);
   // The same from values already paired with their options (the bindings'
   // way, without words): each read by its kind, defaults filled in.
-  Args(const std::vector<Option>& known, std::vector<std::string> files,
-       const std::vector<std::pair<const Option*, std::string>>& values);
+  Args(const std::vector<Option>& known, std::vector<std::string> files, const std::vector<GivenWord>& values);
   float Float(const char* name) const;
   float FloatOr(const char* name, float fallback) const;
   int Int(const char* name) const;
@@ -125,7 +134,7 @@ class Args {
   const std::vector<std::pair<const Option*, std::string>>& inEffect() const { return inEffect_; }
   // Gives an option that has a value another one, read by its kind: for a
   // command run many times with only some options changing.
-  void Replace(const Option& option, const std::string& text);
+  void Replace(const Option& option, const std::string& text, double number = NAN);
 
  private:
   const std::string& Value(const char* name) const;
@@ -133,6 +142,8 @@ class Args {
   int IndexOf(const char* name) const;
   // Fills in the defaults, refuses a missing option, lists those in effect.
   void Complete();
+  // Gives option `at` its value, read by its kind (see GivenWord).
+  void Set(size_t at, const GivenWord& given);
   const std::vector<Option>* known_;
   std::vector<std::string> values_;  // by the options' places
   static constexpr char kDefaulted = 2;

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "binding.h"
 #include "command.h"
 #include "files.h"
 #include "guides.h"
@@ -105,6 +106,33 @@ TEST(CommandKinds, FractionalLevelsAndWholeDoublesReachTheExactLayer) {
   // z = qnorm(1 - 0.025 / 2) = 2.2414027276049473 (R).
   EXPECT_NEAR(Path(fraction.answer, {"z"}).number, 2.2414027276049473, 1e-15);
   EXPECT_EQ(commands::RenderJson(fraction.answer), commands::RenderJson(percent.answer));
+}
+
+// The bindings give numbers, not words: a number is read as its shortest
+// word would be, so a level of 0.95 is 95 %, and 1000.0 and 40.0 are whole.
+// The same 473 animals and z as the words above; a vector of runs whose
+// level changes from 97.5 to 0.99 gives z = qnorm(0.995) = 2.5758293035489004
+// (R) in its second run.
+TEST(CommandKinds, NumbersFromTheBindingsReadAsTheirWords) {
+  using commands::Given;
+  const commands::Command& simple = *commands::FindCommand("sample-size", "simple-random");
+  const commands::GivenOptions numbers = {
+      {commands::OptionByArgument(simple, "prevalence"), Given::Number(0.3)},
+      {commands::OptionByArgument(simple, "precision"), Given::Number(0.1)},
+      {commands::OptionByArgument(simple, "population"), Given::Number(1000.0)},
+      {commands::OptionByArgument(simple, "confidence"), Given::Number(0.95)}};
+  const commands::Answer answer = commands::RunGiven(Lib(), simple, {}, numbers);
+  EXPECT_EQ(Path(answer.value, {"population", "sampleSize"}).integer, 473);
+  EXPECT_EQ(Path(answer.value, {"settings", "confidence"}).number, 95.0);
+
+  const commands::Command& interval = *commands::FindCommand("interval", "proportion");
+  const commands::Option* level = commands::OptionByArgument(interval, "confidence");
+  commands::GivenRunner runner(Lib(), interval, {},
+                               {{commands::OptionByArgument(interval, "positives"), Given::Number(7)},
+                                {commands::OptionByArgument(interval, "sample"), Given::Number(40.0)}});
+  EXPECT_NEAR(Path(runner.Run({{level, Given::Number(97.5)}}).value, {"z"}).number, 2.2414027276049473, 1e-15);
+  EXPECT_NEAR(Path(runner.Run({{level, Given::Number(0.99)}}).value, {"z"}).number, 2.5758293035489004, 1e-15);
+  EXPECT_THROW(runner.Run({{level, Given::Number(NAN)}}), CommandError);
 }
 
 struct Refusal {

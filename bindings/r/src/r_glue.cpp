@@ -7,6 +7,7 @@
 #include <Rinternals.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "binding.h"
@@ -79,17 +80,51 @@ SEXP Atomic(const Value& array) {
   return UNPROTECT(1), out;
 }
 
+// The names of an object's members as a character vector. The answers of
+// a command share their keys from call to call, so the vectors are kept
+// (up to kKeptNames of them, never changed: R copies a shared one before
+// changing it) rather than made again for every answer.
+constexpr size_t kKeptNames = 256;
+
+bool SameKeys(const std::vector<std::string>& keys, const Value& object) {
+  if (keys.size() != object.members.size()) return false;
+  for (size_t i = 0; i < keys.size(); ++i)
+    if (keys[i] != object.members[i].first) return false;
+  return true;
+}
+
+SEXP NamesOf(const Value& object) {
+  struct Kept {
+    std::vector<std::string> keys;
+    SEXP names;
+  };
+  static std::vector<Kept> kept;
+  for (const Kept& entry : kept)
+    if (SameKeys(entry.keys, object)) return entry.names;
+  const size_t n = object.members.size();
+  SEXP names = PROTECT(Rf_allocVector(STRSXP, static_cast<R_xlen_t>(n)));
+  for (size_t i = 0; i < n; ++i)
+    SET_STRING_ELT(names, static_cast<R_xlen_t>(i), Rf_mkChar(object.members[i].first.c_str()));
+  if (kept.size() < kKeptNames) {
+    std::vector<std::string> keys;
+    keys.reserve(n);
+    for (const auto& member : object.members) keys.push_back(member.first);
+    MARK_NOT_MUTABLE(names);
+    R_PreserveObject(names);
+    kept.push_back({std::move(keys), names});
+  }
+  UNPROTECT(1);
+  return names;
+}
+
 SEXP List(const Value& value) {
   const bool object = value.type == Value::Type::kObject;
   const size_t n = object ? value.members.size() : value.items.size();
   SEXP out = PROTECT(Rf_allocVector(VECSXP, static_cast<R_xlen_t>(n)));
-  SEXP names = object ? PROTECT(Rf_allocVector(STRSXP, static_cast<R_xlen_t>(n))) : R_NilValue;
-  for (size_t i = 0; i < n; ++i) {
+  for (size_t i = 0; i < n; ++i)
     SET_VECTOR_ELT(out, static_cast<R_xlen_t>(i), ToR(object ? value.members[i].second : value.items[i]));
-    if (object) SET_STRING_ELT(names, static_cast<R_xlen_t>(i), Rf_mkChar(value.members[i].first.c_str()));
-  }
-  if (object) Rf_setAttrib(out, R_NamesSymbol, names);
-  UNPROTECT(object ? 2 : 1);
+  if (object) Rf_setAttrib(out, R_NamesSymbol, NamesOf(value));
+  UNPROTECT(1);
   return out;
 }
 
@@ -237,13 +272,22 @@ CommandError NotAValue(const Option& option) {
   return CommandError(option.name, option.argument + " is NA: give a value, or leave it out");
 }
 
+// The option a call's element j names: the package's functions list a
+// command's options in the table's order, so element j is usually option j.
+const Option* OptionOfElement(const Command& command, R_xlen_t j, const char* name) {
+  const size_t at = static_cast<size_t>(j);
+  if (at < command.options.size() && command.options[at].argument == name) return &command.options[at];
+  return quorbel::commands::OptionByArgument(command, name);
+}
+
 bool ReadOptions(const Command& command, SEXP optionValues, CallOptions* out, CommandError* error) {
   SEXP names = Rf_getAttrib(optionValues, R_NamesSymbol);
+  out->fixed.reserve(static_cast<size_t>(XLENGTH(optionValues)));
   for (R_xlen_t j = 0; j < XLENGTH(optionValues); ++j) {
     SEXP value = VECTOR_ELT(optionValues, j);
     if (value == R_NilValue) continue;
     const char* name = CHAR(STRING_ELT(names, j));
-    const Option* option = quorbel::commands::OptionByArgument(command, name);
+    const Option* option = OptionOfElement(command, j, name);
     if (option == nullptr) return *error = CommandError(name, std::string("no argument ") + name), false;
     const R_xlen_t length = XLENGTH(value);
     if (length != 1 && out->n != 0 && length != out->n)
@@ -280,7 +324,8 @@ SEXP Run(SEXP indexValue, SEXP fileValues, SEXP optionValues) {
   CallOptions options;
   CommandError refused("", "");
   if (!ReadOptions(command, optionValues, &options, &refused)) return ErrorOutcome(refused, 0);
-  quorbel::commands::GivenRunner runner(quorbel::host::LinkedApi(), command, files, options.fixed);
+  quorbel::commands::GivenRunner runner(quorbel::host::LinkedApi(), command, std::move(files),
+                                       std::move(options.fixed));
   quorbel::commands::Columns table(static_cast<size_t>(options.n));
   Value single;
   std::vector<quorbel::commands::Warning> warnings;
