@@ -9,6 +9,14 @@ e <- detect_evaluate(population = Inf, sample = 100, prevalence = 0.05, sensitiv
                      positive_at = 4)
 expect_null(e$diseasedUnits)
 expect_equal(e$populationSensitivity, 0.94156610193853019, tolerance = 1e-9)  # exact_reference.R
+# Answers of one command share their names' vector: renaming a field of one
+# answer leaves the next answer's names as they were.
+fields <- names(e)
+names(e)[1] <- "renamed"
+again <- detect_evaluate(population = Inf, sample = 100, prevalence = 0.05, sensitivity = 0.9, specificity = 0.97,
+                         positive_at = 4)
+expect_equal(names(again), fields)
+expect_equal(names(e)[1], "renamed")
 
 # A rejected argument is a quorbel_error naming it as R does, with the
 # result code of quorbel.h (QUORBEL_E_PREVALENCE 0x60000001) as a field.
