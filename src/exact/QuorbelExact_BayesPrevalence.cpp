@@ -179,6 +179,12 @@ double LogChoose(double n, double k) {
   return boost::math::lgamma(n + 1.0) - boost::math::lgamma(k + 1.0) - boost::math::lgamma(n - k + 1.0);
 }
 
+// The largest of v[from .. from + block - 1], as far as v goes.
+double LargestOfBlock(const std::vector<double>& v, int64_t from, int64_t block) {
+  const auto first = v.begin() + from;
+  return *std::max_element(first, first + std::min<int64_t>(block, static_cast<int64_t>(v.size()) - from));
+}
+
 // The log weight of cell (i, j) is f[i] + g[j] + h[i + j]; cells are
 // visited by diagonal d = i + j, in blocks of kBlock values of i, and a
 // block is skipped when a bound on its cells' log weights,
@@ -190,7 +196,7 @@ struct Cells {
   std::vector<double> gWindow;    // gWindow[j] = max of g[j .. j + kBlock - 1]
   std::vector<double> gBlock;     // max of g over each block of j
   std::vector<double> fScaled;    // exp(f[i] - fBlock[i / kBlock])
-  std::vector<double> gScaled;    // exp(g[j] - gBlock[j / kBlock])
+  std::vector<double> gScaled;    // exp(g[j] - gBlock[j / kBlock]), from the last j to the first
   double largest = -HUGE_VAL;
 
   static constexpr int64_t kBlock = 64;
@@ -247,8 +253,8 @@ struct Cells {
     } else {
       const double factor = std::exp(common);
       const double* fs = fScaled.data();
-      const double* gs = gScaled.data() + d;
-      for (int64_t i = first; i <= last; ++i) w[i] = fs[i] * gs[-i] * factor;
+      const double* gs = gScaled.data() + (n - x - d);  // gs[i] is g's of j = d - i
+      for (int64_t i = first; i <= last; ++i) w[i] = fs[i] * gs[i] * factor;
     }
   }
   static constexpr double kReach = 600.0;
@@ -271,18 +277,39 @@ struct Cells {
       for (int64_t block = FirstI(d) / kBlock; block <= LastI(d) / kBlock; ++block)
         if (Bound(d, block) > largest) largest = std::max(largest, LargestInBlock(d, block));
   }
+  // The blocks' largest and the cells' own factors, from f and g.
+  void Derive() {
+    fBlock.clear();
+    gBlock.clear();
+    for (int64_t i = 0; i <= x; i += kBlock) fBlock.push_back(LargestOfBlock(f, i, kBlock));
+    gWindow.resize(g.size());
+    for (int64_t j = 0; j <= n - x; ++j) gWindow[static_cast<size_t>(j)] = LargestOfBlock(g, j, kBlock);
+    for (int64_t j = 0; j <= n - x; j += kBlock) gBlock.push_back(LargestOfBlock(g, j, kBlock));
+    fScaled.resize(f.size());
+    for (size_t i = 0; i < f.size(); ++i) fScaled[i] = std::exp(f[i] - fBlock[i / kBlock]);
+    gScaled.resize(g.size());
+    for (size_t j = 0; j < g.size(); ++j) gScaled[g.size() - 1 - j] = std::exp(g[j] - gBlock[j / kBlock]);
+  }
+  // The same cells seen from the other corner: cell (i, j) as
+  // (x - i, n - x - j), on diagonal n - d. Their weights are the same sums
+  // of the same numbers, so the largest is the same.
+  Cells Mirrored() const {
+    Cells m;
+    m.x = x;
+    m.n = n;
+    m.f.assign(f.rbegin(), f.rend());
+    m.g.assign(g.rbegin(), g.rend());
+    m.h.assign(h.rbegin(), h.rend());
+    m.Derive();
+    m.largest = largest;
+    return m;
+  }
   bool HasCells(int64_t d) const {
     for (int64_t block = FirstI(d) / kBlock; block <= LastI(d) / kBlock; ++block)
       if (Bound(d, block) - largest >= -kNegligibleLog) return true;
     return false;
   }
 };
-
-// The largest of v[from .. from + kBlock - 1], as far as v goes.
-double LargestOfBlock(const std::vector<double>& v, int64_t from) {
-  const auto first = v.begin() + from;
-  return *std::max_element(first, first + std::min<int64_t>(Cells::kBlock, static_cast<int64_t>(v.size()) - from));
-}
 
 Cells MakeCells(int64_t x, int64_t n, const double* pr) {
   const double ap = pr[0], bp = pr[1], as = pr[2], bs = pr[3], ac = pr[4], bc = pr[5];
@@ -307,18 +334,7 @@ Cells MakeCells(int64_t x, int64_t n, const double* pr) {
     cells.h[static_cast<size_t>(k)] =
         lgamma(ap + K) + lgamma(bp + N - K) - lgamma(as + bs + K) - lgamma(ac + bc + N - K);
   }
-  for (int64_t i = 0; i <= x; i += Cells::kBlock) cells.fBlock.push_back(LargestOfBlock(cells.f, i));
-  cells.gWindow.resize(cells.g.size());
-  for (int64_t j = 0; j <= n - x; ++j) cells.gWindow[static_cast<size_t>(j)] = LargestOfBlock(cells.g, j);
-  for (int64_t j = 0; j <= n - x; j += Cells::kBlock) cells.gBlock.push_back(LargestOfBlock(cells.g, j));
-  // Each cell's own factors, relative to their blocks' largest.
-  auto scaled = [](const std::vector<double>& v, const std::vector<double>& blocks) {
-    std::vector<double> out(v.size());
-    for (size_t k = 0; k < v.size(); ++k) out[k] = std::exp(v[k] - blocks[k / Cells::kBlock]);
-    return out;
-  };
-  cells.fScaled = scaled(cells.f, cells.fBlock);
-  cells.gScaled = scaled(cells.g, cells.gBlock);
+  cells.Derive();
   cells.FindLargest();
   // Shapes far beyond any prior's leave no finite weight to scale by; the
   // guard around the export answers QUORBEL_E_GENERAL.
@@ -330,40 +346,38 @@ Cells MakeCells(int64_t x, int64_t n, const double* pr) {
 // all of one total shape, with weights w[k].
 struct Band {
   std::vector<double> w, spare;  // the band's components at lo .. hi; beyond them, anything
+  std::vector<double> shapes;    // first + k, each component's first shape
   int64_t lo = 0, hi = -1;
 
-  // Adds weights[from .. to] at k = i, or with `mirrored` at k = x - i.
-  void Add(const std::vector<double>& weights, int64_t from, int64_t to, bool mirrored, int64_t x) {
-    const int64_t first = mirrored ? x - to : from, last = mirrored ? x - from : to;
-    if (Empty()) lo = first, hi = first - 1;
-    for (int64_t k = first; k < lo; ++k) w[static_cast<size_t>(k)] = 0.0;
-    for (int64_t k = hi + 1; k <= last; ++k) w[static_cast<size_t>(k)] = 0.0;
-    lo = std::min(lo, first);
-    hi = std::max(hi, last);
-    if (mirrored) {
-      for (int64_t i = from; i <= to; ++i) w[static_cast<size_t>(x - i)] += weights[static_cast<size_t>(i)];
-    } else {
-      for (int64_t i = from; i <= to; ++i) w[static_cast<size_t>(i)] += weights[static_cast<size_t>(i)];
-    }
+  Band(size_t size, double first) : w(size, 0.0), spare(size, 0.0), shapes(size) {
+    for (size_t k = 0; k < size; ++k) shapes[k] = first + static_cast<double>(k);
+  }
+
+  // Adds weights[from .. to] at k = from .. to.
+  void Add(const std::vector<double>& weights, int64_t from, int64_t to) {
+    if (Empty()) lo = from, hi = from - 1;
+    for (int64_t k = from; k < lo; ++k) w[static_cast<size_t>(k)] = 0.0;
+    for (int64_t k = hi + 1; k <= to; ++k) w[static_cast<size_t>(k)] = 0.0;
+    lo = std::min(lo, from);
+    hi = std::max(hi, to);
+    for (int64_t k = from; k <= to; ++k) w[static_cast<size_t>(k)] += weights[static_cast<size_t>(k)];
   }
   // Raises the total shape by one, exactly: Beta(P, Q) is
   // P / (P + Q) Beta(P + 1, Q) + Q / (P + Q) Beta(P, Q + 1). Components too
   // light to matter are dropped from the ends.
   bool Empty() const { return hi < lo; }
-  void Raise(double first, double total) {
+  void Raise(double total) {
     if (Empty()) return;
     // Component k keeps Q / (P + Q) of itself and takes P / (P + Q) of
-    // k - 1, written to the spare, which then takes the place of w. The
-    // index is a 32-bit int, which SSE2 turns into doubles two at a time.
+    // k - 1, written to the spare, which then takes the place of w.
     const double r = 1.0 / total;
     const double* __restrict in = w.data();
+    const double* __restrict shape = shapes.data();
     double* __restrict out = spare.data();
-    auto share = [first, r](int k) { return (first + static_cast<double>(k)) * r; };
-    const int low = static_cast<int>(lo), high = static_cast<int>(hi);
-    out[low] = std::max(in[low] - in[low] * share(low), 0.0);
-    for (int k = low + 1; k <= high; ++k)
-      out[k] = std::max(in[k] - in[k] * share(k), 0.0) + in[k - 1] * share(k - 1);
-    out[high + 1] = in[high] * share(high);
+    out[lo] = std::max(in[lo] - in[lo] * (shape[lo] * r), 0.0);
+    for (int64_t k = lo + 1; k <= hi; ++k)
+      out[k] = std::max(in[k] - in[k] * (shape[k] * r), 0.0) + in[k - 1] * (shape[k - 1] * r);
+    out[hi + 1] = in[hi] * (shape[hi] * r);
     w.swap(spare);
     ++hi;
     while (hi >= lo && w[static_cast<size_t>(hi)] < kLight) --hi;
@@ -407,36 +421,34 @@ struct Posterior {
 };
 
 // One test's components gathered into a few runs by one sweep over the
-// diagonals, raising each diagonal's band into the next. The sensitivity's,
-// Beta(a_s + i, b_s + j), lie on diagonals of total a_s + b_s + d and are
-// swept from the first diagonal to the last; the specificity's,
-// Beta(a_c + n - x - j, b_c + x - i), indexed by x - i, on diagonals of total
-// a_c + b_c + n - d, from the last to the first. `indexed` is the shape that
-// the band's index adds to (a_s or b_c), `other` the other one. byD, when
-// given, receives each diagonal's weight, the prevalence's component
-// Beta(a_p + d, b_p + n - d).
-Mixture Gather(const Cells& cells, int64_t firstD, int64_t lastD, double indexed, double other, bool specificity,
+// diagonals, from the first to the last, raising each diagonal's band into
+// the next. The sensitivity's, Beta(a_s + i, b_s + j), lie on diagonals of
+// total a_s + b_s + d. The specificity's, Beta(a_c + n - x - j, b_c + x - i),
+// are those of the mirrored cells (i' = x - i, j' = n - x - j, d' = n - d):
+// Beta(a_c + j', b_c + i') on diagonals of total a_c + b_c + d'. `indexed`
+// is the shape that the band's index adds to (a_s, or b_c with `second`),
+// `other` the other one. byD, when given, receives each diagonal's weight,
+// the prevalence's component Beta(a_p + d, b_p + n - d).
+Mixture Gather(const Cells& cells, int64_t firstD, int64_t lastD, double indexed, double other, bool second,
                std::vector<double>* byD) {
   Mixture mixture;
-  const std::vector<double> zeros(static_cast<size_t>(cells.n + 2), 0.0);
-  Band band{zeros, zeros};
+  Band band(static_cast<size_t>(cells.n + 2), indexed);
   std::vector<double> weights(static_cast<size_t>(cells.x + 1));
-  const int64_t step = specificity ? -1 : 1, end = specificity ? firstD : lastD;
-  for (int64_t d = specificity ? lastD : firstD;; d += step) {
-    const double total = indexed + other + static_cast<double>(specificity ? cells.n - d : d);
+  for (int64_t d = firstD;; ++d) {
+    const double total = indexed + other + static_cast<double>(d);
     int64_t from, to;
     double sum = 0.0;
     if (cells.Diagonal(d, &weights, &from, &to)) {
-      band.Add(weights, from, to, specificity, cells.x);
+      band.Add(weights, from, to);
       if (byD != nullptr) sum = SumOf(weights, from, to);
-      if (band.SpreadBeyond(to - from + 1)) mixture.runs.push_back(band.Take(indexed, total, specificity));
+      if (band.SpreadBeyond(to - from + 1)) mixture.runs.push_back(band.Take(indexed, total, second));
     }
     if (byD != nullptr) byD->push_back(sum);
-    if (d == end) {
-      if (!band.Empty()) mixture.runs.push_back(band.Take(indexed, total, specificity));
+    if (d == lastD) {
+      if (!band.Empty()) mixture.runs.push_back(band.Take(indexed, total, second));
       return mixture;
     }
-    band.Raise(indexed, total);
+    band.Raise(total);
   }
 }
 
@@ -448,7 +460,7 @@ Posterior Build(int64_t x, int64_t n, const double* pr) {
   Posterior post;
   std::vector<double> byD;
   post.sensitivity = Gather(cells, firstD, lastD, pr[2], pr[3], false, &byD);
-  post.specificity = Gather(cells, firstD, lastD, pr[5], pr[4], true, nullptr);
+  post.specificity = Gather(cells.Mirrored(), n - lastD, n - firstD, pr[5], pr[4], true, nullptr);
   const double first = static_cast<double>(firstD), N = static_cast<double>(n);
   post.prevalence.runs.push_back(Run{pr[0] + first, pr[1] + N - first, std::move(byD)});
   post.prevalence.Normalise();
