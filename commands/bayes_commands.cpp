@@ -8,16 +8,18 @@
 namespace quorbel::commands {
 namespace {
 
-constexpr const char* kPriorText = "A,B: the two shapes of a Beta prior, positive numbers separated by ','";
+constexpr const char* kPriorText =
+    "A,B: the two shapes of a Beta prior, numbers above 0 and at most 1e15 separated by ','";
 
-// "--sensitivity-prior A,B": two positive numbers, read here so that the
-// message names the option.
+// "--sensitivity-prior A,B": two shapes above 0 and at most 1e15, read here
+// so that the message names the option.
 void ReadPrior(const Args& args, const char* name, double* shapes) {
   const auto records = args.Records(name, 1);
   if (records.size() != 2) throw UsageError(name, std::string(name) + " needs two shapes A,B, e.g. 85,15");
   for (size_t k = 0; k < 2; ++k) {
     shapes[k] = ParseDouble(records[k][0], std::string(name) + (k == 0 ? " shape A" : " shape B"));
-    if (!(shapes[k] > 0.0)) throw UsageError(name, std::string(name) + " needs positive shapes; got " + records[k][0]);
+    if (!(shapes[k] > 0.0 && shapes[k] <= QUORBEL_EXACT_MAX_BAYES_SHAPE))
+      throw UsageError(name, std::string(name) + " needs shapes above 0 and at most 1e15; got " + records[k][0]);
   }
 }
 

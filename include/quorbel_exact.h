@@ -84,7 +84,7 @@ extern "C" {
 #define QUORBEL_EXACT_E_MODE         0x6000010Eu /* mode outside 0 < M < 1 */
 #define QUORBEL_EXACT_E_LIMIT        0x6000010Fu /* limit outside 0 < Q < 1, or not on its side of the mode */
 #define QUORBEL_EXACT_E_CERTAINTY    0x60000110u /* certainty outside 0 < C < 100, or no more than a uniform prior gives */
-#define QUORBEL_EXACT_E_PRIOR        0x60000111u /* a Beta prior's shapes not both finite and > 0 */
+#define QUORBEL_EXACT_E_PRIOR        0x60000111u /* a Beta prior's shapes not both > 0 and <= QUORBEL_EXACT_MAX_BAYES_SHAPE */
 #define QUORBEL_EXACT_E_THRESHOLD    0x60000112u /* threshold outside 0 <= t <= 1 */
 
 typedef struct QuorbelExactEvaluation {
@@ -273,6 +273,10 @@ QUORBEL_LAYOUT(offsetof(QuorbelExactBayes, uselessTestPrior) == 120, "useless-te
 
 /* The largest n QuorbelExact_BayesPrevalence takes. */
 #define QUORBEL_EXACT_MAX_BAYES_SAMPLE 20000
+/* The largest prior shape it takes: beyond about 9e15 a shape plus n is no
+ * longer exact in a double, and the weights would lose the factors that n
+ * should bring. */
+#define QUORBEL_EXACT_MAX_BAYES_SHAPE 1e15
 
 /* The true prevalence p after x reactors of n tested, with Beta priors on
  * p, the sensitivity s and the specificity c (priors[0..5]: the shapes of
@@ -293,8 +297,10 @@ QUORBEL_LAYOUT(offsetof(QuorbelExactBayes, uselessTestPrior) == 120, "useless-te
  * density); accurate to well within 1e-6, and the same bits on every run.
  * The work grows with the (x + 1)(n - x + 1) terms, so n is limited to
  * QUORBEL_EXACT_MAX_BAYES_SAMPLE. Checks: sample (1 <= n <= that limit),
- * positives (0 .. n), priors, confidence (percent), threshold; shapes so
- * large that the log-gammas overflow (near 1e300) give QUORBEL_E_GENERAL. */
+ * positives (0 .. n), priors (shapes above 0 and at most
+ * QUORBEL_EXACT_MAX_BAYES_SHAPE), confidence (percent), threshold; weights
+ * out of a double's range, which these shapes do not reach, would give
+ * QUORBEL_E_GENERAL. */
 QUORBEL_API QuorbelResult QuorbelExact_BayesPrevalence(int32_t positives, int32_t sample, const double* priors,
                                                        double confidenceLevel, double threshold,
                                                        QuorbelExactBayes* result);

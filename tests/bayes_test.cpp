@@ -115,10 +115,10 @@ TEST(Bayes, VagueTestPriorsMirrorSensitivityAndSpecificity) {
 }
 
 // Shapes far out of the usual range still give summaries of a distribution
-// on 0..1: a prior of Beta(1e300, 1) puts p at 1, and rounding in the
-// mixture's weights must not carry the mean past it.
+// on 0..1: a prior of Beta(1e15, 1), the largest shape taken, puts p at 1,
+// and rounding in the mixture's weights must not carry the mean past it.
 TEST(Bayes, ExtremePriorsKeepTheSummariesWithinZeroAndOne) {
-  const double priors[][6] = {{1e300, 1, 1, 1, 1, 1}, {1, 1e300, 85, 15, 97, 3}, {0.01, 0.01, 1e6, 1, 1, 1e6}};
+  const double priors[][6] = {{1e15, 1, 1, 1, 1, 1}, {1, 1e15, 85, 15, 97, 3}, {0.01, 0.01, 1e6, 1, 1, 1e6}};
   for (const auto& prior : priors) {
     QuorbelExactBayes r{};
     ASSERT_EQ(EXACT(QuorbelExact_BayesPrevalence)(30, 1000, prior, 95, 0.5, &r), QUORBEL_OK);
@@ -127,6 +127,17 @@ TEST(Bayes, ExtremePriorsKeepTheSummariesWithinZeroAndOne) {
       for (double v : {post->mean, post->median, post->lower, post->upper, post->probabilityAbove})
         EXPECT_TRUE(v >= 0.0 && v <= 1.0) << prior[0] << " " << v;
   }
+}
+
+// Under a prevalence prior of Beta(1, 1e15) p is about 1e-15, so AP is
+// 1 - Sp whatever Se is, and Se's posterior is its prior, Beta(85, 15),
+// of mean 0.85. A shape whose sum with n were not exact would lose the
+// weights' factors of n and move it (Beta(1, 1e300) gave 0.36).
+TEST(Bayes, APrevalencePriorAtTheLargestShapeLeavesSeAtItsPrior) {
+  const double priors[6] = {1, 1e15, 85, 15, 97, 3};
+  QuorbelExactBayes r{};
+  ASSERT_EQ(EXACT(QuorbelExact_BayesPrevalence)(30, 1000, priors, 95, 0.5, &r), QUORBEL_OK);
+  EXPECT_NEAR(r.sensitivity.mean, 0.85, 1e-9);
 }
 
 TEST(Bayes, TheSameBitsOnEveryRun) {
@@ -141,6 +152,7 @@ TEST(Bayes, RefusesInItsOrder) {
   const double good[6] = {1, 1, 85, 15, 97, 3};
   const double zeroShape[6] = {1, 1, 0, 15, 97, 3};
   const double infiniteShape[6] = {1, 1, 85, 15, INFINITY, 3};
+  const double hugeShape[6] = {1, 1e16, 85, 15, 97, 3};
   QuorbelExactBayes r{};
   struct Refused {
     QuorbelResult code, expected;
@@ -152,6 +164,7 @@ TEST(Bayes, RefusesInItsOrder) {
       {EXACT(QuorbelExact_BayesPrevalence)(11, 10, nullptr, 0, -1, &r), QUORBEL_EXACT_E_POSITIVES},
       {EXACT(QuorbelExact_BayesPrevalence)(1, 10, zeroShape, 0, -1, &r), QUORBEL_EXACT_E_PRIOR},
       {EXACT(QuorbelExact_BayesPrevalence)(1, 10, infiniteShape, 0, -1, &r), QUORBEL_EXACT_E_PRIOR},
+      {EXACT(QuorbelExact_BayesPrevalence)(1, 10, hugeShape, 0, -1, &r), QUORBEL_EXACT_E_PRIOR},
       {EXACT(QuorbelExact_BayesPrevalence)(1, 10, nullptr, 95, -1, &r), QUORBEL_EXACT_E_PRIOR},
       {EXACT(QuorbelExact_BayesPrevalence)(1, 10, good, 49, -1, &r), QUORBEL_EXACT_E_CONFIDENCE},
       {EXACT(QuorbelExact_BayesPrevalence)(1, 10, good, 95, 1.5, &r), QUORBEL_EXACT_E_THRESHOLD},

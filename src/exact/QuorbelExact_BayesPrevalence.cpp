@@ -336,8 +336,9 @@ Cells MakeCells(int64_t x, int64_t n, const double* pr) {
   }
   cells.Derive();
   cells.FindLargest();
-  // Shapes far beyond any prior's leave no finite weight to scale by; the
-  // guard around the export answers QUORBEL_E_GENERAL.
+  // Weights beyond a double's range leave nothing to scale by; the guard
+  // around the export answers QUORBEL_E_GENERAL (the shapes taken stay
+  // far from it).
   if (!std::isfinite(cells.largest)) throw std::overflow_error("the mixture's weights are out of range");
   return cells;
 }
@@ -479,7 +480,7 @@ double UselessTestPrior(const double* pr) {
   return std::clamp(rule.integrate(integrand, 0.0, 1.0, 1e-10), 0.0, 1.0);
 }
 
-bool IsShape(double v) { return v > 0.0 && std::isfinite(v); }
+bool IsShape(double v) { return v > 0.0 && v <= QUORBEL_EXACT_MAX_BAYES_SHAPE; }
 
 }  // namespace
 
