@@ -88,6 +88,19 @@ TEST(Exact, DesignAgreesWithAFullScan) {
   }
 }
 
+// A design of 10^7 animals whose search sums its sensitivities over the
+// population's reactors: 61,964 animals positive at 6,320 (P 0.01, Se 0.5,
+// Sp 0.9), the answer of the sum over the sample's diseased units alone.
+// Its sensitivity, 0.950001415341063, and that of 61,963 animals,
+// 0.949860657668431 (short of 95 %), come from R (population_reactors_test).
+TEST(Exact, DesignOfALargePopulationSumsOverItsReactors) {
+  QuorbelExactDesign r;
+  ASSERT_EQ(QUORBEL_OK, EXACT(QuorbelExact_Design)(1e7, 0.01, 0.5, 0.9, 95, 0.95, &r));
+  EXPECT_EQ(r.sampleSize, 61964);
+  EXPECT_EQ(r.positiveAt, 6320);
+  EXPECT_NEAR(r.populationSensitivity, 0.950001415341063, kProbability);
+}
+
 TEST(Exact, MaximumPrevalenceAgreesWithFullSums) {
   for (const MaximumCase& c : kMaximumCases) {
     QuorbelExactMaximum r;

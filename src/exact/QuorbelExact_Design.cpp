@@ -15,10 +15,20 @@
 // passed over and halve when they are not (a halved width is kept for one
 // more block), so the sums are taken near the answer rather than at the
 // largest samples.
+//
+// Where the search sums many sensitivities of a large sample of a large
+// population, it takes them over the population's reactors instead
+// (population_reactors.h), once what it has spent passes what building that
+// sum costs. The two sums agree to about 1e-11; a value within kAgreement of
+// the level is taken again from the sum over the sample's diseased units, so
+// every decision is the one that sum gives, and so is every reported value.
 #include <algorithm>
+#include <cmath>
 #include <cstdint>
+#include <memory>
 
 #include "exact/checks.h"
+#include "exact/population_reactors.h"
 #include "exact/sums.h"
 
 using namespace quorbel::exact;
@@ -28,12 +38,37 @@ namespace {
 // Bounds are compared with this margin so that rounding in the sums never
 // passes over a run that qualifies; it can only cost an extra halving.
 constexpr double kBoundMargin = 1e-12;
+constexpr double kAgreement = 1e-9;
+// A term of the sum over diseased units (a binomial tail kept up to date)
+// costs about as much as 3 terms of the sweep over reactors and 20 of the
+// convolution that builds their distribution.
+constexpr double kSweepTermsPerTerm = 3.0, kBuildTermsPerTerm = 20.0;
 
 struct Search {
   int64_t population, largest;  // population 0: infinite
   double prevalence, se, sp, level, target;
+  mutable std::unique_ptr<PopulationReactors> reactors = nullptr;
+  mutable double spent = 0.0;  // the terms of the sums over diseased units so far
 
-  double Sensitivity(int64_t n, int64_t c) const { return PopulationSensitivity(population, n, prevalence, se, sp, c); }
+  double Reported(int64_t n, int64_t c) const { return PopulationSensitivity(population, n, prevalence, se, sp, c); }
+  double Sensitivity(int64_t n, int64_t c) const {
+    if (population == 0) return Reported(n, c);
+    const int64_t diseased = DiseasedUnits(prevalence, population);
+    const double cost = DiseasedUnitsCost(population, diseased, n, se);
+    if (reactors == nullptr && spent * kBuildTermsPerTerm > BuildCost(diseased))
+      reactors = std::make_unique<PopulationReactors>(population, diseased, se, 1.0 - sp);
+    if (reactors != nullptr && reactors->Cost(n) < cost * kSweepTermsPerTerm) {
+      const double s = reactors->Sensitivity(n, c);
+      if (std::fabs(s - level) > kAgreement) return s;
+    }
+    spent += cost;
+    return Reported(n, c);
+  }
+  // About the terms of the distribution of the population's reactors.
+  double BuildCost(int64_t diseased) const {
+    const double D = static_cast<double>(diseased), healthy = static_cast<double>(population - diseased);
+    return (20.0 * std::sqrt(D * se * (1.0 - se)) + 1.0) * (20.0 * std::sqrt(healthy * (1.0 - sp) * sp) + 1.0);
+  }
   bool Specific(int64_t n, int64_t c) const { return PopulationSpecificity(n, sp, c) >= target; }
 
   // c(n): the smallest cut-off that meets the specificity target
@@ -97,7 +132,7 @@ QuorbelExactDesign Design(const Search& s) {
   const int64_t lowest = s.CutOff(1), highest = s.CutOff(s.largest);
   const int64_t c = s.FirstQualifying(lowest, highest);
   if (c == 0) {
-    out.bestSensitivity = s.Sensitivity(s.largest, highest);
+    out.bestSensitivity = s.Reported(s.largest, highest);
     return out;
   }
   const int64_t first = c == lowest ? 1 : s.RunEnd(c - 1) + 1;
@@ -105,7 +140,7 @@ QuorbelExactDesign Design(const Search& s) {
   out.reachable = 1;
   out.sampleSize = static_cast<int32_t>(n);
   out.positiveAt = static_cast<int32_t>(c);
-  out.populationSensitivity = out.bestSensitivity = s.Sensitivity(n, c);
+  out.populationSensitivity = out.bestSensitivity = s.Reported(n, c);
   out.populationSpecificity = PopulationSpecificity(n, s.sp, c);
   return out;
 }
