@@ -83,6 +83,18 @@ TEST(Bayes, TestAccuracyPosteriorsAgreeWithR) {
   }
 }
 
+// A sensitivity prior as narrow as Beta(1e4, 1e4) spreads the weights of
+// one block of terms beyond a double's range, which the mixture meets by
+// weighing those terms one by one. The mean of p at 50 of 100 (uniform p
+// and Sp) from nested quadrature in R: integrate over c (rel.tol 1e-12),
+// over s within 12 standard deviations of 0.5 (1e-11), then over p (1e-10).
+TEST(Bayes, ANarrowPriorWeighsItsTermsOneByOne) {
+  const double priors[6] = {1, 1, 1e4, 1e4, 1, 1};
+  QuorbelExactBayes r{};
+  ASSERT_EQ(EXACT(QuorbelExact_BayesPrevalence)(50, 100, priors, 95, 0.5, &r), QUORBEL_OK);
+  EXPECT_NEAR(r.prevalence.mean, 0.687310804309, kIntegration);
+}
+
 // Under uniform priors for Se and Sp the model cannot tell p from 1 - p:
 // the posterior is symmetric about 0.5 whatever the data, and
 // P(Se + Sp <= 1) is 1/2 (by symmetry).
