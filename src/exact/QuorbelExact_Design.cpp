@@ -25,6 +25,8 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <iterator>
+#include <map>
 #include <memory>
 
 #include "exact/checks.h"
@@ -49,6 +51,7 @@ struct Search {
   double prevalence, se, sp, level, target;
   mutable std::unique_ptr<PopulationReactors> reactors = nullptr;
   mutable double spent = 0.0;  // the terms of the sums over diseased units so far
+  mutable std::map<int64_t, int64_t> ends = {};  // last(c) by c, as found
 
   double Reported(int64_t n, int64_t c) const { return PopulationSensitivity(population, n, prevalence, se, sp, c); }
   double Sensitivity(int64_t n, int64_t c) const {
@@ -83,13 +86,19 @@ struct Search {
   }
 
   // last(c): the largest n (at most `largest`) whose specificity at c meets
-  // the target, for c >= c(1); 0 when none does.
+  // the target, for c >= c(1); 0 when none does. last never falls as c
+  // grows, so the ends found already bracket the search: last(c) lies
+  // between those of the nearest cut-offs below and above.
   int64_t RunEnd(int64_t c) const {
+    if (const auto known = ends.find(c); known != ends.end()) return known->second;
     int64_t good = 0, bad = largest + 1;
+    if (const auto above = ends.upper_bound(c); above != ends.end()) bad = above->second + 1;
+    if (const auto below = ends.lower_bound(c); below != ends.begin()) good = std::prev(below)->second;
     while (bad - good > 1) {
       const int64_t middle = good + (bad - good) / 2;
       (Specific(middle, c) ? good : bad) = middle;
     }
+    ends.emplace(c, good);
     return good;
   }
 
