@@ -1,14 +1,18 @@
 // The population sensitivity summed over the population's reactors
-// (internal), against R and against the sum over the sample's diseased units.
+// (internal), against R and against the sum over the sample's diseased
+// units (QuorbelExact_Evaluate's).
 #include <cstdint>
 #include <random>
 
 #include "exact/population_reactors.h"
-#include "exact/sums.h"
+#include "quorbel_exact.h"
 #include "support.h"
 
 namespace quorbel::test {
 namespace {
+
+// The exact layer's exports, called by name in the library under test.
+#define EXACT(name) NATIVE_EXPORT(name)
 
 using exact::PopulationReactors;
 
@@ -36,9 +40,10 @@ TEST(PopulationReactors, AgreesWithR) {
   }
 }
 
-// Against the sum over the sample's diseased units on 60 designs of up to
-// 20,000 animals (every prevalence, test and cut-off drawn with a fixed
-// seed), with the edges: a perfect test, a cut-off of 0, one above n.
+// Against the sum over the sample's diseased units (QuorbelExact_Evaluate)
+// on 60 designs of up to 20,000 animals, every prevalence, test and cut-off
+// drawn with a fixed seed; and the edges by definition: at least 0 reactors
+// always, more than n never.
 TEST(PopulationReactors, AgreesWithTheSumOverDiseasedUnits) {
   std::mt19937_64 draw(3);
   for (int k = 0; k < 60; ++k) {
@@ -46,17 +51,21 @@ TEST(PopulationReactors, AgreesWithTheSumOverDiseasedUnits) {
     const double prevalence = static_cast<double>(1 + draw() % 500) / 1000.0;
     const double se = static_cast<double>(1 + draw() % 1000) / 1000.0;
     const double sp = static_cast<double>(500 + draw() % 501) / 1000.0;
-    const int64_t sample = 1 + static_cast<int64_t>(draw() % static_cast<uint64_t>(population));
-    const int64_t positiveAt = static_cast<int64_t>(draw() % static_cast<uint64_t>(sample / 4 + 2));
-    const int64_t diseased = exact::DiseasedUnits(prevalence, population);
-    const PopulationReactors reactors(population, diseased, se, 1.0 - sp);
-    for (const int64_t c : {positiveAt, int64_t{0}, sample + 1})
-      EXPECT_NEAR(reactors.Sensitivity(sample, c),
-                  exact::PopulationSensitivity(population, sample, prevalence, se, sp, c), 1e-10)
-          << population << " " << sample << " " << c;
+    const int32_t sample = 1 + static_cast<int32_t>(draw() % static_cast<uint64_t>(population));
+    const int32_t positiveAt = 1 + static_cast<int32_t>(draw() % static_cast<uint64_t>(sample / 4 + 1));
+    QuorbelExactEvaluation e{};
+    ASSERT_EQ(QUORBEL_OK, EXACT(QuorbelExact_Evaluate)(static_cast<double>(population), sample, prevalence, se, sp,
+                                                       positiveAt, &e));
+    const PopulationReactors reactors(population, static_cast<int64_t>(e.diseasedUnits), se, 1.0 - sp);
+    EXPECT_NEAR(reactors.Sensitivity(sample, positiveAt), e.populationSensitivity, 1e-10)
+        << population << " " << sample << " " << positiveAt;
+    EXPECT_EQ(reactors.Sensitivity(sample, 0), 1.0);
+    EXPECT_EQ(reactors.Sensitivity(sample, sample + 1), 0.0);
   }
   const PopulationReactors perfect(100, 10, 1.0, 0.0);
-  EXPECT_NEAR(perfect.Sensitivity(30, 1), exact::PopulationSensitivity(100, 30, 0.1, 1.0, 1.0, 1), 1e-15);
+  QuorbelExactEvaluation e{};
+  ASSERT_EQ(QUORBEL_OK, EXACT(QuorbelExact_Evaluate)(100, 30, 0.1, 1.0, 1.0, 1, &e));
+  EXPECT_NEAR(perfect.Sensitivity(30, 1), e.populationSensitivity, 1e-15);
 }
 
 }  // namespace
