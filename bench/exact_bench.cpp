@@ -52,7 +52,9 @@ void BM_Exact_Design(benchmark::State& state) {
 // (perfect test), by 59,392 animals positive at 73 (Sp 0.999), by 141,075
 // positive at 1,473 (P 0.001, Se 0.9, Sp 0.99) and by 61,964 positive at
 // 6,320 (P 0.01, Se 0.5, Sp 0.9: the sensitivity at the runs' ends rises
-// slowly, so many blocks of cut-offs are summed).
+// slowly, so many blocks of cut-offs are summed); the slowest case known,
+// 6,095,090 positive at 610,728 (P 0.001, Se 0.5, Sp 0.9), and 10^7
+// unreachable at P 0.0001 (best 0.110).
 BENCHMARK(BM_Exact_Design)
     ->Args({1000, 500, 980, 950})
     ->Args({1000, 100, 980, 950})
@@ -60,6 +62,8 @@ BENCHMARK(BM_Exact_Design)
     ->Args({10000000, 5, 999, 950})
     ->Args({10000000, 10, 990, 900})
     ->Args({10000000, 100, 900, 500})
+    ->Args({10000000, 10, 900, 500})
+    ->Args({10000000, 1, 900, 500})
     ->Unit(benchmark::kMillisecond);
 
 // The fewest herds of a two-stage design: the worked two-stage case (500
