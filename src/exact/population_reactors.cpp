@@ -31,15 +31,28 @@ Window BinomialWindow(int64_t n, double p) {
   return window;
 }
 
-// P(Hyp(N, r, n) >= c), by the non-negligible masses.
+// P(Hyp(N, r, n) >= c): the masses of the side of c away from the mode,
+// walked from c outward by exact ratios until they are negligible (the
+// side toward the mode is one less the other).
 double HypergeometricUpperTail(int64_t population, int64_t reactors, int64_t sample, int64_t c) {
-  if (c <= 0) return 1.0;
-  if (reactors == 0) return 0.0;
-  double tail = 0.0;
-  ForHypergeometric(population, reactors, sample, [&](int64_t y, double weight) {
-    if (y >= c) tail += weight;
-  });
-  return std::min(tail, 1.0);
+  const int64_t lo = std::max<int64_t>(0, sample - (population - reactors)), hi = std::min(sample, reactors);
+  if (c <= lo) return 1.0;
+  if (c > hi) return 0.0;
+  const double N = static_cast<double>(population), D = static_cast<double>(reactors), n = static_cast<double>(sample);
+  const double mode = std::floor((n + 1.0) * (D + 1.0) / (N + 2.0));
+  const bool above = static_cast<double>(c) > mode;
+  int64_t y = above ? c : c - 1;
+  double mass = HypergeometricMass(population, reactors, sample, y), sum = 0.0;
+  const double first = mass;
+  while (mass > kNegligible * first) {
+    sum += mass;
+    const double k = static_cast<double>(y);
+    if (above ? y == hi : y == lo) break;
+    mass *= above ? (D - k) * (n - k) / ((k + 1.0) * (N - D - n + k + 1.0))
+                  : k * (N - D - n + k) / ((D - k + 1.0) * (n - k + 1.0));
+    y += above ? 1 : -1;
+  }
+  return std::clamp(above ? sum : 1.0 - sum, 0.0, 1.0);
 }
 
 // P(Hyp(N, r, n) = k), 0 outside its range.
