@@ -179,12 +179,6 @@ double LogChoose(double n, double k) {
   return boost::math::lgamma(n + 1.0) - boost::math::lgamma(k + 1.0) - boost::math::lgamma(n - k + 1.0);
 }
 
-// The largest of v[from .. from + block - 1], as far as v goes.
-double LargestOfBlock(const std::vector<double>& v, int64_t from, int64_t block) {
-  const auto first = v.begin() + from;
-  return *std::max_element(first, first + std::min<int64_t>(block, static_cast<int64_t>(v.size()) - from));
-}
-
 // The log weight of cell (i, j) is f[i] + g[j] + h[i + j]; cells are
 // visited by diagonal d = i + j, in blocks of kBlock values of i, and a
 // block is skipped when a bound on its cells' log weights,
@@ -200,6 +194,12 @@ struct Cells {
   double largest = -HUGE_VAL;
 
   static constexpr int64_t kBlock = 64;
+
+  // The largest of v[from .. from + kBlock - 1], as far as v goes.
+  static double LargestOfBlock(const std::vector<double>& v, int64_t from) {
+    const auto first = v.begin() + from;
+    return *std::max_element(first, first + std::min<int64_t>(kBlock, static_cast<int64_t>(v.size()) - from));
+  }
 
   int64_t FirstI(int64_t d) const { return std::max<int64_t>(0, d - (n - x)); }
   int64_t LastI(int64_t d) const { return std::min(x, d); }
@@ -281,10 +281,10 @@ struct Cells {
   void Derive() {
     fBlock.clear();
     gBlock.clear();
-    for (int64_t i = 0; i <= x; i += kBlock) fBlock.push_back(LargestOfBlock(f, i, kBlock));
+    for (int64_t i = 0; i <= x; i += kBlock) fBlock.push_back(LargestOfBlock(f, i));
     gWindow.resize(g.size());
-    for (int64_t j = 0; j <= n - x; ++j) gWindow[static_cast<size_t>(j)] = LargestOfBlock(g, j, kBlock);
-    for (int64_t j = 0; j <= n - x; j += kBlock) gBlock.push_back(LargestOfBlock(g, j, kBlock));
+    for (int64_t j = 0; j <= n - x; ++j) gWindow[static_cast<size_t>(j)] = LargestOfBlock(g, j);
+    for (int64_t j = 0; j <= n - x; j += kBlock) gBlock.push_back(LargestOfBlock(g, j));
     fScaled.resize(f.size());
     for (size_t i = 0; i < f.size(); ++i) fScaled[i] = std::exp(f[i] - fBlock[i / kBlock]);
     gScaled.resize(g.size());

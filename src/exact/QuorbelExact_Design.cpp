@@ -49,6 +49,7 @@ constexpr double kSweepTermsPerTerm = 3.0, kBuildTermsPerTerm = 20.0;
 struct Search {
   int64_t population, largest;  // population 0: infinite
   double prevalence, se, sp, level, target;
+  int64_t diseased;  // of a finite population
   mutable std::unique_ptr<PopulationReactors> reactors = nullptr;
   mutable double spent = 0.0;  // the terms of the sums over diseased units so far
   mutable std::map<int64_t, int64_t> ends = {};  // last(c) by c, as found
@@ -56,9 +57,8 @@ struct Search {
   double Reported(int64_t n, int64_t c) const { return PopulationSensitivity(population, n, prevalence, se, sp, c); }
   double Sensitivity(int64_t n, int64_t c) const {
     if (population == 0) return Reported(n, c);
-    const int64_t diseased = DiseasedUnits(prevalence, population);
     const double cost = DiseasedUnitsCost(population, diseased, n, se);
-    if (reactors == nullptr && spent * kBuildTermsPerTerm > BuildCost(diseased))
+    if (reactors == nullptr && spent * kBuildTermsPerTerm > ReactorsBuildCost(population, diseased, se, 1.0 - sp))
       reactors = std::make_unique<PopulationReactors>(population, diseased, se, 1.0 - sp);
     if (reactors != nullptr && reactors->Cost(n) < cost * kSweepTermsPerTerm) {
       const double s = reactors->Sensitivity(n, c);
@@ -66,11 +66,6 @@ struct Search {
     }
     spent += cost;
     return Reported(n, c);
-  }
-  // About the terms of the distribution of the population's reactors.
-  double BuildCost(int64_t diseased) const {
-    const double D = static_cast<double>(diseased), healthy = static_cast<double>(population - diseased);
-    return (20.0 * std::sqrt(D * se * (1.0 - se)) + 1.0) * (20.0 * std::sqrt(healthy * (1.0 - sp) * sp) + 1.0);
   }
   bool Specific(int64_t n, int64_t c) const { return PopulationSpecificity(n, sp, c) >= target; }
 
@@ -168,7 +163,7 @@ extern "C" QuorbelResult QuorbelExact_Design(double population, double prevalenc
   if (!IsProbability(specificityTarget)) return QUORBEL_EXACT_E_TARGET;
   return RunGuarded([&] {
     const Search s{units, units == 0 ? QUORBEL_EXACT_MAX_SEARCH : units, prevalence, sensitivity, specificity,
-                   confidenceLevel / 100.0, specificityTarget};
+                   confidenceLevel / 100.0, specificityTarget, units == 0 ? 0 : DiseasedUnits(prevalence, units)};
     *result = Design(s);
     return QUORBEL_OK;
   });

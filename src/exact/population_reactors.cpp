@@ -35,21 +35,17 @@ Window BinomialWindow(int64_t n, double p) {
 // walked from c outward by exact ratios until they are negligible (the
 // side toward the mode is one less the other).
 double HypergeometricUpperTail(int64_t population, int64_t reactors, int64_t sample, int64_t c) {
-  const int64_t lo = std::max<int64_t>(0, sample - (population - reactors)), hi = std::min(sample, reactors);
-  if (c <= lo) return 1.0;
-  if (c > hi) return 0.0;
-  const double N = static_cast<double>(population), D = static_cast<double>(reactors), n = static_cast<double>(sample);
-  const double mode = std::floor((n + 1.0) * (D + 1.0) / (N + 2.0));
-  const bool above = static_cast<double>(c) > mode;
+  const Hypergeometric h(population, reactors, sample);
+  if (c <= h.lo) return 1.0;
+  if (c > h.hi) return 0.0;
+  const bool above = c > h.Mode();
   int64_t y = above ? c : c - 1;
   double mass = HypergeometricMass(population, reactors, sample, y), sum = 0.0;
   const double first = mass;
   while (mass > kNegligible * first) {
     sum += mass;
-    const double k = static_cast<double>(y);
-    if (above ? y == hi : y == lo) break;
-    mass *= above ? (D - k) * (n - k) / ((k + 1.0) * (N - D - n + k + 1.0))
-                  : k * (N - D - n + k) / ((D - k + 1.0) * (n - k + 1.0));
+    if (above ? y == h.hi : y == h.lo) break;
+    mass *= above ? h.Up(y) : h.Down(y);
     y += above ? 1 : -1;
   }
   return std::clamp(above ? sum : 1.0 - sum, 0.0, 1.0);
@@ -57,8 +53,9 @@ double HypergeometricUpperTail(int64_t population, int64_t reactors, int64_t sam
 
 // P(Hyp(N, r, n) = k), 0 outside its range.
 double HypergeometricPoint(int64_t population, int64_t reactors, int64_t sample, int64_t k) {
-  if (k < std::max<int64_t>(0, sample - (population - reactors)) || k > std::min(sample, reactors)) return 0.0;
-  if (reactors == 0 || reactors == population || sample == 0 || sample == population) return 1.0;
+  const Hypergeometric h(population, reactors, sample);
+  if (k < h.lo || k > h.hi) return 0.0;
+  if (h.lo == h.hi) return 1.0;
   return HypergeometricMass(population, reactors, sample, k);
 }
 
@@ -126,6 +123,11 @@ double DiseasedUnitsCost(int64_t population, int64_t diseased, int64_t sample, d
   const double units = 20.0 * std::sqrt(n * p * (1.0 - p) * (1.0 - n / N)) + 1.0;
   const double reactors = 20.0 * std::sqrt(n * p * se * (1.0 - se)) + 1.0;
   return units * reactors;
+}
+
+double ReactorsBuildCost(int64_t population, int64_t diseased, double se, double q) {
+  const double D = static_cast<double>(diseased), healthy = static_cast<double>(population - diseased);
+  return (20.0 * std::sqrt(D * se * (1.0 - se)) + 1.0) * (20.0 * std::sqrt(healthy * q * (1.0 - q)) + 1.0);
 }
 
 }  // namespace quorbel::exact

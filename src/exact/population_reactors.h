@@ -11,7 +11,7 @@
 // (the extra reactor is in the sample, and the others hold c - 1), and that
 // mass by exact ratios. Where the sample is a large part of a large
 // population this takes far fewer terms than the sum over the sample's
-// diseased units (sums.h), whose value it equals to about 1e-12.
+// diseased units (sums.h), whose value it equals to about 1e-11.
 #ifndef QUORBEL_EXACT_POPULATION_REACTORS_H
 #define QUORBEL_EXACT_POPULATION_REACTORS_H
 
@@ -41,6 +41,10 @@ class PopulationReactors {
 // Roughly the terms PopulationSensitivity (sums.h) takes for a finite
 // population: the sample's diseased units times the reactors among them.
 double DiseasedUnitsCost(int64_t population, int64_t diseased, int64_t sample, double se);
+
+// Roughly the terms of building PopulationReactors: the diseased units'
+// reactor counts times the healthy units'.
+double ReactorsBuildCost(int64_t population, int64_t diseased, double se, double q);
 
 }  // namespace quorbel::exact
 

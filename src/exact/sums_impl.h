@@ -21,27 +21,37 @@ inline double HypergeometricMass(int64_t population, int64_t diseased, int64_t s
   return mass(diseased, y) * mass(population - diseased, sample - y) / mass(population, sample);
 }
 
+// Hyp(N, D, n): the counts it can take, lo .. hi, its mode, and the exact
+// ratios of neighbouring masses, up(y) = w(y + 1) / w(y) and
+// down(y) = w(y - 1) / w(y).
+struct Hypergeometric {
+  Hypergeometric(int64_t population, int64_t diseased, int64_t sample)
+      : lo(std::max<int64_t>(0, sample - (population - diseased))), hi(std::min(sample, diseased)),
+        N(static_cast<double>(population)), D(static_cast<double>(diseased)), n(static_cast<double>(sample)) {}
+  int64_t Mode() const { return std::clamp(static_cast<int64_t>((n + 1) * (D + 1) / (N + 2)), lo, hi); }
+  double Up(int64_t y) const {
+    const double k = static_cast<double>(y);
+    return (D - k) * (n - k) / ((k + 1) * (N - D - n + k + 1));
+  }
+  double Down(int64_t y) const {
+    const double k = static_cast<double>(y);
+    return k * (N - D - n + k) / ((D - k + 1) * (n - k + 1));
+  }
+  int64_t lo, hi;
+  double N, D, n;
+};
+
 template <class Visit>
 void ForHypergeometric(int64_t population, int64_t diseased, int64_t sample, Visit visit) {
-  const int64_t lo = std::max<int64_t>(0, sample - (population - diseased)), hi = std::min(sample, diseased);
-  if (lo == hi) {
-    visit(lo, 1.0);
+  const Hypergeometric h(population, diseased, sample);
+  if (h.lo == h.hi) {
+    visit(h.lo, 1.0);
     return;
   }
-  const double N = static_cast<double>(population), D = static_cast<double>(diseased), n = static_cast<double>(sample);
-  int64_t mode = static_cast<int64_t>((n + 1) * (D + 1) / (N + 2));
-  mode = std::clamp(mode, lo, hi);
+  const int64_t mode = h.Mode();
   WalkFromMode(
-      lo, hi, mode, HypergeometricMass(population, diseased, sample, mode),
-      [&](int64_t y) {
-        const double k = static_cast<double>(y);
-        return (D - k) * (n - k) / ((k + 1) * (N - D - n + k + 1));
-      },
-      [&](int64_t y) {
-        const double k = static_cast<double>(y);
-        return k * (N - D - n + k) / ((D - k + 1) * (n - k + 1));
-      },
-      visit);
+      h.lo, h.hi, mode, HypergeometricMass(population, diseased, sample, mode), [&](int64_t y) { return h.Up(y); },
+      [&](int64_t y) { return h.Down(y); }, visit);
 }
 
 template <class Visit>
