@@ -32,6 +32,7 @@
 #include <boost/math/special_functions/gamma.hpp>
 
 #include "exact/checks.h"
+#include "exact/side_by_side.h"
 
 using namespace quorbel::exact;
 
@@ -39,6 +40,9 @@ namespace {
 
 // Terms below exp(-kNegligibleLog) of the largest are left out.
 constexpr double kNegligibleLog = 37.0;  // e^-37 is about 1e-16
+
+// Below this many cells a sweep takes less than a thread costs to start.
+constexpr double kCellsWorthAThread = 1e5;
 
 // D = t^a (1 - t)^b / B(a, b), carried as mantissa x 2^exponent: far from
 // t it lies below the smallest double, and the recurrences must still see
@@ -460,8 +464,11 @@ Posterior Build(int64_t x, int64_t n, const double* pr) {
   while (!cells.HasCells(lastD)) --lastD;
   Posterior post;
   std::vector<double> byD;
-  post.sensitivity = Gather(cells, firstD, lastD, pr[2], pr[3], false, &byD);
-  post.specificity = Gather(cells.Mirrored(), n - lastD, n - firstD, pr[5], pr[4], true, nullptr);
+  // The two sweeps share nothing but the cells they read.
+  const bool worthAThread = static_cast<double>(x + 1) * static_cast<double>(n - x + 1) >= kCellsWorthAThread;
+  SideBySide(
+      worthAThread, [&] { post.sensitivity = Gather(cells, firstD, lastD, pr[2], pr[3], false, &byD); },
+      [&] { post.specificity = Gather(cells.Mirrored(), n - lastD, n - firstD, pr[5], pr[4], true, nullptr); });
   const double first = static_cast<double>(firstD), N = static_cast<double>(n);
   post.prevalence.runs.push_back(Run{pr[0] + first, pr[1] + N - first, std::move(byD)});
   post.prevalence.Normalise();
