@@ -24,6 +24,9 @@
 #include <stdexcept>
 #include <utility>
 #include <vector>
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 #include "exact/boost_config.h"
 #include <boost/math/distributions/normal.hpp>
@@ -197,7 +200,7 @@ struct Cells {
   std::vector<double> gScaled;    // exp(g[j] - gBlock[j / kBlock]), from the last j to the first
   double largest = -HUGE_VAL;
 
-  static constexpr int64_t kBlock = 64;
+  static constexpr int64_t kBlock = 128;
 
   // The largest of v[from .. from + kBlock - 1], as far as v goes.
   static double LargestOfBlock(const std::vector<double>& v, int64_t from) {
@@ -220,20 +223,20 @@ struct Cells {
   // two such. A weight is the product of the cell's own factors of f and g
   // and one factor of the blocks', so exp is taken once or twice a block.
   // Returns false when no block is within reach.
-  bool Diagonal(int64_t d, std::vector<double>* w, int64_t* from, int64_t* to) const {
+  bool Diagonal(int64_t d, double* w, int64_t* from, int64_t* to) const {
     const int64_t firstI = FirstI(d), lastI = LastI(d);
     *from = lastI + 1;
     *to = firstI - 1;
     for (int64_t block = firstI / kBlock; block <= lastI / kBlock; ++block) {
       if (Bound(d, block) - largest < -kNegligibleLog) continue;
       const int64_t start = std::max(firstI, block * kBlock), end = std::min(lastI, block * kBlock + kBlock - 1);
-      for (int64_t i = *to + 1; i < start; ++i) (*w)[static_cast<size_t>(i)] = 0.0;  // a skipped block
+      for (int64_t i = *to + 1; i < start; ++i) w[i] = 0.0;  // a skipped block
       *from = std::min(*from, start);
       *to = end;
       // The block's j = d - i fall in one or two blocks of j, each of one scale.
       for (int64_t i = start; i <= end;) {
         const int64_t gBlockOfI = (d - i) / kBlock, until = std::min(end, d - gBlockOfI * kBlock);
-        Scale(d, block, gBlockOfI, i, until, w->data());
+        Scale(d, block, gBlockOfI, i, until, w);
         i = until + 1;
       }
     }
@@ -348,45 +351,47 @@ Cells MakeCells(int64_t x, int64_t n, const double* pr) {
 }
 
 // A band of Beta components Beta(first + k, total - first - k), k = lo .. hi,
-// all of one total shape, with weights w[k].
+// all of one total shape, with weights w[k]. The arrays hold one element
+// more at each end, kept 0 where the band does not reach, so that every
+// component is raised by the same expression.
 struct Band {
-  std::vector<double> w, spare;  // the band's components at lo .. hi; beyond them, anything
-  std::vector<double> shapes;    // first + k, each component's first shape
+  std::vector<double> store, spare;  // component k at [k + 1]; beyond lo .. hi, anything but the guards
+  std::vector<double> shapes;        // [k + 1] = first + k, component k's first shape
   int64_t lo = 0, hi = -1;
 
-  Band(size_t size, double first) : w(size, 0.0), spare(size, 0.0), shapes(size) {
-    for (size_t k = 0; k < size; ++k) shapes[k] = first + static_cast<double>(k);
+  Band(size_t size, double first) : store(size + 2, 0.0), spare(size + 2, 0.0), shapes(size + 2) {
+    for (size_t k = 0; k < shapes.size(); ++k) shapes[k] = first + static_cast<double>(k) - 1.0;
   }
+  double* W() { return store.data() + 1; }
+  const double* W() const { return store.data() + 1; }
+  bool Empty() const { return hi < lo; }
 
   // Adds weights[from .. to] at k = from .. to.
-  void Add(const std::vector<double>& weights, int64_t from, int64_t to) {
-    if (Empty()) lo = from, hi = from - 1;
-    for (int64_t k = from; k < lo; ++k) w[static_cast<size_t>(k)] = 0.0;
-    for (int64_t k = hi + 1; k <= to; ++k) w[static_cast<size_t>(k)] = 0.0;
-    lo = std::min(lo, from);
-    hi = std::max(hi, to);
-    for (int64_t k = from; k <= to; ++k) w[static_cast<size_t>(k)] += weights[static_cast<size_t>(k)];
+  void Add(const double* weights, int64_t from, int64_t to) {
+    Cover(from, to);
+    double* w = W();
+    for (int64_t k = from; k <= to; ++k) w[k] += weights[k];
   }
-  // Raises the total shape by one, exactly: Beta(P, Q) is
-  // P / (P + Q) Beta(P + 1, Q) + Q / (P + Q) Beta(P, Q + 1). Components too
-  // light to matter are dropped from the ends.
-  bool Empty() const { return hi < lo; }
+  // Adds weights[from .. to] at k = from .. to and raises the total shape
+  // by one, exactly: Beta(P, Q) is
+  // P / (P + Q) Beta(P + 1, Q) + Q / (P + Q) Beta(P, Q + 1). Component k
+  // keeps Q / (P + Q) of itself and takes P / (P + Q) of k - 1; the sums
+  // are those of adding first and raising after, done in one pass.
+  // weights[to + 1] must be 0. Components too light
+  // to matter are dropped from the ends.
+  void AddAndRaise(const double* weights, int64_t from, int64_t to, double total) {
+    Cover(from, to);
+    const double r = 1.0 / total;
+    double carry = RaiseRange(nullptr, lo, from - 1, r, 0.0);
+    carry = RaiseRange(weights, from, to + 1, r, carry);
+    RaiseRange(nullptr, to + 2, hi + 1, r, carry);
+    Swap();
+  }
+  // Raises the total shape by one, as above, adding nothing.
   void Raise(double total) {
     if (Empty()) return;
-    // Component k keeps Q / (P + Q) of itself and takes P / (P + Q) of
-    // k - 1, written to the spare, which then takes the place of w.
-    const double r = 1.0 / total;
-    const double* __restrict in = w.data();
-    const double* __restrict shape = shapes.data();
-    double* __restrict out = spare.data();
-    out[lo] = std::max(in[lo] - in[lo] * (shape[lo] * r), 0.0);
-    for (int64_t k = lo + 1; k <= hi; ++k)
-      out[k] = std::max(in[k] - in[k] * (shape[k] * r), 0.0) + in[k - 1] * (shape[k - 1] * r);
-    out[hi + 1] = in[hi] * (shape[hi] * r);
-    w.swap(spare);
-    ++hi;
-    while (hi >= lo && w[static_cast<size_t>(hi)] < kLight) --hi;
-    while (lo <= hi && w[static_cast<size_t>(lo)] < kLight) ++lo;
+    RaiseRange(nullptr, lo, hi + 1, 1.0 / total);
+    Swap();
   }
   // The band as a run at total shape `total`, and the band emptied. The
   // index stands for the first shape, Beta(first + k, total - first - k),
@@ -394,8 +399,10 @@ struct Band {
   // the run then going down the index so that its first shape rises.
   Run Take(double first, double total, bool second) {
     const double from = static_cast<double>(second ? hi : lo);
-    Run run = second ? Run{total - first - from, first + from, {w.rend() - hi - 1, w.rend() - lo}}
-                     : Run{first + from, total - first - from, {w.begin() + lo, w.begin() + hi + 1}};
+    const double* w = W();
+    Run run = second ? Run{total - first - from, first + from, {std::reverse_iterator<const double*>(w + hi + 1),
+                                                                std::reverse_iterator<const double*>(w + lo)}}
+                     : Run{first + from, total - first - from, {w + lo, w + hi + 1}};
     lo = 0;
     hi = -1;
     return run;
@@ -403,21 +410,87 @@ struct Band {
   // Raising a band costs its width a diagonal: once the raised components
   // spread much wider than the diagonal's own, the band is closed as a run
   // of its own and a new one begun.
-  bool SpreadBeyond(int64_t width) const { return hi - lo + 1 > kSpread * width + kSlack; }
+  bool SpreadBeyond(int64_t from, int64_t to) const {
+    const int64_t width = Empty() ? to - from + 1 : std::max(hi, to) - std::min(lo, from) + 1;
+    return width > kSpread * (to - from + 1) + kSlack;
+  }
 
   // Weights below this are dropped: the largest cell weighs 1.
   static constexpr double kLight = 1e-20;
   static constexpr int64_t kSpread = 2, kSlack = 256;
+
+ private:
+  // Widens the band to take k = from .. to, the new components at 0.
+  void Cover(int64_t from, int64_t to) {
+    double* w = W();
+    if (Empty()) lo = from, hi = from - 1;
+    for (int64_t k = from; k < lo; ++k) w[k] = 0.0;
+    for (int64_t k = hi + 1; k <= to; ++k) w[k] = 0.0;
+    lo = std::min(lo, from);
+    hi = std::max(hi, to);
+    Guard();
+  }
+  // The elements just outside the band read as 0.
+  void Guard() {
+    double* w = W();
+    if (Empty()) return;
+    w[lo - 1] = 0.0;
+    w[hi + 1] = 0.0;
+  }
+  // The raised components k = first .. last into the spare: with b the
+  // weights (plus `add`'s, when given) and P = shapes[k],
+  // q[k] = b[k] (P / total) moves up to k + 1, and the rest,
+  // b[k] - q[k], stays. `carry` is q[first - 1]; returns q[last]. The
+  // guards make the ends' missing terms 0, and adding 0 changes no
+  // weight. Two lanes compute each element as one would.
+  double RaiseRange(const double* add, int64_t first, int64_t last, double r, double carry = 0.0) {
+    const double* __restrict in = W();
+    const double* __restrict shape = shapes.data() + 1;
+    double* __restrict out = spare.data() + 1;
+    int64_t k = first;
+#ifdef __SSE2__
+    const __m128d rate = _mm_set1_pd(r), zero = _mm_setzero_pd();
+    __m128d before = _mm_set_pd(carry, 0.0);  // q[k - 1] in the high lane
+    for (; k < last; k += 2) {
+      __m128d b = _mm_loadu_pd(in + k);
+      if (add != nullptr) b = _mm_add_pd(b, _mm_loadu_pd(add + k));
+      const __m128d q = _mm_mul_pd(b, _mm_mul_pd(_mm_loadu_pd(shape + k), rate));
+      const __m128d stays = _mm_max_pd(zero, _mm_sub_pd(b, q));  // max(b - q, 0), as std::max takes it
+      _mm_storeu_pd(out + k, _mm_add_pd(stays, _mm_shuffle_pd(before, q, 1)));
+      before = q;
+    }
+    carry = _mm_cvtsd_f64(_mm_unpackhi_pd(before, before));
+#endif
+    for (; k <= last; ++k) {
+      const double b = add != nullptr ? in[k] + add[k] : in[k];
+      const double q = b * (shape[k] * r);
+      out[k] = std::max(b - q, 0.0) + carry;
+      carry = q;
+    }
+    return carry;
+  }
+  // The raised band, one component longer, takes the place of the old.
+  void Swap() {
+    store.swap(spare);
+    ++hi;
+    Trim();
+  }
+  void Trim() {
+    const double* w = W();
+    while (hi >= lo && w[hi] < kLight) --hi;
+    while (lo <= hi && w[lo] < kLight) ++lo;
+    Guard();
+  }
 };
 
 // v[from] + ... + v[to] in four interleaved sums, which do not wait on
 // one another.
-double SumOf(const std::vector<double>& v, int64_t from, int64_t to) {
+double SumOf(const double* v, int64_t from, int64_t to) {
   double part[4] = {0.0, 0.0, 0.0, 0.0};
   int64_t i = from;
   for (; i + 3 <= to; i += 4)
-    for (int k = 0; k < 4; ++k) part[k] += v[static_cast<size_t>(i + k)];
-  for (; i <= to; ++i) part[0] += v[static_cast<size_t>(i)];
+    for (int k = 0; k < 4; ++k) part[k] += v[i + k];
+  for (; i <= to; ++i) part[0] += v[i];
   return (part[0] + part[1]) + (part[2] + part[3]);
 }
 
@@ -438,20 +511,22 @@ Mixture Gather(const Cells& cells, int64_t firstD, int64_t lastD, double indexed
                std::vector<double>* byD) {
   Mixture mixture;
   Band band(static_cast<size_t>(cells.n + 2), indexed);
-  std::vector<double> weights(static_cast<size_t>(cells.x + 1));
+  // The diagonal's weights at [i + 1], with a 0 on either side of them.
+  std::vector<double> store(static_cast<size_t>(cells.x + 3));
+  double* weights = store.data() + 1;
   for (int64_t d = firstD;; ++d) {
     const double total = indexed + other + static_cast<double>(d);
     int64_t from, to;
-    double sum = 0.0;
-    if (cells.Diagonal(d, &weights, &from, &to)) {
-      band.Add(weights, from, to);
-      if (byD != nullptr) sum = SumOf(weights, from, to);
-      if (band.SpreadBeyond(to - from + 1)) mixture.runs.push_back(band.Take(indexed, total, second));
-    }
-    if (byD != nullptr) byD->push_back(sum);
-    if (d == lastD) {
+    const bool some = cells.Diagonal(d, weights, &from, &to);
+    if (byD != nullptr) byD->push_back(some ? SumOf(weights, from, to) : 0.0);
+    if (some) weights[from - 1] = weights[to + 1] = 0.0;
+    if (d == lastD || (some && band.SpreadBeyond(from, to))) {
+      if (some) band.Add(weights, from, to);
       if (!band.Empty()) mixture.runs.push_back(band.Take(indexed, total, second));
-      return mixture;
+      if (d == lastD) return mixture;
+    } else if (some) {
+      band.AddAndRaise(weights, from, to, total);
+      continue;
     }
     band.Raise(total);
   }
