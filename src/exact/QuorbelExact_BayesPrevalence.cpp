@@ -127,12 +127,13 @@ struct Run {
 struct Mixture {
   std::vector<Run> runs;
 
-  void Normalise() {
+  Mixture& Normalised() {
     double sum = 0.0;
     for (const Run& run : runs)
       for (double w : run.weight) sum += w;
     for (Run& run : runs)
       for (double& w : run.weight) w /= sum;
+    return *this;
   }
   // The mean and the standard deviation of the mixture; the mean kept
   // within 0 .. 1, which rounding in the weights' sum can pass by an ulp.
@@ -355,15 +356,26 @@ Cells MakeCells(int64_t x, int64_t n, const double* pr) {
 // more at each end, kept 0 where the band does not reach, so that every
 // component is raised by the same expression.
 struct Band {
-  std::vector<double> store, spare;  // component k at [k + 1]; beyond lo .. hi, anything but the guards
-  std::vector<double> shapes;        // [k + 1] = first + k, component k's first shape
+  std::vector<double> memory;  // the weights and the spare they are raised into
+  double* store;               // component k at [k + 1]; beyond lo .. hi, anything but the guards
+  double* spare;
+  std::vector<double> shapes;  // [k + 1] = first + k, component k's first shape
   int64_t lo = 0, hi = -1;
 
-  Band(size_t size, double first) : store(size + 2, 0.0), spare(size + 2, 0.0), shapes(size + 2) {
+  // The spare starts half a page after a page's multiple from the store:
+  // a store to one and a load from the other at the same offset in their
+  // pages would make the processor wait.
+  Band(size_t size, double first)
+      : memory(Apart(size + 2) + size + 2, 0.0), store(memory.data()), spare(memory.data() + Apart(size + 2)),
+        shapes(size + 2) {
     for (size_t k = 0; k < shapes.size(); ++k) shapes[k] = first + static_cast<double>(k) - 1.0;
   }
-  double* W() { return store.data() + 1; }
-  const double* W() const { return store.data() + 1; }
+  Band(const Band&) = delete;
+  Band& operator=(const Band&) = delete;
+  static size_t Apart(size_t length) { return (length + kPage - 1) / kPage * kPage + kPage / 2; }
+  static constexpr size_t kPage = 4096 / sizeof(double);
+  double* W() { return store + 1; }
+  const double* W() const { return store + 1; }
   bool Empty() const { return hi < lo; }
 
   // Adds weights[from .. to] at k = from .. to.
@@ -446,7 +458,7 @@ struct Band {
   double RaiseRange(const double* add, int64_t first, int64_t last, double r, double carry = 0.0) {
     const double* __restrict in = W();
     const double* __restrict shape = shapes.data() + 1;
-    double* __restrict out = spare.data() + 1;
+    double* __restrict out = spare + 1;
     int64_t k = first;
 #ifdef __SSE2__
     const __m128d rate = _mm_set1_pd(r), zero = _mm_setzero_pd();
@@ -471,7 +483,7 @@ struct Band {
   }
   // The raised band, one component longer, takes the place of the old.
   void Swap() {
-    store.swap(spare);
+    std::swap(store, spare);
     ++hi;
     Trim();
   }
@@ -493,10 +505,6 @@ double SumOf(const double* v, int64_t from, int64_t to) {
   for (; i <= to; ++i) part[0] += v[i];
   return (part[0] + part[1]) + (part[2] + part[3]);
 }
-
-struct Posterior {
-  Mixture prevalence, sensitivity, specificity;
-};
 
 // One test's components gathered into a few runs by one sweep over the
 // diagonals, from the first to the last, raising each diagonal's band into
@@ -532,26 +540,6 @@ Mixture Gather(const Cells& cells, int64_t firstD, int64_t lastD, double indexed
   }
 }
 
-Posterior Build(int64_t x, int64_t n, const double* pr) {
-  const Cells cells = MakeCells(x, n, pr);
-  int64_t firstD = 0, lastD = n;
-  while (!cells.HasCells(firstD)) ++firstD;
-  while (!cells.HasCells(lastD)) --lastD;
-  Posterior post;
-  std::vector<double> byD;
-  // The two sweeps share nothing but the cells they read.
-  const bool worthAThread = static_cast<double>(x + 1) * static_cast<double>(n - x + 1) >= kCellsWorthAThread;
-  SideBySide(
-      worthAThread, [&] { post.sensitivity = Gather(cells, firstD, lastD, pr[2], pr[3], false, &byD); },
-      [&] { post.specificity = Gather(cells.Mirrored(), n - lastD, n - firstD, pr[5], pr[4], true, nullptr); });
-  const double first = static_cast<double>(firstD), N = static_cast<double>(n);
-  post.prevalence.runs.push_back(Run{pr[0] + first, pr[1] + N - first, std::move(byD)});
-  post.prevalence.Normalise();
-  post.sensitivity.Normalise();
-  post.specificity.Normalise();
-  return post;
-}
-
 // P(Se + Sp <= 1) under the priors: the integral over s of
 // P(Sp <= 1 - s) Beta(s; a_s, b_s).
 double UselessTestPrior(const double* pr) {
@@ -560,6 +548,35 @@ double UselessTestPrior(const double* pr) {
     return boost::math::ibeta(pr[4], pr[5], 1.0 - s) * boost::math::ibeta_derivative(pr[2], pr[3], s);
   };
   return std::clamp(rule.integrate(integrand, 0.0, 1.0, 1e-10), 0.0, 1.0);
+}
+
+// The three posteriors summarised, and P(Se + Sp <= 1) under the priors.
+// The two tests' sweeps share nothing but the cells they read, and each
+// thread summarises what it gathered.
+QuorbelExactBayes Posteriors(int64_t x, int64_t n, const double* pr, double level, double threshold) {
+  const Cells cells = MakeCells(x, n, pr);
+  int64_t firstD = 0, lastD = n;
+  while (!cells.HasCells(firstD)) ++firstD;
+  while (!cells.HasCells(lastD)) --lastD;
+  QuorbelExactBayes out{};
+  const bool worthAThread = static_cast<double>(x + 1) * static_cast<double>(n - x + 1) >= kCellsWorthAThread;
+  SideBySide(
+      worthAThread,
+      [&] {
+        std::vector<double> byD;
+        Mixture sensitivity = Gather(cells, firstD, lastD, pr[2], pr[3], false, &byD);
+        const double first = static_cast<double>(firstD), N = static_cast<double>(n);
+        Mixture prevalence;
+        prevalence.runs.push_back(Run{pr[0] + first, pr[1] + N - first, std::move(byD)});
+        out.prevalence = prevalence.Normalised().Summary(level, threshold);
+        out.sensitivity = sensitivity.Normalised().Summary(level, threshold);
+      },
+      [&] {
+        Mixture specificity = Gather(cells.Mirrored(), n - lastD, n - firstD, pr[5], pr[4], true, nullptr);
+        out.specificity = specificity.Normalised().Summary(level, threshold);
+        out.uselessTestPrior = UselessTestPrior(pr);
+      });
+  return out;
 }
 
 bool IsShape(double v) { return v > 0.0 && v <= QUORBEL_EXACT_MAX_BAYES_SHAPE; }
@@ -575,10 +592,7 @@ extern "C" QuorbelResult QuorbelExact_BayesPrevalence(int32_t positives, int32_t
   if (!IsLevel(confidenceLevel)) return QUORBEL_EXACT_E_CONFIDENCE;
   if (!(threshold >= 0.0 && threshold <= 1.0)) return QUORBEL_EXACT_E_THRESHOLD;
   return RunGuarded([&] {
-    const Posterior post = Build(positives, sample, priors);
-    const double level = confidenceLevel / 100.0;
-    *result = QuorbelExactBayes{post.prevalence.Summary(level, threshold), post.sensitivity.Summary(level, threshold),
-                                post.specificity.Summary(level, threshold), UselessTestPrior(priors)};
+    *result = Posteriors(positives, sample, priors, confidenceLevel / 100.0, threshold);
     return QuorbelResult{QUORBEL_OK};
   });
 }
