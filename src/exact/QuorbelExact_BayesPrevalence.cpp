@@ -11,22 +11,14 @@
 // the diagonals' into a few runs of components Beta(a + m, b - m), each
 // of whose CDFs costs one incomplete beta.
 //
-// The loops over a diagonal's cells and a band's components are written so
-// that each element is computed alone, and GCC is asked to vectorise loops
-// here (its -O2 does not): two lanes compute each element exactly as one
-// would, so the bits are those of the plain loops.
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC optimize("tree-loop-vectorize")
-#endif
+// The loops over a diagonal's cells and a band's components run on vector
+// lanes (mixture_kernels.h), each element computed as the plain loop would.
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <stdexcept>
 #include <utility>
 #include <vector>
-#ifdef __SSE2__
-#include <emmintrin.h>
-#endif
 
 #include "exact/boost_config.h"
 #include <boost/math/distributions/normal.hpp>
@@ -35,6 +27,7 @@
 #include <boost/math/special_functions/gamma.hpp>
 
 #include "exact/checks.h"
+#include "exact/mixture_kernels.h"
 #include "exact/side_by_side.h"
 
 using namespace quorbel::exact;
@@ -259,10 +252,8 @@ struct Cells {
         w[i] = v < -kNegligibleLog ? 0.0 : std::exp(v);
       }
     } else {
-      const double factor = std::exp(common);
-      const double* fs = fScaled.data();
-      const double* gs = gScaled.data() + (n - x - d);  // gs[i] is g's of j = d - i
-      for (int64_t i = first; i <= last; ++i) w[i] = fs[i] * gs[i] * factor;
+      // gScaled from n - x - d on holds g's of j = d - i at i.
+      Kernels().scale(fScaled.data(), gScaled.data() + (n - x - d), std::exp(common), first, last, w);
     }
   }
   static constexpr double kReach = 600.0;
@@ -449,37 +440,11 @@ struct Band {
     w[lo - 1] = 0.0;
     w[hi + 1] = 0.0;
   }
-  // The raised components k = first .. last into the spare: with b the
-  // weights (plus `add`'s, when given) and P = shapes[k],
-  // q[k] = b[k] (P / total) moves up to k + 1, and the rest,
-  // b[k] - q[k], stays. `carry` is q[first - 1]; returns q[last]. The
-  // guards make the ends' missing terms 0, and adding 0 changes no
-  // weight. Two lanes compute each element as one would.
+  // The raised components k = first .. last into the spare (see
+  // RaiseKernel), of the weights plus `add`'s when given. `carry` is the
+  // part moved up from first - 1; returns the part moved up from last.
   double RaiseRange(const double* add, int64_t first, int64_t last, double r, double carry = 0.0) {
-    const double* __restrict in = W();
-    const double* __restrict shape = shapes.data() + 1;
-    double* __restrict out = spare + 1;
-    int64_t k = first;
-#ifdef __SSE2__
-    const __m128d rate = _mm_set1_pd(r), zero = _mm_setzero_pd();
-    __m128d before = _mm_set_pd(carry, 0.0);  // q[k - 1] in the high lane
-    for (; k < last; k += 2) {
-      __m128d b = _mm_loadu_pd(in + k);
-      if (add != nullptr) b = _mm_add_pd(b, _mm_loadu_pd(add + k));
-      const __m128d q = _mm_mul_pd(b, _mm_mul_pd(_mm_loadu_pd(shape + k), rate));
-      const __m128d stays = _mm_max_pd(zero, _mm_sub_pd(b, q));  // max(b - q, 0), as std::max takes it
-      _mm_storeu_pd(out + k, _mm_add_pd(stays, _mm_shuffle_pd(before, q, 1)));
-      before = q;
-    }
-    carry = _mm_cvtsd_f64(_mm_unpackhi_pd(before, before));
-#endif
-    for (; k <= last; ++k) {
-      const double b = add != nullptr ? in[k] + add[k] : in[k];
-      const double q = b * (shape[k] * r);
-      out[k] = std::max(b - q, 0.0) + carry;
-      carry = q;
-    }
-    return carry;
+    return Kernels().raise(W(), add, shapes.data() + 1, r, carry, first, last, spare + 1);
   }
   // The raised band, one component longer, takes the place of the old.
   void Swap() {

@@ -1,0 +1,42 @@
+// The two loops that the Bayesian posteriors spend their time in, written
+// for the widest vectors the processor has. Every lane computes its element
+// by the same operations, in the same order, as the plain loop would, so
+// the answers are the same bits on every processor.
+#ifndef QUORBEL_EXACT_MIXTURE_KERNELS_H
+#define QUORBEL_EXACT_MIXTURE_KERNELS_H
+
+#include <cstdint>
+#include <vector>
+
+namespace quorbel::exact {
+
+// Raises a band of Beta(P_k, T - P_k) components by one in total shape:
+// with b[k] = in[k] (+ add[k] when add is given) and P_k = shape[k],
+// q[k] = b[k] (P_k r) moves up to k + 1 and max(b[k] - q[k], 0) stays:
+//   out[k] = max(b[k] - q[k], 0) + q[k - 1],  k = first .. last,
+// where r = 1 / T and q[first - 1] = carry. Returns q[last].
+using RaiseKernel = double (*)(const double* in, const double* add, const double* shape, double r, double carry,
+                               int64_t first, int64_t last, double* out);
+
+// w[i] = f[i] g[i] factor, i = first .. last.
+using ScaleKernel = void (*)(const double* f, const double* g, double factor, int64_t first, int64_t last, double* w);
+
+struct MixtureKernels {
+  RaiseKernel raise;
+  ScaleKernel scale;
+};
+
+// The kernels of the widest vectors this processor has, chosen once.
+const MixtureKernels& Kernels();
+
+// Every set of kernels this build holds and this processor runs, the plain
+// loops first, by name ("plain", "sse2", "avx2"): for tests.
+struct NamedKernels {
+  const char* name;
+  MixtureKernels kernels;
+};
+const std::vector<NamedKernels>& EveryKernels();
+
+}  // namespace quorbel::exact
+
+#endif
