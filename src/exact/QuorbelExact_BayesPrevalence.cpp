@@ -379,14 +379,15 @@ struct Band {
   // by one, exactly: Beta(P, Q) is
   // P / (P + Q) Beta(P + 1, Q) + Q / (P + Q) Beta(P, Q + 1). Component k
   // keeps Q / (P + Q) of itself and takes P / (P + Q) of k - 1; the sums
-  // are those of adding first and raising after, done in one pass.
-  // weights[to + 1] must be 0. Components too light
-  // to matter are dropped from the ends.
-  void AddAndRaise(const double* weights, int64_t from, int64_t to, double total) {
+  // are those of adding first and raising after, done in one pass, which
+  // also gives Sum(weights, from, to + 1) to *sum when sum is given.
+  // weights[to + 1] must be 0. Components too light to matter are dropped
+  // from the ends.
+  void AddAndRaise(const double* weights, int64_t from, int64_t to, double total, double* sum) {
     Cover(from, to);
     const double r = 1.0 / total;
     double carry = RaiseRange(nullptr, lo, from - 1, r, 0.0);
-    carry = RaiseRange(weights, from, to + 1, r, carry);
+    carry = RaiseRange(weights, from, to + 1, r, carry, sum);
     RaiseRange(nullptr, to + 2, hi + 1, r, carry);
     Swap();
   }
@@ -443,8 +444,9 @@ struct Band {
   // The raised components k = first .. last into the spare (see
   // RaiseKernel), of the weights plus `add`'s when given. `carry` is the
   // part moved up from first - 1; returns the part moved up from last.
-  double RaiseRange(const double* add, int64_t first, int64_t last, double r, double carry = 0.0) {
-    return Kernels().raise(W(), add, shapes.data() + 1, r, carry, first, last, spare + 1);
+  double RaiseRange(const double* add, int64_t first, int64_t last, double r, double carry = 0.0,
+                    double* sum = nullptr) {
+    return Kernels().raise(W(), add, shapes.data() + 1, r, carry, first, last, spare + 1, sum);
   }
   // The raised band, one component longer, takes the place of the old.
   void Swap() {
@@ -459,17 +461,6 @@ struct Band {
     Guard();
   }
 };
-
-// v[from] + ... + v[to] in four interleaved sums, which do not wait on
-// one another.
-double SumOf(const double* v, int64_t from, int64_t to) {
-  double part[4] = {0.0, 0.0, 0.0, 0.0};
-  int64_t i = from;
-  for (; i + 3 <= to; i += 4)
-    for (int k = 0; k < 4; ++k) part[k] += v[i + k];
-  for (; i <= to; ++i) part[0] += v[i];
-  return (part[0] + part[1]) + (part[2] + part[3]);
-}
 
 // One test's components gathered into a few runs by one sweep over the
 // diagonals, from the first to the last, raising each diagonal's band into
@@ -491,17 +482,19 @@ Mixture Gather(const Cells& cells, int64_t firstD, int64_t lastD, double indexed
     const double total = indexed + other + static_cast<double>(d);
     int64_t from, to;
     const bool some = cells.Diagonal(d, weights, &from, &to);
-    if (byD != nullptr) byD->push_back(some ? SumOf(weights, from, to) : 0.0);
     if (some) weights[from - 1] = weights[to + 1] = 0.0;
+    // The diagonal's weight, summed with the raising where there is one.
+    double sum = 0.0;
     if (d == lastD || (some && band.SpreadBeyond(from, to))) {
-      if (some) band.Add(weights, from, to);
+      if (some) band.Add(weights, from, to), sum = Sum(weights, from, to + 1);
       if (!band.Empty()) mixture.runs.push_back(band.Take(indexed, total, second));
-      if (d == lastD) return mixture;
     } else if (some) {
-      band.AddAndRaise(weights, from, to, total);
-      continue;
+      band.AddAndRaise(weights, from, to, total, byD != nullptr ? &sum : nullptr);
+    } else {
+      band.Raise(total);
     }
-    band.Raise(total);
+    if (byD != nullptr) byD->push_back(sum);
+    if (d == lastD) return mixture;
   }
 }
 
