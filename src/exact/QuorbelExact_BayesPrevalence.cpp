@@ -38,7 +38,11 @@ namespace {
 constexpr double kNegligibleLog = 37.0;  // e^-37 is about 1e-16
 
 // Below this many cells a sweep takes less than a thread costs to start.
-constexpr double kCellsWorthAThread = 1e5;
+constexpr double kCellsWorthAThread = 1e6;
+
+bool WorthAThread(int64_t x, int64_t n) {
+  return static_cast<double>(x + 1) * static_cast<double>(n - x + 1) >= kCellsWorthAThread;
+}
 
 // D = t^a (1 - t)^b / B(a, b), carried as mantissa x 2^exponent: far from
 // t it lies below the smallest double, and the recurrences must still see
@@ -175,10 +179,6 @@ struct Mixture {
                                  Quantile(1.0 - tail, mean, sd), 1.0 - Cdf(threshold)};
   }
 };
-
-double LogChoose(double n, double k) {
-  return boost::math::lgamma(n + 1.0) - boost::math::lgamma(k + 1.0) - boost::math::lgamma(n - k + 1.0);
-}
 
 // The log weight of cell (i, j) is f[i] + g[j] + h[i + j]; cells are
 // visited by diagonal d = i + j, in blocks of kBlock values of i, and a
@@ -320,19 +320,32 @@ Cells MakeCells(int64_t x, int64_t n, const double* pr) {
   cells.f.resize(static_cast<size_t>(x + 1));
   cells.g.resize(static_cast<size_t>(n - x + 1));
   cells.h.resize(static_cast<size_t>(n + 1));
-  for (int64_t i = 0; i <= x; ++i) {
-    const double I = static_cast<double>(i);
-    cells.f[static_cast<size_t>(i)] = LogChoose(X, I) + lgamma(as + I) + lgamma(bc + X - I);
-  }
-  for (int64_t j = 0; j <= n - x; ++j) {
-    const double J = static_cast<double>(j);
-    cells.g[static_cast<size_t>(j)] = LogChoose(N - X, J) + lgamma(bs + J) + lgamma(ac + N - X - J);
-  }
-  for (int64_t k = 0; k <= n; ++k) {
-    const double K = static_cast<double>(k);
-    cells.h[static_cast<size_t>(k)] =
-        lgamma(ap + K) + lgamma(bp + N - K) - lgamma(as + bs + K) - lgamma(ac + bc + N - K);
-  }
+  // f and g take about as many gamma functions as h.
+  SideBySide(
+      WorthAThread(x, n),
+      [&] {
+        std::vector<double> logFactorial(static_cast<size_t>(n + 1));
+        for (int64_t k = 0; k <= n; ++k) logFactorial[static_cast<size_t>(k)] = lgamma(static_cast<double>(k) + 1.0);
+        auto logChoose = [&](int64_t m, int64_t k) {
+          return logFactorial[static_cast<size_t>(m)] - logFactorial[static_cast<size_t>(k)] -
+                 logFactorial[static_cast<size_t>(m - k)];
+        };
+        for (int64_t i = 0; i <= x; ++i) {
+          const double I = static_cast<double>(i);
+          cells.f[static_cast<size_t>(i)] = logChoose(x, i) + lgamma(as + I) + lgamma(bc + X - I);
+        }
+        for (int64_t j = 0; j <= n - x; ++j) {
+          const double J = static_cast<double>(j);
+          cells.g[static_cast<size_t>(j)] = logChoose(n - x, j) + lgamma(bs + J) + lgamma(ac + N - X - J);
+        }
+      },
+      [&] {
+        for (int64_t k = 0; k <= n; ++k) {
+          const double K = static_cast<double>(k);
+          cells.h[static_cast<size_t>(k)] =
+              lgamma(ap + K) + lgamma(bp + N - K) - lgamma(as + bs + K) - lgamma(ac + bc + N - K);
+        }
+      });
   cells.Derive();
   cells.FindLargest();
   // Weights beyond a double's range leave nothing to scale by; the guard
@@ -517,9 +530,8 @@ QuorbelExactBayes Posteriors(int64_t x, int64_t n, const double* pr, double leve
   while (!cells.HasCells(firstD)) ++firstD;
   while (!cells.HasCells(lastD)) --lastD;
   QuorbelExactBayes out{};
-  const bool worthAThread = static_cast<double>(x + 1) * static_cast<double>(n - x + 1) >= kCellsWorthAThread;
   SideBySide(
-      worthAThread,
+      WorthAThread(x, n),
       [&] {
         std::vector<double> byD;
         Mixture sensitivity = Gather(cells, firstD, lastD, pr[2], pr[3], false, &byD);
