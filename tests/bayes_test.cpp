@@ -152,6 +152,23 @@ TEST(Bayes, APrevalencePriorAtTheLargestShapeLeavesSeAtItsPrior) {
   EXPECT_NEAR(r.sensitivity.mean, 0.85, 1e-9);
 }
 
+// Test priors of Beta(0.9 S, 0.1 S) and Beta(0.95 S, 0.05 S) know Se and
+// Sp to within 3e-7 at S = 1e12, so p's posterior under a uniform prior is
+// AP^x (1 - AP)^(n - x) with AP = 0.9 p + 0.05 (1 - p). R, from that:
+//   L <- function(p) { ap <- 0.9 * p + 0.05 * (1 - p); exp(30 * log(ap) + 170 * log1p(-ap) + 60) }
+//   integrate(function(p) p * L(p), 0, 1, rel.tol = 1e-13)$value / integrate(L, 0, 1, rel.tol = 1e-13)$value
+// gives 0.121723940564516. lgamma of shapes this large keeps no units
+// that tell a + k from a + k + 1 (the mean came out 0.12174 at 1e12 and
+// 0.1405 at 1e15 when the weights were taken from it).
+TEST(Bayes, TestsKnownAlmostExactlyGiveTheKnownTestsPosterior) {
+  for (double scale : {1e12, 1e15}) {
+    const double priors[6] = {1, 1, 0.9 * scale, 0.1 * scale, 0.95 * scale, 0.05 * scale};
+    QuorbelExactBayes r{};
+    ASSERT_EQ(EXACT(QuorbelExact_BayesPrevalence)(30, 200, priors, 95, 0.5, &r), QUORBEL_OK);
+    EXPECT_NEAR(r.prevalence.mean, 0.121723940564516, 1e-9) << scale;
+  }
+}
+
 TEST(Bayes, TheSameBitsOnEveryRun) {
   const double priors[6] = {2, 8, 85, 15, 97, 3};
   QuorbelExactBayes first{}, second{};

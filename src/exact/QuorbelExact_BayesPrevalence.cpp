@@ -37,6 +37,10 @@ namespace {
 // Terms below exp(-kNegligibleLog) of the largest are left out.
 constexpr double kNegligibleLog = 37.0;  // e^-37 is about 1e-16
 
+// Shapes from here on have their gamma functions summed from a's (see
+// LogGammas).
+constexpr double kLargeShape = 1e5;
+
 // Below this many cells a sweep takes less than a thread costs to start.
 constexpr double kCellsWorthAThread = 1e6;
 
@@ -310,41 +314,56 @@ struct Cells {
   }
 };
 
+// lgamma(a + k), k = 0 .. m, less a constant that the cells' weights do
+// not see. Beyond kLargeShape lgamma(a + k) is too large to keep the units
+// that tell one k from the next (near 3e16 at a = 1e15, whose ulp is 4),
+// so there it is k log a + log1p(0 / a) + ... + log1p((k - 1) / a), whose
+// terms stay small.
+std::vector<double> LogGammas(double a, int64_t m) {
+  std::vector<double> v(static_cast<size_t>(m + 1));
+  if (a < kLargeShape) {
+    for (int64_t k = 0; k <= m; ++k) v[static_cast<size_t>(k)] = boost::math::lgamma(a + static_cast<double>(k));
+    return v;
+  }
+  const double logA = std::log(a);
+  double rise = 0.0;  // log1p(0 / a) + ... + log1p((k - 1) / a)
+  for (int64_t k = 0; k <= m; ++k) {
+    const double K = static_cast<double>(k);
+    v[static_cast<size_t>(k)] = K * logA + rise;
+    rise += std::log1p(K / a);
+  }
+  return v;
+}
+
 Cells MakeCells(int64_t x, int64_t n, const double* pr) {
   const double ap = pr[0], bp = pr[1], as = pr[2], bs = pr[3], ac = pr[4], bc = pr[5];
-  const double X = static_cast<double>(x), N = static_cast<double>(n);
-  using boost::math::lgamma;
   Cells cells;
   cells.x = x;
   cells.n = n;
   cells.f.resize(static_cast<size_t>(x + 1));
   cells.g.resize(static_cast<size_t>(n - x + 1));
   cells.h.resize(static_cast<size_t>(n + 1));
+  auto at = [](const std::vector<double>& v, int64_t k) { return v[static_cast<size_t>(k)]; };
   // f and g take about as many gamma functions as h.
   SideBySide(
       WorthAThread(x, n),
       [&] {
-        std::vector<double> logFactorial(static_cast<size_t>(n + 1));
-        for (int64_t k = 0; k <= n; ++k) logFactorial[static_cast<size_t>(k)] = lgamma(static_cast<double>(k) + 1.0);
+        const std::vector<double> logFactorial = LogGammas(1.0, n);
         auto logChoose = [&](int64_t m, int64_t k) {
-          return logFactorial[static_cast<size_t>(m)] - logFactorial[static_cast<size_t>(k)] -
-                 logFactorial[static_cast<size_t>(m - k)];
+          return at(logFactorial, m) - at(logFactorial, k) - at(logFactorial, m - k);
         };
-        for (int64_t i = 0; i <= x; ++i) {
-          const double I = static_cast<double>(i);
-          cells.f[static_cast<size_t>(i)] = logChoose(x, i) + lgamma(as + I) + lgamma(bc + X - I);
-        }
-        for (int64_t j = 0; j <= n - x; ++j) {
-          const double J = static_cast<double>(j);
-          cells.g[static_cast<size_t>(j)] = logChoose(n - x, j) + lgamma(bs + J) + lgamma(ac + N - X - J);
-        }
+        const std::vector<double> sI = LogGammas(as, x), cI = LogGammas(bc, x);
+        const std::vector<double> sJ = LogGammas(bs, n - x), cJ = LogGammas(ac, n - x);
+        for (int64_t i = 0; i <= x; ++i)
+          cells.f[static_cast<size_t>(i)] = logChoose(x, i) + at(sI, i) + at(cI, x - i);
+        for (int64_t j = 0; j <= n - x; ++j)
+          cells.g[static_cast<size_t>(j)] = logChoose(n - x, j) + at(sJ, j) + at(cJ, n - x - j);
       },
       [&] {
-        for (int64_t k = 0; k <= n; ++k) {
-          const double K = static_cast<double>(k);
-          cells.h[static_cast<size_t>(k)] =
-              lgamma(ap + K) + lgamma(bp + N - K) - lgamma(as + bs + K) - lgamma(ac + bc + N - K);
-        }
+        const std::vector<double> pD = LogGammas(ap, n), pE = LogGammas(bp, n);
+        const std::vector<double> sD = LogGammas(as + bs, n), cE = LogGammas(ac + bc, n);
+        for (int64_t k = 0; k <= n; ++k)
+          cells.h[static_cast<size_t>(k)] = at(pD, k) + at(pE, n - k) - at(sD, k) - at(cE, n - k);
       });
   cells.Derive();
   cells.FindLargest();
