@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <cstring>
 #include <stdexcept>
 #include <utility>
 #include <vector>
@@ -81,6 +82,33 @@ struct Scaled {
   }
 
   static constexpr double kLn2 = 0.69314718055994530942;
+};
+
+// e^v as m 2^k with |log m| <= ln 2 / 2: the product of a few such is
+// e^(u + v + ...) with one exp each, taken once, and one power of two,
+// where e^u or e^v alone would pass a double's range. ln 2 is split so
+// that k ln2Hi is exact for every |k| < 2^21.
+struct PowerOfE {
+  double m = 1.0;
+  int k = 0;
+
+  static PowerOfE Of(double v) {
+    const double k = std::clamp(std::floor(v * kInvLn2 + 0.5), -kMostK, kMostK);
+    return {std::exp((v - k * kLn2Hi) - k * kLn2Lo), static_cast<int>(k)};
+  }
+  // The value, while it is a normal double.
+  static double Times(double m, int k) {
+    if (k < -1022 || k > 1023) return std::ldexp(m, k);
+    const uint64_t bits = static_cast<uint64_t>(k + 1023) << 52;
+    double power;
+    std::memcpy(&power, &bits, sizeof power);
+    return m * power;
+  }
+
+  static constexpr double kInvLn2 = 1.44269504088896338700e+00;
+  static constexpr double kLn2Hi = 6.93147180369123816490e-01;  // 32 bits
+  static constexpr double kLn2Lo = 1.90821492927058770002e-10;
+  static constexpr double kMostK = 1e8;  // far beyond the log weights' values, within int's range
 };
 
 double LogBeta(double a, double b) {
@@ -196,6 +224,7 @@ struct Cells {
   std::vector<double> gBlock;     // max of g over each block of j
   std::vector<double> fScaled;    // exp(f[i] - fBlock[i / kBlock])
   std::vector<double> gScaled;    // exp(g[j] - gBlock[j / kBlock]), from the last j to the first
+  std::vector<PowerOfE> fBlockPower, gBlockPower;  // e^fBlock, e^gBlock
   double largest = -HUGE_VAL;
 
   static constexpr int64_t kBlock = 128;
@@ -223,6 +252,7 @@ struct Cells {
   // Returns false when no block is within reach.
   bool Diagonal(int64_t d, double* w, int64_t* from, int64_t* to) const {
     const int64_t firstI = FirstI(d), lastI = LastI(d);
+    const PowerOfE hPower = PowerOfE::Of(h[static_cast<size_t>(d)] - largest);
     *from = lastI + 1;
     *to = firstI - 1;
     for (int64_t block = firstI / kBlock; block <= lastI / kBlock; ++block) {
@@ -234,18 +264,19 @@ struct Cells {
       // The block's j = d - i fall in one or two blocks of j, each of one scale.
       for (int64_t i = start; i <= end;) {
         const int64_t gBlockOfI = (d - i) / kBlock, until = std::min(end, d - gBlockOfI * kBlock);
-        Scale(d, block, gBlockOfI, i, until, w);
+        Scale(d, block, gBlockOfI, hPower, i, until, w);
         i = until + 1;
       }
     }
     return *from <= *to;
   }
   // w[i] for i = first .. last, whose f lie in block fb and g in block gb:
-  // fScaled[i] gScaled[d - i] times the blocks' common factor, or by exp
-  // cell by cell where that factor is beyond kReach. Within reach, a cell
-  // factor that underflows (below e^-708) leaves a weight below e^-108,
-  // far below the e^-37 that is kept.
-  void Scale(int64_t d, int64_t fb, int64_t gb, int64_t first, int64_t last, double* w) const {
+  // fScaled[i] gScaled[d - i] times the blocks' common factor,
+  // e^(fBlock + gBlock + h[d] - largest) from its three parts' powers, or
+  // by exp cell by cell where that factor is beyond kReach. Within reach,
+  // a cell factor that underflows (below e^-708) leaves a weight below
+  // e^-108, far below the e^-37 that is kept.
+  void Scale(int64_t d, int64_t fb, int64_t gb, PowerOfE hPower, int64_t first, int64_t last, double* w) const {
     const double common =
         fBlock[static_cast<size_t>(fb)] + gBlock[static_cast<size_t>(gb)] + h[static_cast<size_t>(d)] - largest;
     if (common < -kNegligibleLog) {
@@ -256,8 +287,11 @@ struct Cells {
         w[i] = v < -kNegligibleLog ? 0.0 : std::exp(v);
       }
     } else {
+      const PowerOfE& fPower = fBlockPower[static_cast<size_t>(fb)];
+      const PowerOfE& gPower = gBlockPower[static_cast<size_t>(gb)];
+      const double factor = PowerOfE::Times(fPower.m * gPower.m * hPower.m, fPower.k + gPower.k + hPower.k);
       // gScaled from n - x - d on holds g's of j = d - i at i.
-      Kernels().scale(fScaled.data(), gScaled.data() + (n - x - d), std::exp(common), first, last, w);
+      Kernels().scale(fScaled.data(), gScaled.data() + (n - x - d), factor, first, last, w);
     }
   }
   static constexpr double kReach = 600.0;
@@ -292,6 +326,10 @@ struct Cells {
     for (size_t i = 0; i < f.size(); ++i) fScaled[i] = std::exp(f[i] - fBlock[i / kBlock]);
     gScaled.resize(g.size());
     for (size_t j = 0; j < g.size(); ++j) gScaled[g.size() - 1 - j] = std::exp(g[j] - gBlock[j / kBlock]);
+    fBlockPower.clear();
+    gBlockPower.clear();
+    for (double v : fBlock) fBlockPower.push_back(PowerOfE::Of(v));
+    for (double v : gBlock) gBlockPower.push_back(PowerOfE::Of(v));
   }
   // The same cells seen from the other corner: cell (i, j) as
   // (x - i, n - x - j), on diagonal n - d. Their weights are the same sums
