@@ -72,9 +72,10 @@ for index, command in enumerate(table):
     files = [p.lower() for p in command['positionals']]
     options = command['options']
     formals = files + ['%s%s' % (argument(o['name']), ' = NULL' if o['optional'] else '') for o in options]
-    body = '  .Call(C_quorbel_call, %dL, list(%s), list(%s))' % (
-        index, ', '.join('%s = %s' % (f, f) for f in files),
-        ', '.join('%s = %s' % (argument(o['name']), argument(o['name'])) for o in options))
+    assert len(options) <= 16, 'r_glue.cpp registers C_quorbel_call_0 .. C_quorbel_call_16'
+    body = '  .Call(C_quorbel_call_%d, %dL, %s%s)' % (
+        len(options), index, 'list(%s)' % ', '.join('%s = %s' % (f, f) for f in files) if files else 'NULL',
+        ''.join(', %s' % argument(o['name']) for o in options))
     commands_r += ['%s <- function(%s) {' % (name, ', '.join(formals)), body, '}', '']
 
     positionals, example = example_words(command)

@@ -6,6 +6,7 @@
 #include <R_ext/Visibility.h>
 #include <Rinternals.h>
 
+#include <optional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -117,9 +118,26 @@ SEXP NamesOf(const Value& object) {
   return names;
 }
 
+// An empty list, or an empty named list for an empty object: every answer
+// has some (its warnings, a command's defaults), so each is made once and
+// shared, never changed (R copies a shared one before changing it).
+SEXP Empty(bool object) {
+  static SEXP kept[2] = {nullptr, nullptr};
+  SEXP& empty = kept[object ? 1 : 0];
+  if (empty == nullptr) {
+    empty = PROTECT(Rf_allocVector(VECSXP, 0));
+    if (object) Rf_setAttrib(empty, R_NamesSymbol, Rf_allocVector(STRSXP, 0));
+    MARK_NOT_MUTABLE(empty);
+    R_PreserveObject(empty);
+    UNPROTECT(1);
+  }
+  return empty;
+}
+
 SEXP List(const Value& value) {
   const bool object = value.type == Value::Type::kObject;
   const size_t n = object ? value.members.size() : value.items.size();
+  if (n == 0) return Empty(object);
   SEXP out = PROTECT(Rf_allocVector(VECSXP, static_cast<R_xlen_t>(n)));
   for (size_t i = 0; i < n; ++i)
     SET_VECTOR_ELT(out, static_cast<R_xlen_t>(i), ToR(object ? value.members[i].second : value.items[i]));
@@ -272,23 +290,18 @@ CommandError NotAValue(const Option& option) {
   return CommandError(option.name, option.argument + " is NA: give a value, or leave it out");
 }
 
-// The option a call's element j names: the package's functions list a
-// command's options in the table's order, so element j is usually option j.
-const Option* OptionOfElement(const Command& command, R_xlen_t j, const char* name) {
-  const size_t at = static_cast<size_t>(j);
-  if (at < command.options.size() && command.options[at].argument == name) return &command.options[at];
-  return quorbel::commands::OptionByArgument(command, name);
-}
-
-bool ReadOptions(const Command& command, SEXP optionValues, CallOptions* out, CommandError* error) {
-  SEXP names = Rf_getAttrib(optionValues, R_NamesSymbol);
-  out->fixed.reserve(static_cast<size_t>(XLENGTH(optionValues)));
-  for (R_xlen_t j = 0; j < XLENGTH(optionValues); ++j) {
-    SEXP value = VECTOR_ELT(optionValues, j);
+// The options of a call, one R value each in the order of the command's
+// options (the package's functions pass every option, NULL when left out).
+bool ReadOptions(const Command& command, const SEXP* values, size_t count, CallOptions* out, CommandError* error) {
+  if (count != command.options.size())
+    return *error = CommandError("", std::string("internal error: ") + command.name + " takes " +
+                                         std::to_string(command.options.size()) + " options"),
+           false;
+  out->fixed.reserve(count);
+  for (size_t j = 0; j < count; ++j) {
+    SEXP value = values[j];
     if (value == R_NilValue) continue;
-    const char* name = CHAR(STRING_ELT(names, j));
-    const Option* option = OptionOfElement(command, j, name);
-    if (option == nullptr) return *error = CommandError(name, std::string("no argument ") + name), false;
+    const Option* option = &command.options[j];
     const R_xlen_t length = XLENGTH(value);
     if (length != 1 && out->n != 0 && length != out->n)
       return *error = CommandError(option->name, option->argument + " has " + std::to_string(length) +
@@ -307,25 +320,29 @@ bool ReadOptions(const Command& command, SEXP optionValues, CallOptions* out, Co
   return true;
 }
 
-// Run(index, files, options) -> list(status, answer or error, warnings):
-// files and options named lists by the package's argument names; an option
-// NULL is left out. Options of one value give one answer, a named list;
-// options of a common length n (others of one value) give a data frame of n
-// rows, one run each, the options of one value read once.
-SEXP Run(SEXP indexValue, SEXP fileValues, SEXP optionValues) {
+// Run(index, files, options): files a named list by the package's argument
+// names (NULL for none), options the command's, in its order, NULL where
+// left out. Options of one value give one answer, a named list; options of
+// a common length n (others of one value) give a data frame of n rows, one
+// run each, the options of one value read once. The answer alone when it
+// is quiet (*quiet set), else list(status, answer or error, warnings).
+SEXP Run(SEXP indexValue, SEXP fileValues, const SEXP* optionValues, size_t optionCount, bool* quiet) {
+  *quiet = false;
   const auto& all = quorbel::commands::Commands();
   const int index = Rf_asInteger(indexValue);
   if (index < 0 || index >= static_cast<int>(all.size())) Rf_error("quorbel: no such command");
   const Command& command = all[static_cast<size_t>(index)];
   std::vector<std::string> files;
   std::string fault;
-  if (!ReadFiles(fileValues, &files, &fault))
+  if (fileValues != R_NilValue && !ReadFiles(fileValues, &files, &fault))
     return ErrorOutcome(CommandError(fault, fault + " needs one file name"), 0);
   CallOptions options;
   CommandError refused("", "");
-  if (!ReadOptions(command, optionValues, &options, &refused)) return ErrorOutcome(refused, 0);
-  quorbel::commands::GivenRunner runner(quorbel::host::LinkedApi(), command, std::move(files),
-                                       std::move(options.fixed));
+  if (!ReadOptions(command, optionValues, optionCount, &options, &refused)) return ErrorOutcome(refused, 0);
+  // A vector call reads its fixed options once; a single call reads them as
+  // it runs.
+  std::optional<quorbel::commands::GivenRunner> runner;
+  if (options.n > 0) runner.emplace(quorbel::host::LinkedApi(), command, files, options.fixed);
   quorbel::commands::Columns table(static_cast<size_t>(options.n));
   Value single;
   std::vector<quorbel::commands::Warning> warnings;
@@ -335,7 +352,8 @@ SEXP Run(SEXP indexValue, SEXP fileValues, SEXP optionValues) {
       if (!ReadGiven(options.changingValues[j], i, *options.changing[j].first, &options.changing[j].second))
         return ErrorOutcome(NotAValue(*options.changing[j].first), element);
     try {
-      Answer answer = runner.Run(options.changing);
+      Answer answer = runner ? runner->Run(options.changing)
+                             : quorbel::commands::RunGiven(quorbel::host::LinkedApi(), command, files, options.fixed);
       warnings.insert(warnings.end(), answer.warnings.begin(), answer.warnings.end());
       if (options.n > 0) table.Add(answer.value);
       else single = std::move(answer.value);
@@ -346,7 +364,8 @@ SEXP Run(SEXP indexValue, SEXP fileValues, SEXP optionValues) {
     }
   }
   SEXP answer = PROTECT(options.n > 0 ? Frame(table, options.n) : ToR(single));
-  SEXP out = Outcome(0, answer, warnings);
+  *quiet = warnings.empty();
+  SEXP out = *quiet ? answer : Outcome(0, answer, warnings);
   UNPROTECT(1);
   return out;
 }
@@ -370,28 +389,54 @@ SEXP Signal(SEXP outcome) {
 // The answer of a call of the package's function (see Run): signalling
 // conditions may leave by a long jump, so it is done here, after every C++
 // object of the run is gone; a quiet answer is given back as it is.
-SEXP QuorbelCall(SEXP indexValue, SEXP fileValues, SEXP optionValues) {
-  SEXP outcome = PROTECT(Run(indexValue, fileValues, optionValues));
-  const bool quiet = INTEGER(VECTOR_ELT(outcome, 0))[0] == 0 && XLENGTH(VECTOR_ELT(outcome, 2)) == 0;
-  SEXP answer = quiet ? VECTOR_ELT(outcome, 1) : Signal(outcome);
+SEXP Call(SEXP indexValue, SEXP fileValues, const SEXP* optionValues, size_t optionCount) {
+  bool quiet = false;
+  SEXP outcome = PROTECT(Run(indexValue, fileValues, optionValues, optionCount, &quiet));
+  SEXP answer = quiet ? outcome : Signal(outcome);
   UNPROTECT(1);
   return answer;
+}
+
+// C_quorbel_call_k(index, files, option 1, ..., option k): one entry point
+// for each count of options, so that R passes the options as they are,
+// with no list to build.
+template <class... Options>
+SEXP CallWith(SEXP indexValue, SEXP fileValues, Options... options) {
+  const SEXP values[] = {R_NilValue, options...};  // the first is a placeholder: no array is empty
+  return Call(indexValue, fileValues, values + 1, sizeof...(Options));
+}
+
+template <size_t K, class... Options>
+DL_FUNC EntryWith(Options... options) {
+  if constexpr (sizeof...(Options) == K) {
+    return reinterpret_cast<DL_FUNC>(&CallWith<Options...>);
+  } else {
+    return EntryWith<K>(options..., SEXP{});
+  }
 }
 
 // The command table as JSON (as "quorbel --commands-json" prints it).
 SEXP QuorbelCommands() { return Rf_mkString(quorbel::commands::CommandTableJson().c_str()); }
 
-const R_CallMethodDef kCalls[] = {
-    {"C_quorbel_call", reinterpret_cast<DL_FUNC>(&QuorbelCall), 3},
-    {"C_quorbel_commands", reinterpret_cast<DL_FUNC>(&QuorbelCommands), 0},
-    {nullptr, nullptr, 0},
-};
+// The most options a command has; the generated functions call the entry
+// point of their command's count.
+constexpr int kMostOptions = 16;
+
+template <size_t... K>
+std::vector<R_CallMethodDef> CallsOf(std::index_sequence<K...>) {
+  static const std::string names[] = {("C_quorbel_call_" + std::to_string(K))...};
+  std::vector<R_CallMethodDef> calls = {{names[K].c_str(), EntryWith<K>(), static_cast<int>(K) + 2}...};
+  calls.push_back({"C_quorbel_commands", reinterpret_cast<DL_FUNC>(&QuorbelCommands), 0});
+  calls.push_back({nullptr, nullptr, 0});
+  return calls;
+}
 
 }  // namespace
 
 // Visible, though everything else of the package is hidden.
 extern "C" attribute_visible void R_init_quorbel(DllInfo* info) {
-  R_registerRoutines(info, nullptr, kCalls, nullptr, nullptr);
+  static const std::vector<R_CallMethodDef> calls = CallsOf(std::make_index_sequence<kMostOptions + 1>());
+  R_registerRoutines(info, nullptr, calls.data(), nullptr, nullptr);
   R_useDynamicSymbols(info, FALSE);
   R_forceSymbols(info, TRUE);
 }
