@@ -294,7 +294,10 @@ QUORBEL_LAYOUT(offsetof(QuorbelExactBayes, uselessTestPrior) == 120, "useless-te
  * gathers them into a few runs Beta(a + m, b - m), from which components
  * below 1e-20 of the largest term are dropped. Summaries follow from the
  * incomplete beta (quantiles by Newton's steps on the CDF and the
- * density); accurate to well within 1e-6, and the same bits on every run.
+ * density); accurate to well within 1e-6, and the same bits on every run
+ * and every processor. From a million terms on, the components of s and of
+ * c are gathered side by side, the second on a thread the call starts and
+ * ends (one after the other where no thread can be had: the same answer).
  * The work grows with the (x + 1)(n - x + 1) terms, so n is limited to
  * QUORBEL_EXACT_MAX_BAYES_SAMPLE. Checks: sample (1 <= n <= that limit),
  * positives (0 .. n), priors (shapes above 0 and at most
