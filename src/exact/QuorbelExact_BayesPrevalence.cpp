@@ -49,24 +49,27 @@ bool WorthAThread(int64_t x, int64_t n) {
   return static_cast<double>(x + 1) * static_cast<double>(n - x + 1) >= kCellsWorthAThread;
 }
 
-// D = t^a (1 - t)^b / B(a, b), carried as mantissa x 2^exponent: far from
-// t it lies below the smallest double, and the recurrences must still see
-// it grow back.
-// The value is mantissa x 2^exponent, by one multiplication while 2^exponent
-// is a normal double (the product is then ldexp's, rounded once), by ldexp
+// e^log carried as mantissa x 2^exponent, |log mantissa| <= ln 2 / 2 when
+// made: D = t^a (1 - t)^b / B(a, b) far from t lies below the smallest
+// double, and the recurrences must still see it grow back; and a product
+// of a few such is e^(u + v + ...) with one exp each, where e^u or e^v
+// alone would pass a double's range. ln 2 is split so that
+// exponent x kLn2Hi is exact for every |exponent| < 2^21. The value is
+// mantissa x 2^exponent, by one multiplication while 2^exponent is a
+// normal double (the product is then ldexp's, rounded once), by ldexp
 // beyond.
 struct Scaled {
-  double mantissa;
-  int exponent;
-  double power;  // 2^exponent when that is a normal double, else 0
+  double mantissa = 1.0;
+  int exponent = 0;
+  double power = 1.0;  // 2^exponent when that is a normal double, else 0
 
   static Scaled FromLog(double log) {
-    const int exponent = static_cast<int>(std::floor(log / kLn2));
-    Scaled d{std::exp(log - exponent * kLn2), exponent, 0.0};
+    const double k = std::clamp(std::floor(log * kInvLn2 + 0.5), -kMostExponent, kMostExponent);
+    Scaled d{std::exp((log - k * kLn2Hi) - k * kLn2Lo), static_cast<int>(k), 0.0};
     d.SetPower();
     return d;
   }
-  void SetPower() { power = exponent >= -1022 && exponent <= 1023 ? std::ldexp(1.0, exponent) : 0.0; }
+  void SetPower() { power = IsNormalPower(exponent) ? PowerOfTwo(exponent) : 0.0; }
   void Times(double factor) {
     mantissa *= factor;
     if (mantissa < 1e-150 || mantissa > 1e150) {
@@ -80,35 +83,26 @@ struct Scaled {
     if (power != 0.0) return mantissa * power;
     return exponent < -1100 ? 0.0 : std::ldexp(mantissa, exponent);
   }
-
-  static constexpr double kLn2 = 0.69314718055994530942;
-};
-
-// e^v as m 2^k with |log m| <= ln 2 / 2: the product of a few such is
-// e^(u + v + ...) with one exp each, taken once, and one power of two,
-// where e^u or e^v alone would pass a double's range. ln 2 is split so
-// that k ln2Hi is exact for every |k| < 2^21.
-struct PowerOfE {
-  double m = 1.0;
-  int k = 0;
-
-  static PowerOfE Of(double v) {
-    const double k = std::clamp(std::floor(v * kInvLn2 + 0.5), -kMostK, kMostK);
-    return {std::exp((v - k * kLn2Hi) - k * kLn2Lo), static_cast<int>(k)};
+  // The value of a b c.
+  static double Product(const Scaled& a, const Scaled& b, const Scaled& c) {
+    const double mantissa = a.mantissa * b.mantissa * c.mantissa;
+    const int exponent = a.exponent + b.exponent + c.exponent;
+    return IsNormalPower(exponent) ? mantissa * PowerOfTwo(exponent) : std::ldexp(mantissa, exponent);
   }
-  // The value, while it is a normal double.
-  static double Times(double m, int k) {
-    if (k < -1022 || k > 1023) return std::ldexp(m, k);
-    const uint64_t bits = static_cast<uint64_t>(k + 1023) << 52;
+
+  static bool IsNormalPower(int exponent) { return exponent >= -1022 && exponent <= 1023; }
+  // 2^exponent, a normal double, from its bits.
+  static double PowerOfTwo(int exponent) {
+    const uint64_t bits = static_cast<uint64_t>(exponent + 1023) << 52;
     double power;
     std::memcpy(&power, &bits, sizeof power);
-    return m * power;
+    return power;
   }
 
   static constexpr double kInvLn2 = 1.44269504088896338700e+00;
   static constexpr double kLn2Hi = 6.93147180369123816490e-01;  // 32 bits
   static constexpr double kLn2Lo = 1.90821492927058770002e-10;
-  static constexpr double kMostK = 1e8;  // far beyond the log weights' values, within int's range
+  static constexpr double kMostExponent = 1e8;  // far beyond any log here, within int's range
 };
 
 double LogBeta(double a, double b) {
@@ -224,7 +218,7 @@ struct Cells {
   std::vector<double> gBlock;     // max of g over each block of j
   std::vector<double> fScaled;    // exp(f[i] - fBlock[i / kBlock])
   std::vector<double> gScaled;    // exp(g[j] - gBlock[j / kBlock]), from the last j to the first
-  std::vector<PowerOfE> fBlockPower, gBlockPower;  // e^fBlock, e^gBlock
+  std::vector<Scaled> fBlockPower, gBlockPower;  // e^fBlock, e^gBlock
   double largest = -HUGE_VAL;
 
   static constexpr int64_t kBlock = 128;
@@ -252,7 +246,7 @@ struct Cells {
   // Returns false when no block is within reach.
   bool Diagonal(int64_t d, double* w, int64_t* from, int64_t* to) const {
     const int64_t firstI = FirstI(d), lastI = LastI(d);
-    const PowerOfE hPower = PowerOfE::Of(h[static_cast<size_t>(d)] - largest);
+    const Scaled hPower = Scaled::FromLog(h[static_cast<size_t>(d)] - largest);
     *from = lastI + 1;
     *to = firstI - 1;
     for (int64_t block = firstI / kBlock; block <= lastI / kBlock; ++block) {
@@ -276,7 +270,7 @@ struct Cells {
   // by exp cell by cell where that factor is beyond kReach. Within reach,
   // a cell factor that underflows (below e^-708) leaves a weight below
   // e^-108, far below the e^-37 that is kept.
-  void Scale(int64_t d, int64_t fb, int64_t gb, PowerOfE hPower, int64_t first, int64_t last, double* w) const {
+  void Scale(int64_t d, int64_t fb, int64_t gb, const Scaled& hPower, int64_t first, int64_t last, double* w) const {
     const double common =
         fBlock[static_cast<size_t>(fb)] + gBlock[static_cast<size_t>(gb)] + h[static_cast<size_t>(d)] - largest;
     if (common < -kNegligibleLog) {
@@ -287,9 +281,8 @@ struct Cells {
         w[i] = v < -kNegligibleLog ? 0.0 : std::exp(v);
       }
     } else {
-      const PowerOfE& fPower = fBlockPower[static_cast<size_t>(fb)];
-      const PowerOfE& gPower = gBlockPower[static_cast<size_t>(gb)];
-      const double factor = PowerOfE::Times(fPower.m * gPower.m * hPower.m, fPower.k + gPower.k + hPower.k);
+      const double factor =
+          Scaled::Product(fBlockPower[static_cast<size_t>(fb)], gBlockPower[static_cast<size_t>(gb)], hPower);
       // gScaled from n - x - d on holds g's of j = d - i at i.
       Kernels().scale(fScaled.data(), gScaled.data() + (n - x - d), factor, first, last, w);
     }
@@ -328,8 +321,8 @@ struct Cells {
     for (size_t j = 0; j < g.size(); ++j) gScaled[g.size() - 1 - j] = std::exp(g[j] - gBlock[j / kBlock]);
     fBlockPower.clear();
     gBlockPower.clear();
-    for (double v : fBlock) fBlockPower.push_back(PowerOfE::Of(v));
-    for (double v : gBlock) gBlockPower.push_back(PowerOfE::Of(v));
+    for (double v : fBlock) fBlockPower.push_back(Scaled::FromLog(v));
+    for (double v : gBlock) gBlockPower.push_back(Scaled::FromLog(v));
   }
   // The same cells seen from the other corner: cell (i, j) as
   // (x - i, n - x - j), on diagonal n - d. Their weights are the same sums
