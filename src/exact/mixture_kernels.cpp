@@ -15,6 +15,9 @@
 namespace quorbel::exact {
 namespace {
 
+// The sum of the partial sums, in Sum's order.
+inline double Combined(const double* part) { return (part[0] + part[2]) + (part[1] + part[3]); }
+
 // Raises component k; returns the part it moves up.
 inline double RaiseOne(const double* in, const double* add, const double* shape, double r, double carry, int64_t k,
                        double* out) {
@@ -32,7 +35,7 @@ double RaiseTail(const double* in, const double* add, const double* shape, doubl
     carry = RaiseOne(in, add, shape, r, carry, k, out);
     if (add != nullptr) part[0] += add[k];
   }
-  if (sum != nullptr) *sum = (part[0] + part[2]) + (part[1] + part[3]);
+  if (sum != nullptr) *sum = Combined(part);
   return carry;
 }
 
@@ -155,7 +158,7 @@ double Sum(const double* v, int64_t first, int64_t last) {
   for (; i + kSumParts - 1 <= last; i += kSumParts)
     for (int m = 0; m < kSumParts; ++m) part[m] += v[i + m];
   for (; i <= last; ++i) part[0] += v[i];
-  return (part[0] + part[2]) + (part[1] + part[3]);
+  return Combined(part);
 }
 
 const std::vector<NamedKernels>& EveryKernels() {

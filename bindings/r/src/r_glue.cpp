@@ -400,19 +400,18 @@ SEXP Call(SEXP indexValue, SEXP fileValues, const SEXP* optionValues, size_t opt
 // C_quorbel_call_k(index, files, option 1, ..., option k): one entry point
 // for each count of options, so that R passes the options as they are,
 // with no list to build.
-template <class... Options>
-SEXP CallWith(SEXP indexValue, SEXP fileValues, Options... options) {
+template <size_t>
+using OptionValue = SEXP;
+
+template <size_t... I>
+SEXP CallWith(SEXP indexValue, SEXP fileValues, OptionValue<I>... options) {
   const SEXP values[] = {R_NilValue, options...};  // the first is a placeholder: no array is empty
-  return Call(indexValue, fileValues, values + 1, sizeof...(Options));
+  return Call(indexValue, fileValues, values + 1, sizeof...(I));
 }
 
-template <size_t K, class... Options>
-DL_FUNC EntryWith(Options... options) {
-  if constexpr (sizeof...(Options) == K) {
-    return reinterpret_cast<DL_FUNC>(&CallWith<Options...>);
-  } else {
-    return EntryWith<K>(options..., SEXP{});
-  }
+template <size_t... I>
+DL_FUNC EntryOf(std::index_sequence<I...>) {
+  return reinterpret_cast<DL_FUNC>(&CallWith<I...>);
 }
 
 // The command table as JSON (as "quorbel --commands-json" prints it).
@@ -425,7 +424,8 @@ constexpr int kMostOptions = 16;
 template <size_t... K>
 std::vector<R_CallMethodDef> CallsOf(std::index_sequence<K...>) {
   static const std::string names[] = {("C_quorbel_call_" + std::to_string(K))...};
-  std::vector<R_CallMethodDef> calls = {{names[K].c_str(), EntryWith<K>(), static_cast<int>(K) + 2}...};
+  std::vector<R_CallMethodDef> calls = {
+      {names[K].c_str(), EntryOf(std::make_index_sequence<K>()), static_cast<int>(K) + 2}...};
   calls.push_back({"C_quorbel_commands", reinterpret_cast<DL_FUNC>(&QuorbelCommands), 0});
   calls.push_back({nullptr, nullptr, 0});
   return calls;
