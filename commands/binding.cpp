@@ -2,8 +2,10 @@
 #include "binding.h"
 
 #include <cmath>
+#include <cstdint>
 #include <charconv>
 #include <cstdlib>
+#include <cstring>
 
 #include "output.h"
 
@@ -17,17 +19,44 @@ const Option* OptionByArgument(const Command& command, const std::string& argume
 
 namespace {
 
+constexpr size_t kRecentWords = 8;
+
 // A number as the word a person would type for it: a whole number in
 // digits, any other by the shortest text that reads back as the same double.
-std::string WordOf(double number) {
-  if (std::isinf(number) && number > 0) return "infinite";
-  if (number == std::floor(number) && std::fabs(number) < 1e15) return std::to_string(static_cast<long long>(number));
+std::string ShortestText(double number) {
 #if defined(__cpp_lib_to_chars)
   char text[32];
   const auto written = std::to_chars(text, text + sizeof text, number);
   if (written.ec == std::errc()) return std::string(text, written.ptr);
 #endif
   return DoubleText(number);
+}
+
+// The shortest texts of the last few fractional numbers given on this
+// thread: a binding called in a loop gives most of its numbers again and
+// again, and the shortest text takes longer to find than to look up.
+const std::string& RecentShortestText(double number) {
+  struct Recent {
+    uint64_t bits[kRecentWords] = {};
+    std::string text[kRecentWords];
+    size_t next = 0;
+  };
+  thread_local Recent recent;
+  uint64_t bits;
+  std::memcpy(&bits, &number, sizeof bits);
+  for (size_t i = 0; i < kRecentWords; ++i)
+    if (recent.bits[i] == bits && !recent.text[i].empty()) return recent.text[i];
+  const size_t at = recent.next;
+  recent.next = (at + 1) % kRecentWords;
+  recent.bits[at] = bits;
+  recent.text[at] = ShortestText(number);
+  return recent.text[at];
+}
+
+std::string WordOf(double number) {
+  if (std::isinf(number) && number > 0) return "infinite";
+  if (number == std::floor(number) && std::fabs(number) < 1e15) return std::to_string(static_cast<long long>(number));
+  return RecentShortestText(number);
 }
 
 }  // namespace

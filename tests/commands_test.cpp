@@ -135,6 +135,27 @@ TEST(CommandKinds, NumbersFromTheBindingsReadAsTheirWords) {
   EXPECT_THROW(runner.Run({{level, Given::Number(NAN)}}), CommandError);
 }
 
+// A level given as a fraction is read from its word (0.95 becomes 95), so
+// each number must keep its own word, however many numbers come and go
+// (the bindings keep the words of the last few): twelve levels, twice
+// round, each give the z of the same level given in percent as text.
+TEST(CommandKinds, LevelsGivenAsNumbersReadAsTheirOwnWordsWhenMany) {
+  using commands::Given;
+  const commands::Command& interval = *commands::FindCommand("interval", "proportion");
+  const commands::Option* level = commands::OptionByArgument(interval, "confidence");
+  const commands::GivenOptions counts = {{commands::OptionByArgument(interval, "positives"), Given::Number(7)},
+                                         {commands::OptionByArgument(interval, "sample"), Given::Number(40)}};
+  const char* const percents[] = {"90", "91", "92", "93", "94", "95", "96", "97", "98", "99", "99.5", "99.9"};
+  for (int round = 0; round < 2; ++round)
+    for (const char* percent : percents) {
+      commands::GivenOptions asNumber = counts, asText = counts;
+      asNumber.emplace_back(level, Given::Number(std::strtod(percent, nullptr) / 100.0));
+      asText.emplace_back(level, Given::Text(percent));
+      const double z = Path(commands::RunGiven(Lib(), interval, {}, asNumber).value, {"z"}).number;
+      EXPECT_EQ(z, Path(commands::RunGiven(Lib(), interval, {}, asText).value, {"z"}).number) << percent;
+    }
+}
+
 struct Refusal {
   std::vector<std::string> words;
   int status;
