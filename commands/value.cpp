@@ -41,9 +41,9 @@ Value Value::String(std::string s) {
   return v;
 }
 
-Value& Value::Add(const std::string& key, Value value) {
+Value& Value::Add(std::string key, Value value) {
   if (members.empty()) members.reserve(kFirstMembers);  // most answers' objects hold a handful
-  members.emplace_back(key, std::move(value));
+  members.emplace_back(std::move(key), std::move(value));
   return members.back().second;
 }
 

@@ -31,7 +31,7 @@ struct Value {
   static Value String(std::string s);
 
   // Adds a member to an object (in order), or an item to an array.
-  Value& Add(const std::string& key, Value value);
+  Value& Add(std::string key, Value value);
   Value& Push(Value value);
   // The member of that key, or null.
   const Value* Find(const std::string& key) const;
