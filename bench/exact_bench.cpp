@@ -113,19 +113,27 @@ void BM_Exact_BayesPrevalence(benchmark::State& state) {
 }
 BENCHMARK(BM_Exact_BayesPrevalence)->Arg(150)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
 
-// The heaviest of n 10,000: 30 % reactors under the same priors, and half
-// reacting under uniform priors, where every term of the mixture counts.
+// Heavy cases of n 10,000: 30 % reactors under the same priors; half
+// reacting under uniform priors, where every term of the mixture counts;
+// and the slowest x found under Beta(0.5, 0.5) and under Beta(12.5, 1.5)
+// with Beta(30, 2) (a scan in steps of 250).
 void BM_Exact_BayesPrevalenceHeavy(benchmark::State& state) {
-  const bool uniform = state.range(0) == 1;
-  const double informative[6] = {1, 1, 85, 15, 97, 3}, vague[6] = {1, 1, 1, 1, 1, 1};
+  struct Case {
+    int32_t positives;
+    double priors[6];
+  };
+  static const Case kCases[] = {{3000, {1, 1, 85, 15, 97, 3}},
+                                {5000, {1, 1, 1, 1, 1, 1}},
+                                {4750, {1, 1, 0.5, 0.5, 0.5, 0.5}},
+                                {5750, {1, 1, 12.5, 1.5, 30, 2}}};
+  const Case& c = kCases[state.range(0)];
   for (auto _ : state) {
     QuorbelExactBayes r;
-    benchmark::DoNotOptimize(
-        QuorbelExact_BayesPrevalence(uniform ? 5000 : 3000, 10000, uniform ? vague : informative, 95, 0.1, &r));
+    benchmark::DoNotOptimize(QuorbelExact_BayesPrevalence(c.positives, 10000, c.priors, 95, 0.1, &r));
     benchmark::DoNotOptimize(r);
   }
 }
-BENCHMARK(BM_Exact_BayesPrevalenceHeavy)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Exact_BayesPrevalenceHeavy)->DenseRange(0, 3)->Unit(benchmark::kMillisecond);
 
 // The Blaker and Sterne intervals: 7 of 40, 18 of 150, 5,000 of 10,000 (one
 // search serves both ends) and 3,500 of 10,000 (the slowest of n 10,000).
