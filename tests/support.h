@@ -7,6 +7,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "api.h"
@@ -24,6 +25,11 @@ const host::Api& Lib();
 #else
 #define NATIVE_EXPORT(name) Lib().name
 #endif
+
+// Whether the suite runs under user-mode emulation of a 32-bit guest
+// (tools/qemu-run.sh), where guest threads stall: tests that need threads
+// skip themselves there, and the native, sanitizer and Wine runs cover them.
+inline bool Emulated() { return std::getenv("QUORBEL_EMULATED") != nullptr; }
 
 inline uint32_t Bits(float value) {
   uint32_t bits;

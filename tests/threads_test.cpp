@@ -118,19 +118,15 @@ void RunTogether(const Call& call, const std::string& expected) {
   for (int t = 0; t < kThreads; ++t) EXPECT_EQ(0, mismatches[static_cast<std::size_t>(t)]) << call.name << " thread " << t;
 }
 
-// User-mode emulation of a 32-bit guest stalls when eight guest threads run
-// at once; the native, sanitizer and Wine runs cover threads.
-bool Emulated() { return std::getenv("QUORBEL_EMULATED") != nullptr; }
-
 TEST(Threads, EveryCalculationAgreesWithItsSingleThreadedAnswer) {
-  if (Emulated()) GTEST_SKIP() << "not under user-mode emulation (eight guest threads stall there)";
+  if (Emulated()) GTEST_SKIP() << "not under user-mode emulation (guest threads stall there)";
   for (const Call& call : Calls()) RunTogether(call, call.run(0));
 }
 
 // Each thread seeds its own generator with the same seed and selects from the
 // same list into a file of its own: every file holds the same units.
 TEST(Threads, SelectionsSeededAlikeSelectAlike) {
-  if (Emulated()) GTEST_SKIP() << "not under user-mode emulation (eight guest threads stall there)";
+  if (Emulated()) GTEST_SKIP() << "not under user-mode emulation (guest threads stall there)";
   const host::Api& api = Lib();
   const std::string units = TestFile("threads-units.txt"), sized = TestFile("threads-sized.txt");
   std::string unitBytes, sizedBytes;
