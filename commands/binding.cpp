@@ -21,8 +21,7 @@ namespace {
 
 constexpr size_t kRecentWords = 8;
 
-// A number as the word a person would type for it: a whole number in
-// digits, any other by the shortest text that reads back as the same double.
+// The shortest text that reads back as the same double.
 std::string ShortestText(double number) {
 #if defined(__cpp_lib_to_chars)
   char text[32];
@@ -53,6 +52,8 @@ const std::string& RecentShortestText(double number) {
   return recent.text[at];
 }
 
+// A number as the word a person would type for it: a whole number in
+// digits, any other by its shortest text.
 std::string WordOf(double number) {
   if (std::isinf(number) && number > 0) return "infinite";
   if (number == std::floor(number) && std::fabs(number) < 1e15) return std::to_string(static_cast<long long>(number));
