@@ -142,7 +142,7 @@ CommandError::CommandError(std::string argument, const std::string& message, int
     : std::runtime_error(message), status(status), argument(std::move(argument)) {}
 
 Args::Args(const std::vector<std::string>& words, const std::vector<Option>& known, size_t positionals)
-    : known_(&known), values_(known.size()), given_(known.size(), 0), doubles_(known.size(), NAN) {
+    : known_(&known), slots_(known.size()) {
   for (size_t i = 0; i < words.size(); ++i) {
     std::string word = words[i];
     if (word == "--json") {
@@ -160,18 +160,19 @@ Args::Args(const std::vector<std::string>& words, const std::vector<Option>& kno
       const int at = IndexOf(word.c_str());
       if (at < 0) throw UsageError(word, UnknownOption(known, word));
       const Option& option = known[static_cast<size_t>(at)];
-      if (given_[static_cast<size_t>(at)]) throw UsageError(word, word + " is given twice");
-      given_[static_cast<size_t>(at)] = 1;
+      Slot& slot = slots_[static_cast<size_t>(at)];
+      if (slot.given) throw UsageError(word, word + " is given twice");
+      slot.given = 1;
       if (option.kind == OptionKind::kFlag) {
         if (joined) throw UsageError(word, word + " takes no value");
-        values_[static_cast<size_t>(at)] = "true";
+        slot.text = "true";
         continue;
       }
       if (!joined) {
         if (i + 1 >= words.size()) throw UsageError(word, word + " needs a value: " + Expected(known, word));
         value = words[++i];
       }
-      values_[static_cast<size_t>(at)] = Normalized(option, value);
+      slot.text = Normalized(option, value);
     } else {
       if (positional_.size() == positionals)
         throw UsageError("", "unexpected word '" + word + "'" +
@@ -183,14 +184,13 @@ Args::Args(const std::vector<std::string>& words, const std::vector<Option>& kno
 }
 
 Args::Args(const std::vector<Option>& known, std::vector<std::string> files, const std::vector<GivenWord>& values)
-    : known_(&known), values_(known.size()), given_(known.size(), 0), doubles_(known.size(), NAN),
-      positional_(std::move(files)) {
+    : known_(&known), slots_(known.size()), positional_(std::move(files)) {
   for (const GivenWord& given : values) {
     const Option* option = given.option;
     const size_t at = static_cast<size_t>(option - known.data());
     if (at >= known.size()) throw std::logic_error("an option of another command");
-    if (given_[at]) throw UsageError(option->name, std::string(option->name) + " is given twice");
-    given_[at] = 1;
+    if (slots_[at].given) throw UsageError(option->name, std::string(option->name) + " is given twice");
+    slots_[at].given = 1;
     Set(at, given);
   }
   Complete();
@@ -201,8 +201,9 @@ Args::Args(const std::vector<Option>& known, std::vector<std::string> files, con
 // from the word when asked for, which refuses what is not a number.
 void Args::Set(size_t at, const GivenWord& given) {
   const Option& option = *given.option;
-  values_[at] = option.kind == OptionKind::kFlag ? given.text : Normalized(option, given.text);
-  doubles_[at] = std::isfinite(given.number) && values_[at] == given.text ? given.number : NAN;
+  Slot& slot = slots_[at];
+  slot.text = option.kind == OptionKind::kFlag ? given.text : Normalized(option, given.text);
+  slot.number = std::isfinite(given.number) && slot.text == given.text ? given.number : NAN;
 }
 
 void Args::Complete() {
@@ -210,23 +211,24 @@ void Args::Complete() {
   inEffect_.reserve(known.size());
   for (size_t at = 0; at < known.size(); ++at) {
     const Option& option = known[at];
-    if (!given_[at] && option.fallback != nullptr) {
-      values_[at] = option.fallback;
-      given_[at] = kDefaulted;
+    Slot& slot = slots_[at];
+    if (!slot.given && option.fallback != nullptr) {
+      slot.text = option.fallback;
+      slot.given = kDefaulted;
     }
-    if (!given_[at] && !option.optional)
+    if (!slot.given && !option.optional)
       throw UsageError(option.name, std::string("missing ") + option.name + ": " + option.allowed);
-    if (given_[at]) inEffect_.emplace_back(&option, values_[at]);
+    if (slot.given) inEffect_.emplace_back(&option, slot.text);
   }
 }
 
 void Args::Replace(const Option& option, const std::string& text, double number) {
   const int at = IndexOf(option.name);
-  if (at < 0 || !given_[static_cast<size_t>(at)]) throw std::logic_error("only a given option is replaced");
+  if (at < 0 || !slots_[static_cast<size_t>(at)].given) throw std::logic_error("only a given option is replaced");
   const size_t index = static_cast<size_t>(at);
   Set(index, GivenWord{&option, text, number});
   for (auto& [effect, value] : inEffect_)
-    if (effect == &option) value = values_[index];
+    if (effect == &option) value = slots_[index].text;
 }
 
 int Args::IndexOf(const char* name) const {
@@ -239,19 +241,19 @@ int Args::IndexOf(const char* name) const {
 
 bool Args::Has(const char* name) const {
   const int at = IndexOf(name);
-  return at >= 0 && given_[static_cast<size_t>(at)];
+  return at >= 0 && slots_[static_cast<size_t>(at)].given;
 }
 
 bool Args::Given(const char* name) const {
   const int at = IndexOf(name);
-  return at >= 0 && given_[static_cast<size_t>(at)] == 1;
+  return at >= 0 && slots_[static_cast<size_t>(at)].given == 1;
 }
 
 const std::string& Args::Value(const char* name) const {
   const int at = IndexOf(name);
-  if (at < 0 || !given_[static_cast<size_t>(at)])
+  if (at < 0 || !slots_[static_cast<size_t>(at)].given)
     throw std::logic_error(std::string("the command reads ") + name + ", which is not given");
-  return values_[static_cast<size_t>(at)];
+  return slots_[static_cast<size_t>(at)].text;
 }
 
 // The option a "what" of the parsers names: "--strata stratum 2 size" is
@@ -294,12 +296,9 @@ int Args::Int(const char* name) const { return ParseInt(Value(name), name); }
 
 double Args::Double(const char* name) const {
   const int at = IndexOf(name);
-  double& cached = doubles_[static_cast<size_t>(at < 0 ? 0 : at)];
-  if (at < 0 || std::isnan(cached)) {
-    const double value = ParseDouble(Value(name), name);
-    if (at >= 0) cached = value;
-    return value;
-  }
+  if (at < 0) return ParseDouble(Value(name), name);  // Value refuses it
+  double& cached = slots_[static_cast<size_t>(at)].number;
+  if (std::isnan(cached)) cached = ParseDouble(Value(name), name);
   return cached;
 }
 

@@ -145,10 +145,15 @@ class Args {
   // Gives option `at` its value, read by its kind (see GivenWord).
   void Set(size_t at, const GivenWord& given);
   const std::vector<Option>* known_;
-  std::vector<std::string> values_;  // by the options' places
   static constexpr char kDefaulted = 2;
-  std::vector<char> given_;          // the option has a value: 1 its own, kDefaulted its default
-  mutable std::vector<double> doubles_;  // each value read as a double, once; NaN until then
+  // An option's value, by the option's place: one vector, so that a run
+  // of the bindings makes one allocation for all of them.
+  struct Slot {
+    std::string text;
+    char given = 0;                // the option has a value: 1 its own, kDefaulted its default
+    mutable double number = NAN;   // the text read as a double, once; NaN until then
+  };
+  std::vector<Slot> slots_;
   std::vector<std::pair<const Option*, std::string>> inEffect_;
   std::vector<std::string> positional_;
   bool json_ = false, csv_ = false;

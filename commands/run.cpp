@@ -114,15 +114,15 @@ Value DefaultsValue(const std::vector<Option>& options) {
 }
 
 Value Settings(const Command& command, const Args& args, const Value* derived) {
+  const double level = LevelOf(args);
+  const bool z = command.z != ZRule::kNone && std::isfinite(level) && level > 0 && level < 100;
   Value settings = Value::Object();
-  settings.members.reserve(args.inEffect().size() + (derived != nullptr ? derived->members.size() : 0) + 2);
+  settings.members.reserve(args.inEffect().size() + (derived != nullptr ? derived->members.size() : 0) + 1 + z);
   for (const auto& [option, text] : args.inEffect()) settings.Add(option->argument, Typed(*option, text, &args));
   if (derived != nullptr)
     for (const auto& [key, value] : derived->members) settings.Add(key, value);
   settings.Add("defaults", command.defaults);
-  const double level = LevelOf(args);
-  if (command.z != ZRule::kNone && std::isfinite(level) && level > 0 && level < 100)
-    settings.Add("z", Value::Double(QuantileOf(command.z, level)));
+  if (z) settings.Add("z", Value::Double(QuantileOf(command.z, level)));
   return settings;
 }
 

@@ -123,23 +123,24 @@ std::string RenderJson(const Value& value) {
 }
 
 ValueBuilder& ValueBuilder::Put(const char* key, Value value) {
-  if (open_.empty()) throw std::logic_error("a value outside an object or array");
-  Value& parent = *open_.back();
+  if (depth_ == 0) throw std::logic_error("a value outside an object or array");
+  Value& parent = *open_[depth_ - 1];
   if (parent.type == Value::Type::kObject) parent.Add(key != nullptr ? key : "", std::move(value));
   else parent.Push(std::move(value));
   return *this;
 }
 
 ValueBuilder& ValueBuilder::Open(const char* key, Value value) {
-  if (open_.empty()) {
+  if (depth_ == kDeepest) throw std::logic_error("values nested too deep");
+  if (depth_ == 0) {
     root_ = std::move(value);
-    open_.push_back(&root_);
+    open_[depth_++] = &root_;
     return *this;
   }
-  Value& parent = *open_.back();
+  Value& parent = *open_[depth_ - 1];
   Value* child = parent.type == Value::Type::kObject ? &parent.Add(key != nullptr ? key : "", std::move(value))
                                                      : &parent.Push(std::move(value));
-  open_.push_back(child);
+  open_[depth_++] = child;
   return *this;
 }
 
@@ -147,7 +148,8 @@ ValueBuilder& ValueBuilder::Begin(const char* key) { return Open(key, Value::Obj
 ValueBuilder& ValueBuilder::BeginArray(const char* key) { return Open(key, Value::Array()); }
 
 ValueBuilder& ValueBuilder::End() {
-  open_.pop_back();
+  if (depth_ == 0) throw std::logic_error("an end without a beginning");
+  --depth_;
   return *this;
 }
 

@@ -6,6 +6,7 @@
 #include <R_ext/Visibility.h>
 #include <Rinternals.h>
 
+#include <cstring>
 #include <optional>
 #include <string>
 #include <utility>
@@ -81,11 +82,20 @@ SEXP Atomic(const Value& array) {
   return UNPROTECT(1), out;
 }
 
-// The names of an object's members as a character vector. The answers of
-// a command share their keys from call to call, so the vectors are kept
-// (up to kKeptNames of them, never changed: R copies a shared one before
-// changing it) rather than made again for every answer.
-constexpr size_t kKeptNames = 256;
+// What is kept of the objects of the answers, by their keys: the answers
+// of a command share their keys from call to call, so the names vector is
+// made once; and a loop gives most of its values again (its settings, at
+// least), so the last R scalar made for each key is kept and given again
+// while its value stays the same. Both are never changed (R copies a shared
+// value before changing it). Up to kKeptObjects key sets are kept.
+constexpr size_t kKeptObjects = 256;
+
+struct KeptObject {
+  std::vector<std::string> keys;
+  SEXP names;                  // preserved
+  SEXP scalars;                // preserved list: the last scalar made for each key, or NULL
+  std::vector<Value> values;   // what each of those was made from
+};
 
 bool SameKeys(const std::vector<std::string>& keys, const Value& object) {
   if (keys.size() != object.members.size()) return false;
@@ -94,28 +104,59 @@ bool SameKeys(const std::vector<std::string>& keys, const Value& object) {
   return true;
 }
 
-SEXP NamesOf(const Value& object) {
-  struct Kept {
-    std::vector<std::string> keys;
-    SEXP names;
-  };
-  static std::vector<Kept> kept;
-  for (const Kept& entry : kept)
-    if (SameKeys(entry.keys, object)) return entry.names;
-  const size_t n = object.members.size();
-  SEXP names = PROTECT(Rf_allocVector(STRSXP, static_cast<R_xlen_t>(n)));
-  for (size_t i = 0; i < n; ++i)
+// The names of an object whose keys are not kept.
+SEXP FreshNames(const Value& object) {
+  SEXP names = PROTECT(Rf_allocVector(STRSXP, static_cast<R_xlen_t>(object.members.size())));
+  for (size_t i = 0; i < object.members.size(); ++i)
     SET_STRING_ELT(names, static_cast<R_xlen_t>(i), Rf_mkChar(object.members[i].first.c_str()));
-  if (kept.size() < kKeptNames) {
-    std::vector<std::string> keys;
-    keys.reserve(n);
-    for (const auto& member : object.members) keys.push_back(member.first);
-    MARK_NOT_MUTABLE(names);
-    R_PreserveObject(names);
-    kept.push_back({std::move(keys), names});
-  }
   UNPROTECT(1);
   return names;
+}
+
+// The kept entry of an object's keys, made on first sight while there is
+// room; null when there is none.
+KeptObject* KeptFor(const Value& object) {
+  static std::vector<KeptObject> kept;
+  if (kept.empty()) kept.reserve(kKeptObjects);  // never moved: callers hold entries while nested ones are added
+  for (KeptObject& entry : kept)
+    if (SameKeys(entry.keys, object)) return &entry;
+  if (kept.size() == kKeptObjects) return nullptr;
+  const size_t n = object.members.size();
+  KeptObject entry{{}, PROTECT(FreshNames(object)), R_NilValue, std::vector<Value>(n)};
+  R_PreserveObject(entry.names);
+  UNPROTECT(1);
+  MARK_NOT_MUTABLE(entry.names);
+  for (const auto& member : object.members) entry.keys.push_back(member.first);
+  entry.scalars = Rf_allocVector(VECSXP, static_cast<R_xlen_t>(n));
+  R_PreserveObject(entry.scalars);
+  kept.push_back(std::move(entry));
+  return &kept.back();
+}
+
+// The same scalar: the same type and the same bits.
+bool SameScalar(const Value& a, const Value& b) {
+  if (a.type != b.type) return false;
+  switch (a.type) {
+    case Value::Type::kBool: return a.boolean == b.boolean;
+    case Value::Type::kInt: return a.integer == b.integer;
+    case Value::Type::kFloat:
+    case Value::Type::kDouble: return std::memcmp(&a.number, &b.number, sizeof a.number) == 0;
+    case Value::Type::kString: return a.text == b.text;
+    default: return true;
+  }
+}
+
+// Member i's scalar: the one kept for that key while the value is the same.
+SEXP SharedScalar(KeptObject* kept, size_t i, const Value& value) {
+  const R_xlen_t at = static_cast<R_xlen_t>(i);
+  SEXP last = VECTOR_ELT(kept->scalars, at);
+  if (last != R_NilValue && SameScalar(kept->values[i], value)) return last;
+  SEXP scalar = Scalar(value);
+  if (scalar == R_NilValue) return scalar;
+  MARK_NOT_MUTABLE(scalar);
+  SET_VECTOR_ELT(kept->scalars, at, scalar);
+  kept->values[i] = value;
+  return scalar;
 }
 
 // An empty list, or an empty named list for an empty object: every answer
@@ -138,10 +179,13 @@ SEXP List(const Value& value) {
   const bool object = value.type == Value::Type::kObject;
   const size_t n = object ? value.members.size() : value.items.size();
   if (n == 0) return Empty(object);
+  KeptObject* kept = object ? KeptFor(value) : nullptr;
   SEXP out = PROTECT(Rf_allocVector(VECSXP, static_cast<R_xlen_t>(n)));
-  for (size_t i = 0; i < n; ++i)
-    SET_VECTOR_ELT(out, static_cast<R_xlen_t>(i), ToR(object ? value.members[i].second : value.items[i]));
-  if (object) Rf_setAttrib(out, R_NamesSymbol, NamesOf(value));
+  for (size_t i = 0; i < n; ++i) {
+    const Value& item = object ? value.members[i].second : value.items[i];
+    SET_VECTOR_ELT(out, static_cast<R_xlen_t>(i), kept != nullptr && IsScalar(item) ? SharedScalar(kept, i, item) : ToR(item));
+  }
+  if (object) Rf_setAttrib(out, R_NamesSymbol, kept != nullptr ? kept->names : FreshNames(value));
   UNPROTECT(1);
   return out;
 }

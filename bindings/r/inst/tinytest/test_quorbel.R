@@ -17,6 +17,18 @@ again <- detect_evaluate(population = Inf, sample = 100, prevalence = 0.05, sens
                          positive_at = 4)
 expect_equal(names(again), fields)
 expect_equal(names(e)[1], "renamed")
+# A loop's repeated values share their R scalars: changing one in an answer
+# leaves the next answer's as it was, and a value that changes is new.
+e$settings$sample <- 7L
+e$populationSensitivity[1] <- 0
+again <- detect_evaluate(population = Inf, sample = 100, prevalence = 0.05, sensitivity = 0.9, specificity = 0.97,
+                         positive_at = 4)
+expect_equal(again$settings$sample, 100L)
+expect_equal(again$populationSensitivity, 0.94156610193853019, tolerance = 1e-9)
+other <- detect_evaluate(population = Inf, sample = 50, prevalence = 0.05, sensitivity = 0.9, specificity = 0.97,
+                         positive_at = 4)
+expect_equal(c(other$settings$sample, again$settings$sample), c(50L, 100L))
+expect_true(other$populationSensitivity < again$populationSensitivity)
 
 # A rejected argument is a quorbel_error naming it as R does, with the
 # result code of quorbel.h (QUORBEL_E_PREVALENCE 0x60000001) as a field.
