@@ -183,15 +183,15 @@ Args::Args(const std::vector<std::string>& words, const std::vector<Option>& kno
   Complete();
 }
 
-Args::Args(const std::vector<Option>& known, std::vector<std::string> files, const std::vector<GivenWord>& values)
+Args::Args(const std::vector<Option>& known, std::vector<std::string> files, std::vector<GivenWord> values)
     : known_(&known), slots_(known.size()), positional_(std::move(files)) {
-  for (const GivenWord& given : values) {
+  for (GivenWord& given : values) {
     const Option* option = given.option;
     const size_t at = static_cast<size_t>(option - known.data());
     if (at >= known.size()) throw std::logic_error("an option of another command");
     if (slots_[at].given) throw UsageError(option->name, std::string(option->name) + " is given twice");
     slots_[at].given = 1;
-    Set(at, given);
+    Set(at, std::move(given));
   }
   Complete();
 }
@@ -199,11 +199,12 @@ Args::Args(const std::vector<Option>& known, std::vector<std::string> files, con
 // A finite number whose word is kept as it is reads back as the number
 // itself (the word is its shortest round-trip text); any other is read
 // from the word when asked for, which refuses what is not a number.
-void Args::Set(size_t at, const GivenWord& given) {
+void Args::Set(size_t at, GivenWord given) {
   const Option& option = *given.option;
   Slot& slot = slots_[at];
-  slot.text = option.kind == OptionKind::kFlag ? given.text : Normalized(option, given.text);
-  slot.number = std::isfinite(given.number) && slot.text == given.text ? given.number : NAN;
+  std::string text = option.kind == OptionKind::kFlag ? given.text : Normalized(option, given.text);
+  slot.number = std::isfinite(given.number) && text == given.text ? given.number : NAN;
+  slot.text = std::move(text);
 }
 
 void Args::Complete() {
@@ -218,7 +219,7 @@ void Args::Complete() {
     }
     if (!slot.given && !option.optional)
       throw UsageError(option.name, std::string("missing ") + option.name + ": " + option.allowed);
-    if (slot.given) inEffect_.emplace_back(&option, slot.text);
+    if (slot.given) inEffect_.push_back(&option);
   }
 }
 
@@ -227,8 +228,6 @@ void Args::Replace(const Option& option, const std::string& text, double number)
   if (at < 0 || !slots_[static_cast<size_t>(at)].given) throw std::logic_error("only a given option is replaced");
   const size_t index = static_cast<size_t>(at);
   Set(index, GivenWord{&option, text, number});
-  for (auto& [effect, value] : inEffect_)
-    if (effect == &option) value = slots_[index].text;
 }
 
 int Args::IndexOf(const char* name) const {
@@ -237,6 +236,12 @@ int Args::IndexOf(const char* name) const {
   for (size_t at = 0; at < known_->size(); ++at)
     if (std::strcmp((*known_)[at].name, name) == 0) return static_cast<int>(at);
   return -1;
+}
+
+const std::string& Args::TextOf(const Option& option) const {
+  const size_t at = static_cast<size_t>(&option - known_->data());
+  if (at >= known_->size() || !slots_[at].given) throw std::logic_error("the text of an option not in effect");
+  return slots_[at].text;
 }
 
 bool Args::Has(const char* name) const {

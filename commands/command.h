@@ -110,7 +110,7 @@ class Args {
   Args(const std::vector<std::string>& words, const std::vector<Option>& known, size_t positionals = 0);
   // The same from values already paired with their options (the bindings'
   // way, without words): each read by its kind, defaults filled in.
-  Args(const std::vector<Option>& known, std::vector<std::string> files, const std::vector<GivenWord>& values);
+  Args(const std::vector<Option>& known, std::vector<std::string> files, std::vector<GivenWord> values);
   float Float(const char* name) const;
   float FloatOr(const char* name, float fallback) const;
   int Int(const char* name) const;
@@ -129,9 +129,10 @@ class Args {
   bool json() const { return json_; }  // also under --csv
   bool csv() const { return csv_; }
   const std::vector<std::string>& positional() const { return positional_; }
-  // Every option in effect, in the table's order, and those that took
-  // their default.
-  const std::vector<std::pair<const Option*, std::string>>& inEffect() const { return inEffect_; }
+  // Every option in effect (given or taken by default), in the table's
+  // order, and the text of each.
+  const std::vector<const Option*>& inEffect() const { return inEffect_; }
+  const std::string& TextOf(const Option& option) const;
   // Gives an option that has a value another one, read by its kind: for a
   // command run many times with only some options changing.
   void Replace(const Option& option, const std::string& text, double number = NAN);
@@ -143,7 +144,7 @@ class Args {
   // Fills in the defaults, refuses a missing option, lists those in effect.
   void Complete();
   // Gives option `at` its value, read by its kind (see GivenWord).
-  void Set(size_t at, const GivenWord& given);
+  void Set(size_t at, GivenWord given);
   const std::vector<Option>* known_;
   static constexpr char kDefaulted = 2;
   // An option's value, by the option's place: one vector, so that a run
@@ -154,7 +155,7 @@ class Args {
     mutable double number = NAN;   // the text read as a double, once; NaN until then
   };
   std::vector<Slot> slots_;
-  std::vector<std::pair<const Option*, std::string>> inEffect_;
+  std::vector<const Option*> inEffect_;
   std::vector<std::string> positional_;
   bool json_ = false, csv_ = false;
 };

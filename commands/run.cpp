@@ -52,7 +52,7 @@ double QuantileOf(ZRule rule, double level) {
 // The option a command's normal quantile comes from: its first level (the
 // confidence; a power or a herd sensitivity comes after it), or null.
 const Option* LevelOption(const Args& args) {
-  for (const auto& [option, text] : args.inEffect())
+  for (const Option* option : args.inEffect())
     if (option->kind == OptionKind::kLevel) return option;
   return nullptr;
 }
@@ -60,9 +60,7 @@ const Option* LevelOption(const Args& args) {
 // The level of a command that has one, or NaN.
 double LevelOf(const Args& args) {
   const Option* level = LevelOption(args);
-  for (const auto& [option, text] : args.inEffect())
-    if (option == level) return std::strtod(text.c_str(), nullptr);
-  return NAN;
+  return level != nullptr ? std::strtod(args.TextOf(*level).c_str(), nullptr) : NAN;
 }
 
 Value Typed(const Option& option, const std::string& text, const Args* args = nullptr) {
@@ -118,7 +116,7 @@ Value Settings(const Command& command, const Args& args, const Value* derived) {
   const bool z = command.z != ZRule::kNone && std::isfinite(level) && level > 0 && level < 100;
   Value settings = Value::Object();
   settings.members.reserve(args.inEffect().size() + (derived != nullptr ? derived->members.size() : 0) + 1 + z);
-  for (const auto& [option, text] : args.inEffect()) settings.Add(option->argument, Typed(*option, text, &args));
+  for (const Option* option : args.inEffect()) settings.Add(option->argument, Typed(*option, args.TextOf(*option), &args));
   if (derived != nullptr)
     for (const auto& [key, value] : derived->members) settings.Add(key, value);
   settings.Add("defaults", command.defaults);
@@ -128,8 +126,9 @@ Value Settings(const Command& command, const Args& args, const Value* derived) {
 
 std::string SettingsLine(const Command& command, const Args& args) {
   std::string line;
-  for (const auto& [option, text] : args.inEffect()) {
+  for (const Option* option : args.inEffect()) {
     if (option->fallback == nullptr) continue;
+    const std::string& text = args.TextOf(*option);
     std::string words = option->argument;
     for (char& c : words) c = c == '_' ? ' ' : c;
     line += (line.empty() ? "" : ", ") + words + " " + text + (option->kind == OptionKind::kLevel ? " %" : "");

@@ -255,7 +255,7 @@ SEXP Frame(const quorbel::commands::Columns& table, R_xlen_t n) {
 // Element i of an R value (recycled when it has one), as a binding gives it.
 // False for NA.
 bool ReadGiven(SEXP values, R_xlen_t i, const Option& option, Given* given) {
-  const R_xlen_t at = XLENGTH(values) == 1 ? 0 : i;
+  const R_xlen_t at = i == 0 || XLENGTH(values) == 1 ? 0 : i;
   switch (TYPEOF(values)) {
     case LGLSXP: {
       const int b = LOGICAL(values)[at];
@@ -271,7 +271,7 @@ bool ReadGiven(SEXP values, R_xlen_t i, const Option& option, Given* given) {
     }
     case REALSXP: {
       const double v = REAL(values)[at];
-      if (ISNA(v) || ISNAN(v)) return false;
+      if (ISNAN(v)) return false;  // NA too
       *given = Given::Number(v);
       return true;
     }
@@ -354,10 +354,10 @@ bool ReadOptions(const Command& command, const SEXP* values, size_t count, CallO
     Given given;
     if (length == 1 && !ReadGiven(value, 0, *option, &given)) return *error = NotAValue(*option), false;
     if (length == 1) {
-      out->fixed.emplace_back(option, given);
+      out->fixed.emplace_back(option, std::move(given));
     } else {
       out->n = length;
-      out->changing.emplace_back(option, given);
+      out->changing.emplace_back(option, std::move(given));
       out->changingValues.push_back(value);
     }
   }
