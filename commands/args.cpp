@@ -126,6 +126,18 @@ std::string Normalized(const Option& option, const std::string& text) {
 
 }  // namespace
 
+bool KeepsNumberWords(OptionKind kind) {
+  switch (kind) {
+    case OptionKind::kProportion:
+    case OptionKind::kReal:
+    case OptionKind::kCount:
+    case OptionKind::kPopulation:
+      return true;
+    default:
+      return false;
+  }
+}
+
 const char* KindName(OptionKind kind) {
   static const char* const kNames[] = {"proportion", "level", "count", "population", "real",
                                        "text", "records", "flag", "choice"};
@@ -202,6 +214,12 @@ Args::Args(const std::vector<Option>& known, std::vector<std::string> files, std
 void Args::Set(size_t at, GivenWord given) {
   const Option& option = *given.option;
   Slot& slot = slots_[at];
+  slot.wordless = given.text.empty() && std::isfinite(given.number) && KeepsNumberWords(option.kind);
+  if (slot.wordless) {
+    slot.text.clear();
+    slot.number = given.number;
+    return;
+  }
   std::string text = option.kind == OptionKind::kFlag ? given.text : Normalized(option, given.text);
   slot.number = std::isfinite(given.number) && text == given.text ? given.number : NAN;
   slot.text = std::move(text);
@@ -238,10 +256,28 @@ int Args::IndexOf(const char* name) const {
   return -1;
 }
 
+const std::string& Args::SlotText(size_t at) const {
+  const Slot& slot = slots_[at];
+  if (slot.wordless) {
+    slot.text = NumberWord(slot.number);
+    slot.wordless = false;
+  }
+  return slot.text;
+}
+
 const std::string& Args::TextOf(const Option& option) const {
   const size_t at = static_cast<size_t>(&option - known_->data());
   if (at >= known_->size() || !slots_[at].given) throw std::logic_error("the text of an option not in effect");
-  return slots_[at].text;
+  return SlotText(at);
+}
+
+bool Args::WholeNumber(const Option& option, long long* whole) const {
+  const size_t at = static_cast<size_t>(&option - known_->data());
+  if (at >= known_->size() || !slots_[at].wordless) return false;
+  const double number = slots_[at].number;
+  if (number != std::floor(number) || std::fabs(number) >= 1e15) return false;
+  *whole = static_cast<long long>(number);
+  return true;
 }
 
 bool Args::Has(const char* name) const {
@@ -258,7 +294,7 @@ const std::string& Args::Value(const char* name) const {
   const int at = IndexOf(name);
   if (at < 0 || !slots_[static_cast<size_t>(at)].given)
     throw std::logic_error(std::string("the command reads ") + name + ", which is not given");
-  return slots_[static_cast<size_t>(at)].text;
+  return SlotText(static_cast<size_t>(at));
 }
 
 // The option a "what" of the parsers names: "--strata stratum 2 size" is
@@ -297,7 +333,13 @@ float Args::Float(const char* name) const { return ParseFloat(Value(name), name)
 
 float Args::FloatOr(const char* name, float fallback) const { return Has(name) ? Float(name) : fallback; }
 
-int Args::Int(const char* name) const { return ParseInt(Value(name), name); }
+int Args::Int(const char* name) const {
+  const int at = IndexOf(name);
+  long long whole = 0;
+  if (at >= 0 && WholeNumber((*known_)[static_cast<size_t>(at)], &whole) && whole >= INT32_MIN && whole <= INT32_MAX)
+    return static_cast<int>(whole);
+  return ParseInt(Value(name), name);
+}
 
 double Args::Double(const char* name) const {
   const int at = IndexOf(name);
@@ -310,6 +352,8 @@ double Args::Double(const char* name) const {
 double Args::DoubleOr(const char* name, double fallback) const { return Has(name) ? Double(name) : fallback; }
 
 double Args::Population(const char* name) const {
+  const int at = IndexOf(name);
+  if (at >= 0 && slots_[static_cast<size_t>(at)].wordless) return slots_[static_cast<size_t>(at)].number;
   return Value(name) == "infinite" ? HUGE_VAL : Double(name);
 }
 

@@ -52,15 +52,13 @@ const std::string& RecentShortestText(double number) {
   return recent.text[at];
 }
 
-// A number as the word a person would type for it: a whole number in
-// digits, any other by its shortest text.
-std::string WordOf(double number) {
+}  // namespace
+
+std::string NumberWord(double number) {
   if (std::isinf(number) && number > 0) return "infinite";
   if (number == std::floor(number) && std::fabs(number) < 1e15) return std::to_string(static_cast<long long>(number));
   return RecentShortestText(number);
 }
-
-}  // namespace
 
 bool Column::Are(Value::Type type) const {
   for (Value::Type t : types)
@@ -151,15 +149,20 @@ std::string WordOfGiven(const Option& option, const Given& given) {
   if (given.type == Given::Type::kFlag) return given.flag ? "true" : "";
   if (given.type == Given::Type::kText) return given.text;
   if (std::isnan(given.number)) throw CommandError(option.name, option.argument + " is not a number");
-  return WordOf(given.number);
+  return NumberWord(given.number);
 }
 
 double NumberOfGiven(const Given& given) { return given.type == Given::Type::kNumber ? given.number : NAN; }
 
+// The words of the options; a finite number whose word its kind keeps as
+// it is goes without it (see GivenWord).
 void AddWords(const GivenOptions& options, std::vector<GivenWord>* words) {
   for (const auto& [option, given] : options) {
     if (given.type == Given::Type::kFlag && !given.flag) continue;
-    words->push_back(GivenWord{option, WordOfGiven(*option, given), NumberOfGiven(given)});
+    if (given.type == Given::Type::kNumber && std::isfinite(given.number) && KeepsNumberWords(option->kind))
+      words->push_back(GivenWord{option, std::string(), given.number});
+    else
+      words->push_back(GivenWord{option, WordOfGiven(*option, given), NumberOfGiven(given)});
   }
 }
 
@@ -177,7 +180,7 @@ Answer RunGiven(const host::Api& api, const Command& command, const std::vector<
   std::vector<GivenWord> words;
   words.reserve(options.size());
   AddWords(options, &words);
-  const Args args(command.options, Files(command, files), words);
+  const Args args(command.options, Files(command, files), std::move(words));
   return Execute(command, api, args);
 }
 
@@ -191,7 +194,7 @@ Answer GivenRunner::Run(const GivenOptions& changing) {
     words.reserve(fixed_.size() + changing.size());
     AddWords(fixed_, &words);
     AddWords(changing, &words);
-    auto args = std::make_unique<Args>(command_.options, Files(command_, files_), words);
+    auto args = std::make_unique<Args>(command_.options, Files(command_, files_), std::move(words));
     if (flags) return Execute(command_, api_, *args);
     args_ = std::move(args);
   } else {

@@ -92,12 +92,23 @@ void SetInEffect(const std::string& argument, Value value);
 
 // A value a binding gives an option, as its word, and the number it reads
 // as when it was given as a number (NaN otherwise): a number whose word the
-// option's kind keeps as it is need not be read back from the word.
+// option's kind keeps as it is need not be read back from the word. A
+// finite number of such a kind may come without its word (text empty): the
+// word is then made only if something asks for it.
 struct GivenWord {
   const Option* option;
   std::string text;
   double number = NAN;
 };
+
+// The word a person would type for a number: a whole number in digits
+// (below 1e15), infinity as "infinite", any other by its shortest text.
+std::string NumberWord(double number);
+
+// Whether the kind reads every finite number's word as the number itself,
+// unchanged (proportions, reals, counts, populations; not levels, which
+// read 0.95 as 95, nor choices, which check the word).
+bool KeepsNumberWords(OptionKind kind);
 
 // The options of one invocation, read by kind: proportions given as
 // percentages become fractions, levels given as fractions percentages,
@@ -133,6 +144,9 @@ class Args {
   // order, and the text of each.
   const std::vector<const Option*>& inEffect() const { return inEffect_; }
   const std::string& TextOf(const Option& option) const;
+  // The option's value when it was given as a whole number below 1e15
+  // without its word: the number its word would read as, unread.
+  bool WholeNumber(const Option& option, long long* whole) const;
   // Gives an option that has a value another one, read by its kind: for a
   // command run many times with only some options changing.
   void Replace(const Option& option, const std::string& text, double number = NAN);
@@ -150,10 +164,12 @@ class Args {
   // An option's value, by the option's place: one vector, so that a run
   // of the bindings makes one allocation for all of them.
   struct Slot {
-    std::string text;
+    mutable std::string text;
     char given = 0;                // the option has a value: 1 its own, kDefaulted its default
+    mutable bool wordless = false;  // a number given without its word, which is made when asked for
     mutable double number = NAN;   // the text read as a double, once; NaN until then
   };
+  const std::string& SlotText(size_t at) const;
   std::vector<Slot> slots_;
   std::vector<const Option*> inEffect_;
   std::vector<std::string> positional_;

@@ -63,12 +63,13 @@ double LevelOf(const Args& args) {
   return level != nullptr ? std::strtod(args.TextOf(*level).c_str(), nullptr) : NAN;
 }
 
-Value Typed(const Option& option, const std::string& text, const Args* args = nullptr) {
+// An option's text as a value of its kind.
+Value Typed(const Option& option, const std::string& text) {
   switch (option.kind) {
     case OptionKind::kProportion:
     case OptionKind::kLevel:
     case OptionKind::kReal:
-      return Value::Double(args != nullptr ? args->Double(option.name) : std::strtod(text.c_str(), nullptr));
+      return Value::Double(std::strtod(text.c_str(), nullptr));
     case OptionKind::kCount:
       return Value::Int(std::strtoll(text.c_str(), nullptr, 10));
     case OptionKind::kPopulation:
@@ -78,6 +79,25 @@ Value Typed(const Option& option, const std::string& text, const Args* args = nu
     default:
       return Value::String(text);
   }
+}
+
+// An option in effect as a value of its kind: a number as the arguments
+// read it, a whole number given without its word without making one.
+Value InEffect(const Option& option, const Args& args) {
+  long long whole = 0;
+  switch (option.kind) {
+    case OptionKind::kProportion:
+    case OptionKind::kLevel:
+    case OptionKind::kReal:
+      return Value::Double(args.Double(option.name));
+    case OptionKind::kCount:
+    case OptionKind::kPopulation:
+      if (args.WholeNumber(option, &whole)) return Value::Int(whole);
+      break;
+    default:
+      break;
+  }
+  return Typed(option, args.TextOf(option));
 }
 
 // Restores the thread's collectors however a run ends.
@@ -116,7 +136,7 @@ Value Settings(const Command& command, const Args& args, const Value* derived) {
   const bool z = command.z != ZRule::kNone && std::isfinite(level) && level > 0 && level < 100;
   Value settings = Value::Object();
   settings.members.reserve(args.inEffect().size() + (derived != nullptr ? derived->members.size() : 0) + 1 + z);
-  for (const Option* option : args.inEffect()) settings.Add(option->argument, Typed(*option, args.TextOf(*option), &args));
+  for (const Option* option : args.inEffect()) settings.Add(option->argument, InEffect(*option, args));
   if (derived != nullptr)
     for (const auto& [key, value] : derived->members) settings.Add(key, value);
   settings.Add("defaults", command.defaults);

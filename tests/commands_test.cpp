@@ -156,6 +156,48 @@ TEST(CommandKinds, LevelsGivenAsNumbersReadAsTheirOwnWordsWhenMany) {
     }
 }
 
+// Numbers the bindings give to counts, populations and proportions go
+// without words, which are made only when something reads them: each run
+// gives the JSON, or the refusal, of the same values typed as words. A
+// count that is not whole, one beyond 32 bits and a population of 10^15
+// are refused with the words' messages.
+TEST(CommandKinds, NumbersGivenWithoutWordsAnswerAsTheirWords) {
+  using commands::Given;
+  struct Case {
+    double population, sample, prevalence;
+    const char* words[3];
+  };
+  const Case cases[] = {
+      {1000, 269, 0.01, {"1000", "269", "0.01"}},
+      {1e7, 10000, 1e-7, {"10000000", "10000", "1e-07"}},
+      {HUGE_VAL, 30, 0.1, {"infinite", "30", "0.1"}},
+      {1000, 100.5, 0.01, {"1000", "100.5", "0.01"}},
+      {1000, 3e9, 0.01, {"1000", "3000000000", "0.01"}},
+      {1e15, 100, 0.01, {"1e+15", "100", "0.01"}},
+  };
+  const commands::Command& evaluate = *commands::FindCommand("detect", "evaluate");
+  for (const Case& c : cases) {
+    const commands::GivenOptions numbers = {
+        {commands::OptionByArgument(evaluate, "population"), Given::Number(c.population)},
+        {commands::OptionByArgument(evaluate, "sample"), Given::Number(c.sample)},
+        {commands::OptionByArgument(evaluate, "prevalence"), Given::Number(c.prevalence)},
+        {commands::OptionByArgument(evaluate, "sensitivity"), Given::Number(0.95)},
+        {commands::OptionByArgument(evaluate, "specificity"), Given::Number(0.98)},
+        {commands::OptionByArgument(evaluate, "positive_at"), Given::Number(2)}};
+    const Ran typed = RunWords({"detect", "evaluate", "--population", c.words[0], "--sample", c.words[1],
+                                "--prevalence", c.words[2], "--sensitivity", "0.95", "--specificity", "0.98",
+                                "--positive-at", "2"});
+    try {
+      const commands::Answer given = commands::RunGiven(Lib(), evaluate, {}, numbers);
+      EXPECT_EQ(typed.status, 0) << c.words[1];
+      EXPECT_EQ(commands::RenderJson(given.value), commands::RenderJson(typed.answer)) << c.words[1];
+    } catch (const CommandError& error) {
+      EXPECT_EQ(std::string(error.what()), typed.error.what()) << c.words[1];
+      EXPECT_EQ(error.argument, typed.error.argument) << c.words[1];
+    }
+  }
+}
+
 struct Refusal {
   std::vector<std::string> words;
   int status;
