@@ -93,8 +93,9 @@ constexpr size_t kKeptObjects = 256;
 struct KeptObject {
   std::vector<std::string> keys;
   SEXP names;                  // preserved
-  SEXP scalars;                // preserved list: the last scalar made for each key, or NULL
+  SEXP scalars;                // preserved list: the scalar kept for each key, or NULL
   std::vector<Value> values;   // what each of those was made from
+  std::vector<unsigned> misses;  // calls in a row whose value was not the one kept
 };
 
 bool SameKeys(const std::vector<std::string>& keys, const Value& object) {
@@ -122,7 +123,7 @@ KeptObject* KeptFor(const Value& object) {
     if (SameKeys(entry.keys, object)) return &entry;
   if (kept.size() == kKeptObjects) return nullptr;
   const size_t n = object.members.size();
-  KeptObject entry{{}, PROTECT(FreshNames(object)), R_NilValue, std::vector<Value>(n)};
+  KeptObject entry{{}, PROTECT(FreshNames(object)), R_NilValue, std::vector<Value>(n), std::vector<unsigned>(n)};
   R_PreserveObject(entry.names);
   UNPROTECT(1);
   MARK_NOT_MUTABLE(entry.names);
@@ -147,12 +148,21 @@ bool SameScalar(const Value& a, const Value& b) {
 }
 
 // Member i's scalar: the one kept for that key while the value is the same.
+// A new value is kept in its place, except that a field whose value keeps
+// changing (an answer's, in a loop) is kept only once in kRekeepEvery
+// misses, which spares the keeping yet lets a value that settles be kept.
+constexpr unsigned kRekeepEvery = 16;
+
 SEXP SharedScalar(KeptObject* kept, size_t i, const Value& value) {
   const R_xlen_t at = static_cast<R_xlen_t>(i);
   SEXP last = VECTOR_ELT(kept->scalars, at);
-  if (last != R_NilValue && SameScalar(kept->values[i], value)) return last;
+  if (last != R_NilValue && SameScalar(kept->values[i], value)) {
+    kept->misses[i] = 0;
+    return last;
+  }
   SEXP scalar = Scalar(value);
-  if (scalar == R_NilValue) return scalar;
+  const bool keep = last == R_NilValue || kept->misses[i]++ % kRekeepEvery == 0;
+  if (scalar == R_NilValue || !keep) return scalar;
   MARK_NOT_MUTABLE(scalar);
   SET_VECTOR_ELT(kept->scalars, at, scalar);
   kept->values[i] = value;
