@@ -2,6 +2,7 @@
 #include <cerrno>
 #include <cmath>
 #include <algorithm>
+#include <functional>
 #include <vector>
 #include <cstdint>
 #include <cstdlib>
@@ -199,7 +200,7 @@ Args::Args(const std::vector<Option>& known, std::vector<std::string> files, std
     : known_(&known), slots_(known.size()), positional_(std::move(files)) {
   for (GivenWord& given : values) {
     const Option* option = given.option;
-    const size_t at = static_cast<size_t>(option - known.data());
+    const size_t at = PlaceOf(*option);
     if (at >= known.size()) throw std::logic_error("an option of another command");
     if (slots_[at].given) throw UsageError(option->name, std::string(option->name) + " is given twice");
     slots_[at].given = 1;
@@ -209,7 +210,8 @@ Args::Args(const std::vector<Option>& known, std::vector<std::string> files, std
 }
 
 // A finite number whose word is kept as it is reads back as the number
-// itself (the word is its shortest round-trip text); any other is read
+// itself (the word is its shortest round-trip text), and one given without
+// its word gets it only when the word is read (SlotText); any other is read
 // from the word when asked for, which refuses what is not a number.
 void Args::Set(size_t at, GivenWord given) {
   const Option& option = *given.option;
@@ -242,10 +244,16 @@ void Args::Complete() {
 }
 
 void Args::Replace(const Option& option, const std::string& text, double number) {
-  const int at = IndexOf(option.name);
-  if (at < 0 || !slots_[static_cast<size_t>(at)].given) throw std::logic_error("only a given option is replaced");
-  const size_t index = static_cast<size_t>(at);
-  Set(index, GivenWord{&option, text, number});
+  const size_t at = PlaceOf(option);
+  if (at >= known_->size() || !slots_[at].given) throw std::logic_error("only a given option is replaced");
+  Set(at, GivenWord{&option, text, number});
+}
+
+size_t Args::PlaceOf(const Option& option) const {
+  const std::less<const Option*> before;  // a total order, for an option of another table too
+  const Option* first = known_->data();
+  if (before(&option, first) || !before(&option, first + known_->size())) return known_->size();
+  return static_cast<size_t>(&option - first);
 }
 
 int Args::IndexOf(const char* name) const {
@@ -266,13 +274,13 @@ const std::string& Args::SlotText(size_t at) const {
 }
 
 const std::string& Args::TextOf(const Option& option) const {
-  const size_t at = static_cast<size_t>(&option - known_->data());
+  const size_t at = PlaceOf(option);
   if (at >= known_->size() || !slots_[at].given) throw std::logic_error("the text of an option not in effect");
   return SlotText(at);
 }
 
 bool Args::WholeNumber(const Option& option, long long* whole) const {
-  const size_t at = static_cast<size_t>(&option - known_->data());
+  const size_t at = PlaceOf(option);
   if (at >= known_->size() || !slots_[at].wordless) return false;
   const double number = slots_[at].number;
   if (number != std::floor(number) || std::fabs(number) >= 1e15) return false;

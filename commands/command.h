@@ -155,6 +155,9 @@ class Args {
   const std::string& Value(const char* name) const;
   // The option of that name's place among the command's options, or -1.
   int IndexOf(const char* name) const;
+  // The option's place among the command's options; their count for an
+  // option of another table.
+  size_t PlaceOf(const Option& option) const;
   // Fills in the defaults, refuses a missing option, lists those in effect.
   void Complete();
   // Gives option `at` its value, read by its kind (see GivenWord).
