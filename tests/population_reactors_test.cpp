@@ -37,6 +37,13 @@ TEST(PopulationReactors, AgreesWithR) {
   for (const Case& c : cases) {
     const PopulationReactors reactors(c.population, c.diseased, c.se, c.q);
     EXPECT_NEAR(reactors.Sensitivity(c.sample, c.positiveAt), c.sensitivity, 1e-10) << c.sample;
+    // The sweep over the middle of R's distribution bounds the same value,
+    // within the mass it leaves out on either side.
+    double lower = 0.0, upper = 1.0;
+    reactors.Bounds(c.sample, c.positiveAt, &lower, &upper);
+    EXPECT_LE(lower, c.sensitivity + 1e-10) << c.sample;
+    EXPECT_GE(upper, c.sensitivity - 1e-10) << c.sample;
+    EXPECT_LE(upper - lower, 2 * PopulationReactors::kCoarseTail) << c.sample;
   }
 }
 
@@ -59,6 +66,10 @@ TEST(PopulationReactors, AgreesWithTheSumOverDiseasedUnits) {
     const PopulationReactors reactors(population, static_cast<int64_t>(e.diseasedUnits), se, 1.0 - sp);
     EXPECT_NEAR(reactors.Sensitivity(sample, positiveAt), e.populationSensitivity, 1e-10)
         << population << " " << sample << " " << positiveAt;
+    double lower = 0.0, upper = 1.0;
+    reactors.Bounds(sample, positiveAt, &lower, &upper);
+    EXPECT_LE(lower, e.populationSensitivity + 1e-10) << population << " " << sample << " " << positiveAt;
+    EXPECT_GE(upper, e.populationSensitivity - 1e-10) << population << " " << sample << " " << positiveAt;
     EXPECT_EQ(reactors.Sensitivity(sample, 0), 1.0);
     EXPECT_EQ(reactors.Sensitivity(sample, sample + 1), 0.0);
   }

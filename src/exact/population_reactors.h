@@ -28,14 +28,28 @@ class PopulationReactors {
   // P(at least positiveAt reactors in a sample of `sample`).
   double Sensitivity(int64_t sample, int64_t positiveAt) const;
 
+  // Bounds on the same from a sweep over the middle of R's distribution
+  // only (all but kCoarseTail of its mass on either side), about half the
+  // terms: the masses left out count as their tails allow, at least the
+  // tail at the top of the middle above it and at most the tail at its
+  // bottom below it (the tail grows with r).
+  static constexpr double kCoarseTail = 1e-7;
+  void Bounds(int64_t sample, int64_t positiveAt, double* lower, double* upper) const;
+
   // Roughly the terms one sensitivity takes at this sample: the sweep, and
   // the hypergeometric tail it starts from.
   double Cost(int64_t sample) const;
 
  private:
   int64_t population_;
+  // The sweep over r = lo .. hi: the sum of P(R = r) P(Hyp(N, r, n) >= c)
+  // and the tails at lo and hi.
+  double Sweep(int64_t sample, int64_t positiveAt, int64_t lo, int64_t hi, double* tailLo, double* tailHi) const;
+
   int64_t first_;              // mass_[k] = P(R = first_ + k)
   std::vector<double> mass_;
+  int64_t middleLo_, middleHi_;  // all but kCoarseTail of the mass on either side
+  double belowMiddle_, aboveMiddle_;  // the masses left out
 };
 
 // Roughly the terms PopulationSensitivity (sums.h) takes for a finite
