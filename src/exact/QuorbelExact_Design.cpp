@@ -22,9 +22,9 @@
 // sum costs. The two sums agree to about 1e-11; a value within kAgreement of
 // the level is taken again from the sum over the sample's diseased units, so
 // every decision is the one that sum gives, and so is every reported value.
-// Most decisions are settled before that by a sweep over the middle of the
-// reactors' distribution alone, whose bounds (within 2e-7) clear the level
-// by kAgreement.
+// Most decisions are settled before that by a sweep grown outward from
+// where its tail turns only until its bounds clear the level by
+// kAgreement.
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
@@ -72,17 +72,15 @@ struct Search {
   }
   bool Specific(int64_t n, int64_t c) const { return PopulationSpecificity(n, sp, c) >= target; }
 
-  // Whether the sensitivity of n at c reaches `threshold`: from the bounds
-  // of the sweep over the middle of the reactors' distribution where they
-  // settle it with kAgreement to spare, else as Sensitivity gives it.
+  // Whether the sensitivity of n at c reaches `threshold`: from a sweep
+  // over the reactors grown only until its bounds settle it with
+  // kAgreement to spare, else as Sensitivity gives it.
   bool Reaches(int64_t n, int64_t c, double threshold) const {
+    bool reaches = false;
     if (population != 0 && reactors != nullptr &&
-        reactors->Cost(n) < DiseasedUnitsCost(population, diseased, n, se) * kSweepTermsPerTerm) {
-      double lower = 0.0, upper = 1.0;
-      reactors->Bounds(n, c, &lower, &upper);
-      if (upper < threshold - kAgreement) return false;
-      if (lower > threshold + kAgreement) return true;
-    }
+        reactors->Cost(n) < DiseasedUnitsCost(population, diseased, n, se) * kSweepTermsPerTerm &&
+        reactors->Settles(n, c, threshold, kAgreement, &reaches))
+      return reaches;
     return Sensitivity(n, c) >= threshold;
   }
 

@@ -73,33 +73,10 @@ PopulationReactors::PopulationReactors(int64_t population, int64_t diseased, dou
     double* out = mass_.data() + a;
     for (size_t m = 0; m < healthy.mass.size(); ++m) out[m] += w * healthy.mass[m];
   }
-  size_t lo = 0, hi = mass_.size() - 1;
-  double below = 0.0, above = 0.0;
-  while (lo < hi && below + mass_[lo] <= kCoarseTail) below += mass_[lo++];
-  while (hi > lo && above + mass_[hi] <= kCoarseTail) above += mass_[hi--];
-  middleLo_ = first_ + static_cast<int64_t>(lo);
-  middleHi_ = first_ + static_cast<int64_t>(hi);
-  belowMiddle_ = below;
-  aboveMiddle_ = above;
-}
-
-double PopulationReactors::Sensitivity(int64_t sample, int64_t positiveAt) const {
-  if (positiveAt <= 0) return 1.0;
-  if (positiveAt > sample) return 0.0;
-  double tailLo = 0.0, tailHi = 0.0;
-  const int64_t last = first_ + static_cast<int64_t>(mass_.size()) - 1;
-  return std::min(Sweep(sample, positiveAt, first_, last, &tailLo, &tailHi), 1.0);
-}
-
-void PopulationReactors::Bounds(int64_t sample, int64_t positiveAt, double* lower, double* upper) const {
-  if (positiveAt <= 0 || positiveAt > sample) {
-    *lower = *upper = positiveAt <= 0 ? 1.0 : 0.0;
-    return;
-  }
-  double tailLo = 0.0, tailHi = 0.0;
-  const double middle = Sweep(sample, positiveAt, middleLo_, middleHi_, &tailLo, &tailHi);
-  *lower = std::min(middle + tailHi * aboveMiddle_, 1.0);
-  *upper = std::min(middle + aboveMiddle_ + tailLo * belowMiddle_, 1.0);
+  below_.assign(mass_.size(), 0.0);
+  above_.assign(mass_.size(), 0.0);
+  for (size_t i = 1; i < mass_.size(); ++i) below_[i] = below_[i - 1] + mass_[i - 1];
+  for (size_t i = mass_.size() - 1; i > 0; --i) above_[i - 1] = above_[i] + mass_[i];
 }
 
 // The sweep starts where the tail turns, r = c N / n (within the window of
@@ -107,36 +84,77 @@ void PopulationReactors::Bounds(int64_t sample, int64_t positiveAt, double* lowe
 // with the ratios of P(Hyp(N - 1, r, n - 1) = c - 1):
 //   up   h(r + 1) / h(r) = (r + 1)(N - r - n + k) / ((r + 1 - k)(N - 1 - r)),
 //   down h(r - 1) / h(r) = (r - k)(N - r) / (r (N - r - n + k + 1)),  k = c - 1.
-double PopulationReactors::Sweep(int64_t sample, int64_t positiveAt, int64_t lo, int64_t hi, double* tailLo,
-                                 double* tailHi) const {
+PopulationReactors::Sweep PopulationReactors::Start(int64_t sample, int64_t positiveAt, Side* side,
+                                                    double* total) const {
   const int64_t N = population_, n = sample, k = positiveAt - 1;
-  const double dN = static_cast<double>(N), dn = static_cast<double>(n), dk = static_cast<double>(k);
-  const double share = dn / dN;
-  const double turn = static_cast<double>(positiveAt) * dN / dn;
-  const int64_t r0 = std::clamp(static_cast<int64_t>(std::min(turn, static_cast<double>(hi))), lo, hi);
-  const double tail0 = HypergeometricUpperTail(N, r0, n, positiveAt);
-  const double point0 = HypergeometricPoint(N - 1, r0, n - 1, k);
-  auto massAt = [this](int64_t r) { return mass_[static_cast<size_t>(r - first_)]; };
+  const Sweep s{static_cast<double>(N), static_cast<double>(n), static_cast<double>(k),
+                static_cast<double>(n) / static_cast<double>(N)};
+  const double turn = static_cast<double>(positiveAt) * s.N / s.n;
+  const int64_t r0 = std::clamp(static_cast<int64_t>(std::min(turn, static_cast<double>(Last()))), first_, Last());
+  *side = Side{r0, HypergeometricUpperTail(N, r0, n, positiveAt), HypergeometricPoint(N - 1, r0, n - 1, k)};
+  *total = MassAt(r0) * side->tail;
+  return s;
+}
 
-  double total = massAt(r0) * tail0;
-  double tail = tail0, point = point0;
-  for (int64_t r = r0; r < hi; ++r) {
-    tail += share * point;
-    const double R = static_cast<double>(r), denominator = (R + 1.0 - dk) * (dN - 1.0 - R);
-    point = denominator > 0.0 ? point * ((R + 1.0) * (dN - R - dn + dk) / denominator) : 0.0;
-    total += massAt(r + 1) * std::clamp(tail, 0.0, 1.0);
+// Moves the upper side up to r = until, adding each r's mass times its tail.
+void PopulationReactors::StepUp(const Sweep& s, Side* up, int64_t until, double* total) const {
+  for (int64_t r = up->r; r < until; ++r) {
+    up->tail += s.share * up->point;
+    const double R = static_cast<double>(r), denominator = (R + 1.0 - s.k) * (s.N - 1.0 - R);
+    up->point = denominator > 0.0 ? up->point * ((R + 1.0) * (s.N - R - s.n + s.k) / denominator) : 0.0;
+    *total += MassAt(r + 1) * std::clamp(up->tail, 0.0, 1.0);
   }
-  *tailHi = std::clamp(tail, 0.0, 1.0);
-  tail = tail0;
-  point = point0;
-  for (int64_t r = r0; r > lo; --r) {
-    const double R = static_cast<double>(r), denominator = R * (dN - R - dn + dk + 1.0);
-    point = denominator > 0.0 && R > dk ? point * ((R - dk) * (dN - R) / denominator) : 0.0;
-    tail -= share * point;
-    total += massAt(r - 1) * std::clamp(tail, 0.0, 1.0);
+  up->r = std::max(up->r, until);
+}
+
+// Moves the lower side down to r = until, the same way.
+void PopulationReactors::StepDown(const Sweep& s, Side* down, int64_t until, double* total) const {
+  for (int64_t r = down->r; r > until; --r) {
+    const double R = static_cast<double>(r), denominator = R * (s.N - R - s.n + s.k + 1.0);
+    down->point = denominator > 0.0 && R > s.k ? down->point * ((R - s.k) * (s.N - R) / denominator) : 0.0;
+    down->tail -= s.share * down->point;
+    *total += MassAt(r - 1) * std::clamp(down->tail, 0.0, 1.0);
   }
-  *tailLo = std::clamp(tail, 0.0, 1.0);
-  return total;
+  down->r = std::min(down->r, until);
+}
+
+double PopulationReactors::Sensitivity(int64_t sample, int64_t positiveAt) const {
+  if (positiveAt <= 0) return 1.0;
+  if (positiveAt > sample) return 0.0;
+  Side up{}, down{};
+  double total = 0.0;
+  const Sweep s = Start(sample, positiveAt, &up, &total);
+  down = up;
+  StepUp(s, &up, Last(), &total);
+  StepDown(s, &down, first_, &total);
+  return std::min(total, 1.0);
+}
+
+bool PopulationReactors::Settles(int64_t sample, int64_t positiveAt, double threshold, double margin,
+                                 bool* reaches) const {
+  if (positiveAt <= 0 || positiveAt > sample) {
+    *reaches = (positiveAt <= 0 ? 1.0 : 0.0) >= threshold;
+    return true;
+  }
+  Side up{}, down{};
+  double total = 0.0;
+  const Sweep s = Start(sample, positiveAt, &up, &total);
+  down = up;
+  for (;;) {
+    const double above = above_[static_cast<size_t>(up.r - first_)], below = below_[static_cast<size_t>(down.r - first_)];
+    const double lower = total + std::clamp(up.tail, 0.0, 1.0) * above;
+    const double upper = total + above + std::clamp(down.tail, 0.0, 1.0) * below;
+    if (upper < threshold - margin || lower > threshold + margin) {
+      *reaches = lower > threshold + margin;
+      return true;
+    }
+    if (up.r == Last() && down.r == first_) return false;
+    // The side whose masses leave the wider gap between the bounds moves.
+    const double gapAbove = (1.0 - std::clamp(up.tail, 0.0, 1.0)) * above;
+    const double gapBelow = std::clamp(down.tail, 0.0, 1.0) * below;
+    if (down.r == first_ || (up.r < Last() && gapAbove >= gapBelow)) StepUp(s, &up, std::min(up.r + kStride, Last()), &total);
+    else StepDown(s, &down, std::max(down.r - kStride, first_), &total);
+  }
 }
 
 double PopulationReactors::Cost(int64_t sample) const {

@@ -15,6 +15,7 @@
 #ifndef QUORBEL_EXACT_POPULATION_REACTORS_H
 #define QUORBEL_EXACT_POPULATION_REACTORS_H
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -28,28 +29,42 @@ class PopulationReactors {
   // P(at least positiveAt reactors in a sample of `sample`).
   double Sensitivity(int64_t sample, int64_t positiveAt) const;
 
-  // Bounds on the same from a sweep over the middle of R's distribution
-  // only (all but kCoarseTail of its mass on either side), about half the
-  // terms: the masses left out count as their tails allow, at least the
-  // tail at the top of the middle above it and at most the tail at its
-  // bottom below it (the tail grows with r).
-  static constexpr double kCoarseTail = 1e-7;
-  void Bounds(int64_t sample, int64_t positiveAt, double* lower, double* upper) const;
+  // Whether that chance reaches `threshold`, as far as a sweep grown
+  // outward from where the tail turns settles it with `margin` to spare:
+  // the masses not yet swept count as their tails allow, at least the tail
+  // at the top of the sweep above it and at most the tail at its bottom
+  // below it (the tail grows with r). False, with *reaches untouched, when
+  // the whole window leaves it unsettled.
+  bool Settles(int64_t sample, int64_t positiveAt, double threshold, double margin, bool* reaches) const;
 
   // Roughly the terms one sensitivity takes at this sample: the sweep, and
   // the hypergeometric tail it starts from.
   double Cost(int64_t sample) const;
 
  private:
-  int64_t population_;
-  // The sweep over r = lo .. hi: the sum of P(R = r) P(Hyp(N, r, n) >= c)
-  // and the tails at lo and hi.
-  double Sweep(int64_t sample, int64_t positiveAt, int64_t lo, int64_t hi, double* tailLo, double* tailHi) const;
+  // A sweep's constants (N, n, c - 1 and n / N as doubles), and one side of
+  // it: r, the tail P(Hyp(N, r, n) >= c) and the point mass
+  // P(Hyp(N - 1, r, n - 1) = c - 1) there.
+  struct Sweep {
+    double N, n, k, share;
+  };
+  struct Side {
+    int64_t r;
+    double tail, point;
+  };
+  // Terms each side of a sweep takes between two looks at its bounds.
+  static constexpr int64_t kStride = 128;
 
+  Sweep Start(int64_t sample, int64_t positiveAt, Side* side, double* total) const;
+  void StepUp(const Sweep& s, Side* up, int64_t until, double* total) const;
+  void StepDown(const Sweep& s, Side* down, int64_t until, double* total) const;
+  double MassAt(int64_t r) const { return mass_[static_cast<size_t>(r - first_)]; }
+  int64_t Last() const { return first_ + static_cast<int64_t>(mass_.size()) - 1; }
+
+  int64_t population_;
   int64_t first_;              // mass_[k] = P(R = first_ + k)
   std::vector<double> mass_;
-  int64_t middleLo_, middleHi_;  // all but kCoarseTail of the mass on either side
-  double belowMiddle_, aboveMiddle_;  // the masses left out
+  std::vector<double> below_, above_;  // the masses below and above each r, summed
 };
 
 // Roughly the terms PopulationSensitivity (sums.h) takes for a finite
