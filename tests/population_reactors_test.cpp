@@ -76,6 +76,27 @@ TEST(PopulationReactors, AgreesWithTheSumOverDiseasedUnits) {
     EXPECT_EQ(reactors.Sensitivity(sample, 0), 1.0);
     EXPECT_EQ(reactors.Sensitivity(sample, sample + 1), 0.0);
   }
+  // A sample of the whole population holds every reactor, and one short of
+  // it all but one at most: the sweep must start where the point masses it
+  // carries are not 0.
+  const struct {
+    int64_t population;
+    double prevalence, se, sp;
+  } edges[] = {{1000, 0.01, 0.95, 0.98}, {200, 0.1, 0.8, 0.9}, {50, 0.5, 0.6, 0.7}};
+  for (const auto& edge : edges) {
+    for (int64_t sample = edge.population - 1; sample <= edge.population; ++sample) {
+      for (int32_t positiveAt : {1, 5, 20, 29}) {
+        QuorbelExactEvaluation whole{};
+        ASSERT_EQ(QUORBEL_OK, EXACT(QuorbelExact_Evaluate)(static_cast<double>(edge.population), static_cast<int32_t>(sample),
+                                                           edge.prevalence, edge.se, edge.sp, positiveAt, &whole));
+        const PopulationReactors reactors(edge.population, static_cast<int64_t>(whole.diseasedUnits), edge.se,
+                                          1.0 - edge.sp);
+        EXPECT_NEAR(reactors.Sensitivity(sample, positiveAt), whole.populationSensitivity, 1e-12)
+            << edge.population << " " << sample << " " << positiveAt;
+        ExpectSettlesAround(reactors, sample, positiveAt, whole.populationSensitivity);
+      }
+    }
+  }
   const PopulationReactors perfect(100, 10, 1.0, 0.0);
   QuorbelExactEvaluation e{};
   ASSERT_EQ(QUORBEL_OK, EXACT(QuorbelExact_Evaluate)(100, 30, 0.1, 1.0, 1.0, 1, &e));

@@ -89,8 +89,17 @@ PopulationReactors::Sweep PopulationReactors::Start(int64_t sample, int64_t posi
   const int64_t N = population_, n = sample, k = positiveAt - 1;
   const Sweep s{static_cast<double>(N), static_cast<double>(n), static_cast<double>(k),
                 static_cast<double>(n) / static_cast<double>(N)};
+  // The ratios carry the point mass only from where it is not 0: r0 is
+  // kept within its support, k .. k + N - n, where the window meets it
+  // (with n = N it is k alone). Where it does not, the mass is 0 across the
+  // window and the tail the same at every r.
   const double turn = static_cast<double>(positiveAt) * s.N / s.n;
-  const int64_t r0 = std::clamp(static_cast<int64_t>(std::min(turn, static_cast<double>(Last()))), first_, Last());
+  int64_t lo = first_, hi = Last();
+  if (std::max(lo, k) <= std::min(hi, k + N - n)) {
+    lo = std::max(lo, k);
+    hi = std::min(hi, k + N - n);
+  }
+  const int64_t r0 = std::clamp(static_cast<int64_t>(std::min(turn, static_cast<double>(hi))), lo, hi);
   *side = Side{r0, HypergeometricUpperTail(N, r0, n, positiveAt), HypergeometricPoint(N - 1, r0, n - 1, k)};
   *total = MassAt(r0) * side->tail;
   return s;
@@ -163,12 +172,17 @@ double PopulationReactors::Cost(int64_t sample) const {
   return static_cast<double>(mass_.size()) + 20.0 * std::sqrt(n * p * (1.0 - p) * (1.0 - n / N)) + 1.0;
 }
 
+// Each count of diseased units starts its healthy units' binomial tail
+// afresh (an incomplete beta function), which costs about as much as this
+// many of its terms.
+constexpr double kBinomialTailTerms = 250.0;
+
 double DiseasedUnitsCost(int64_t population, int64_t diseased, int64_t sample, double se) {
   const double n = static_cast<double>(sample), N = static_cast<double>(population);
   const double p = static_cast<double>(diseased) / N;
   const double units = 20.0 * std::sqrt(n * p * (1.0 - p) * (1.0 - n / N)) + 1.0;
   const double reactors = 20.0 * std::sqrt(n * p * se * (1.0 - se)) + 1.0;
-  return units * reactors;
+  return units * (reactors + kBinomialTailTerms);
 }
 
 double ReactorsBuildCost(int64_t population, int64_t diseased, double se, double q) {

@@ -68,7 +68,8 @@ class PopulationReactors {
 };
 
 // Roughly the terms PopulationSensitivity (sums.h) takes for a finite
-// population: the sample's diseased units times the reactors among them.
+// population: the sample's diseased units times the reactors among them,
+// and a binomial tail started for each count of diseased units.
 double DiseasedUnitsCost(int64_t population, int64_t diseased, int64_t sample, double se);
 
 // Roughly the terms of building PopulationReactors: the diseased units'
