@@ -59,7 +59,10 @@ designs <- list(c(1000, 0.05, 0.95, 0.98, 95, 0.95), c(1000, 0.01, 0.95, 0.98, 9
                 c(Inf, 0.1, 0.5, 0.9, 95, 0.95), c(2000, 0.1, 0.5, 0.9, 95, 0.95),
                 # runs of 5 or 6 samples (last(12) = 49, last(11) = 43), whose ends the
                 # search steps to from where the ends found predict them
-                c(134, 0.49, 0.49, 0.85, 90, 0.944))
+                c(134, 0.49, 0.49, 0.85, 90, 0.944),
+                # a poor test that no sample makes reach 90 %, not even the whole
+                # population (which a sum over the reactors once reported reached)
+                c(300, 0.2, 0.25, 0.5, 90, 0.9))
 for (d in designs) {
   r <- design(d[1], d[2], d[3], d[4], d[5], d[6])
   emit("    {%s, %s, %s, %s, %s, %s, %s, %d, %d, %s},", if (is.infinite(d[1])) "0" else num(d[1]), num(d[2]), num(d[3]),
