@@ -58,30 +58,34 @@ struct Search {
   mutable std::map<int64_t, int64_t> ends = {};  // last(c) by c, as found
 
   double Reported(int64_t n, int64_t c) const { return PopulationSensitivity(population, n, prevalence, se, sp, c); }
-  double Sensitivity(int64_t n, int64_t c) const {
-    if (population == 0) return Reported(n, c);
-    const double cost = DiseasedUnitsCost(population, diseased, n, se);
+  bool Specific(int64_t n, int64_t c) const { return PopulationSpecificity(n, sp, c) >= target; }
+
+  // The sum over the population's reactors where it is the cheaper sum at
+  // n, else null; it is built once what the sums over diseased units have
+  // cost passes what building it costs.
+  const PopulationReactors* ReactorsFor(int64_t n) const {
+    if (population == 0) return nullptr;
     if (reactors == nullptr && spent * kBuildTermsPerTerm > ReactorsBuildCost(population, diseased, se, 1.0 - sp))
       reactors = std::make_unique<PopulationReactors>(population, diseased, se, 1.0 - sp);
-    if (reactors != nullptr && reactors->Cost(n) < cost * kSweepTermsPerTerm) {
-      const double s = reactors->Sensitivity(n, c);
-      if (std::fabs(s - level) > kAgreement) return s;
-    }
-    spent += cost;
-    return Reported(n, c);
+    if (reactors == nullptr || reactors->Cost(n) >= DiseasedUnitsCost(population, diseased, n, se) * kSweepTermsPerTerm)
+      return nullptr;
+    return reactors.get();
   }
-  bool Specific(int64_t n, int64_t c) const { return PopulationSpecificity(n, sp, c) >= target; }
 
   // Whether the sensitivity of n at c reaches `threshold`: from a sweep
   // over the reactors grown only until its bounds settle it with
-  // kAgreement to spare, else as Sensitivity gives it.
+  // kAgreement to spare, or from the whole sweep; within kAgreement of the
+  // level, and where the reactors' sum is not the cheaper, from the sum
+  // over diseased units.
   bool Reaches(int64_t n, int64_t c, double threshold) const {
-    bool reaches = false;
-    if (population != 0 && reactors != nullptr &&
-        reactors->Cost(n) < DiseasedUnitsCost(population, diseased, n, se) * kSweepTermsPerTerm &&
-        reactors->Settles(n, c, threshold, kAgreement, &reaches))
-      return reaches;
-    return Sensitivity(n, c) >= threshold;
+    if (const PopulationReactors* sweep = ReactorsFor(n)) {
+      bool reaches = false;
+      if (sweep->Settles(n, c, threshold, kAgreement, &reaches)) return reaches;
+      const double s = sweep->Sensitivity(n, c);
+      if (std::fabs(s - level) > kAgreement) return s >= threshold;
+    }
+    if (population != 0) spent += DiseasedUnitsCost(population, diseased, n, se);
+    return Reported(n, c) >= threshold;
   }
 
   // c(n): the smallest cut-off that meets the specificity target
