@@ -128,8 +128,9 @@ KeptObject* KeptFor(const Value& object) {
   UNPROTECT(1);
   MARK_NOT_MUTABLE(entry.names);
   for (const auto& member : object.members) entry.keys.push_back(member.first);
-  entry.scalars = Rf_allocVector(VECSXP, static_cast<R_xlen_t>(n));
+  entry.scalars = PROTECT(Rf_allocVector(VECSXP, static_cast<R_xlen_t>(n)));
   R_PreserveObject(entry.scalars);
+  UNPROTECT(1);
   kept.push_back(std::move(entry));
   return &kept.back();
 }
