@@ -11,9 +11,8 @@
 // Runs are not taken one by one: for the cut-offs a .. b the sensitivity at
 // any run end is at most the sensitivity of last(b) animals at cut-off a
 // (more animals, a lower cut-off), so a block of runs whose bound falls
-// short of the level is passed over whole. Blocks double while they are
-// passed over and halve when they are not (a halved width is kept for one
-// more block), so the sums are taken near the answer rather than at the
+// short of the level is passed over whole. Block widths follow the widest
+// that passes, so the sums are taken near the answer rather than at the
 // largest samples.
 //
 // Where the search sums many sensitivities of a large sample of a large
@@ -44,6 +43,8 @@ namespace {
 // passes over a run that qualifies; it can only cost an extra halving.
 constexpr double kBoundMargin = 1e-12;
 constexpr double kAgreement = 1e-9;
+// How a block's width follows the widest that passes (FirstQualifying).
+constexpr double kShrink = 0.85, kCreep = 1.0 / 1024.0, kCreepPasses = 32.0;
 // A term of the sum over diseased units (a binomial tail kept up to date)
 // costs about as much as 3 terms of the sweep over reactors and 20 of the
 // convolution that builds their distribution.
@@ -167,23 +168,31 @@ struct Search {
   }
 
   // The smallest cut-off in lowest .. highest whose run end reaches the
-  // level, or 0. Blocks of cut-offs grow while their bound falls short and
-  // shrink when it does not, down to single cut-offs, which are decided by
-  // their own run end.
+  // level, or 0. Blocks of cut-offs are passed over while their bound falls
+  // short; single cut-offs are decided by their own run end.
+  //
+  // The widest block that passes narrows slowly as the blocks near the
+  // answer (about in proportion to their distance from it), so blocks double
+  // only until one does not pass. From then on the width rides just under
+  // the widest: a block that does not pass takes kShrink of its width, and
+  // each one that passes widens the next a little, the more the longer they
+  // keep passing, in case the widest grows again.
   int64_t FirstQualifying(int64_t lowest, int64_t highest) const {
-    int64_t width = 1;
-    bool halved = false;  // a width just halved passes, but its double would fail again as often as not
+    double width = 1.0, passes = 0.0;
+    bool doubling = true;
     for (int64_t a = lowest; a <= highest;) {
-      const int64_t b = a + std::min(width, highest - a + 1) - 1;
+      const int64_t span = std::min(std::max<int64_t>(1, static_cast<int64_t>(width)), highest - a + 1);
+      const int64_t b = a + span - 1;
       const int64_t end = RunEnd(b);
       if (a == b && Reaches(end, a, level)) return a;
       if (a == b || !Reaches(end, a, level - kBoundMargin)) {
         a = b + 1;
-        if (!halved) width *= 2;
-        halved = false;
+        passes += 1.0;
+        width = doubling ? width * 2.0 : std::max(width, 1.0) * (1.0 + kCreep * (1.0 + passes / kCreepPasses));
       } else {
-        width /= 2;
-        halved = true;
+        doubling = false;
+        passes = 0.0;
+        width = static_cast<double>(span) * kShrink;
       }
     }
     return 0;
