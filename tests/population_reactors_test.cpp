@@ -103,5 +103,35 @@ TEST(PopulationReactors, AgreesWithTheSumOverDiseasedUnits) {
   EXPECT_NEAR(perfect.Sensitivity(30, 1), e.populationSensitivity, 1e-14);
 }
 
+// One set of reactors asked for a run of nearby samples and cut-offs, as a
+// search asks, carries each sweep's start from the last by exact ratios:
+// more and fewer animals, higher and lower cut-offs, both together, a
+// cut-off alone (which moves where the tail turns, so the reactors too),
+// and jumps too far to carry. Each value must be the sum over the sample's
+// diseased units (QuorbelExact_Evaluate's) all the same.
+TEST(PopulationReactors, StartsCarriedFromTheLastSweepKeepTheirValues) {
+  constexpr int64_t kPopulation = 20000;
+  constexpr double kPrevalence = 0.05, kSe = 0.7, kSp = 0.9;
+  const struct {
+    int32_t animals, cutOffs;
+    int repeats;
+  } moves[] = {{10, 1, 20}, {-7, 0, 3}, {0, 1, 4}, {0, -1, 6}, {25, 3, 5}, {-10, -1, 10},
+               {300, 30, 1}, {-4000, -400, 1}, {1, 0, 2}, {9000, 900, 1}};
+  QuorbelExactEvaluation e{};
+  ASSERT_EQ(QUORBEL_OK, EXACT(QuorbelExact_Evaluate)(kPopulation, 1, kPrevalence, kSe, kSp, 1, &e));
+  const PopulationReactors reactors(kPopulation, static_cast<int64_t>(e.diseasedUnits), kSe, 1.0 - kSp);
+  int32_t sample = 5000, positiveAt = 560;
+  for (const auto& move : moves) {
+    for (int i = 0; i < move.repeats; ++i) {
+      sample += move.animals;
+      positiveAt += move.cutOffs;
+      ASSERT_EQ(QUORBEL_OK,
+                EXACT(QuorbelExact_Evaluate)(kPopulation, sample, kPrevalence, kSe, kSp, positiveAt, &e));
+      EXPECT_NEAR(reactors.Sensitivity(sample, positiveAt), e.populationSensitivity, 1e-11)
+          << sample << " " << positiveAt;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace quorbel::test

@@ -59,6 +59,75 @@ double HypergeometricPoint(int64_t population, int64_t reactors, int64_t sample,
   return HypergeometricMass(population, reactors, sample, k);
 }
 
+// The steps that carry a start (see PopulationReactors::Anchor) by one
+// animal, cut-off or reactor, each false where it would leave the support of
+// the mass it carries. With k below c and X ~ Hyp(N, r, n):
+//   k + 1: P(X = k + 1) = P(X = k) (r - k)(n - k) / ((k + 1)(N - r - n + k + 1)),
+//          and the tail loses it;
+//   n + 1: the tail gains P(X = k) (r - k) / (N - n), the chance that the
+//          next animal is the c-th reactor, and
+//          P(X = k) becomes P(X = k) (N - r - n + k)(n + 1) / ((n + 1 - k)(N - n));
+//   r + 1: the tail gains P(X = k) (n - k) / (N - r) (n / N of the point
+//          mass the sweep carries), and
+//          P(X = k) becomes P(X = k) (r + 1)(N - r - n + k) / ((r + 1 - k)(N - r));
+// and each step back undoes its step forward.
+struct Carried {
+  double N, r, n, k, tail, mass;
+
+  bool Moved(double factor) {
+    if (!(factor > 0.0)) return false;
+    mass *= factor;
+    return mass > kSmallestCarried;
+  }
+  bool CutOffUp() {
+    if (!Moved((r - k) * (n - k) / ((k + 1.0) * (N - r - n + k + 1.0)))) return false;
+    k += 1.0;
+    tail -= mass;
+    return true;
+  }
+  bool CutOffDown() {
+    tail += mass;
+    if (!Moved(k * (N - r - n + k) / ((r - k + 1.0) * (n - k + 1.0)))) return false;
+    k -= 1.0;
+    return true;
+  }
+  bool SampleUp() {
+    if (n >= N) return false;
+    tail += mass * (r - k) / (N - n);
+    if (!Moved((N - r - n + k) * (n + 1.0) / ((n + 1.0 - k) * (N - n)))) return false;
+    n += 1.0;
+    return true;
+  }
+  bool SampleDown() {
+    if (n <= 1.0 || !Moved((n - k) * (N - n + 1.0) / ((N - r - n + 1.0 + k) * n))) return false;
+    n -= 1.0;
+    tail -= mass * (r - k) / (N - n);
+    return true;
+  }
+  bool ReactorsUp() {
+    if (r >= N) return false;
+    tail += mass * (n - k) / (N - r);
+    if (!Moved((r + 1.0) * (N - r - n + k) / ((r + 1.0 - k) * (N - r)))) return false;
+    r += 1.0;
+    return true;
+  }
+  bool ReactorsDown() {
+    if (r <= 0.0 || !Moved((r - k) * (N - r + 1.0) / (r * (N - r - n + k + 1.0)))) return false;
+    r -= 1.0;
+    tail -= mass * (n - k) / (N - r);
+    return true;
+  }
+  // A mass this small has left the support or is about to underflow.
+  static constexpr double kSmallestCarried = 1e-280;
+};
+
+// A start is carried rather than walked afresh only while its steps cost
+// less than a fresh walk: about kFreshStartSpreads standard deviations of
+// the hypergeometric plus kFreshStartTerms for its two first masses. After
+// kCarriedAtMost steps it is walked afresh, before rounding adds up.
+constexpr double kFreshStartSpreads = 10.0, kFreshStartTerms = 900.0;
+constexpr int64_t kCarriedAtMost = int64_t{1} << 15;
+
 }  // namespace
 
 PopulationReactors::PopulationReactors(int64_t population, int64_t diseased, double se, double q)
@@ -100,14 +169,60 @@ PopulationReactors::Sweep PopulationReactors::Start(int64_t sample, int64_t posi
     hi = std::min(hi, k + N - n);
   }
   const int64_t r0 = std::clamp(static_cast<int64_t>(std::min(turn, static_cast<double>(hi))), lo, hi);
-  *side = Side{r0, HypergeometricUpperTail(N, r0, n, positiveAt), HypergeometricPoint(N - 1, r0, n - 1, k)};
+  if (Carry(r0, n, k)) {
+    const double point = anchor_.mass * (s.n - s.k) * s.N / ((s.N - static_cast<double>(r0)) * s.n);
+    *side = Side{r0, anchor_.tail, point};
+  } else {
+    *side = Side{r0, HypergeometricUpperTail(N, r0, n, positiveAt), HypergeometricPoint(N - 1, r0, n - 1, k)};
+    // P(Hyp(N, r, n) = k) from the point mass, n / N (N - r) / (n - k) of it.
+    const double mass = r0 < N ? side->point * (s.n * (s.N - static_cast<double>(r0))) / ((s.n - s.k) * s.N) : 0.0;
+    anchor_ = mass > 0.0 ? Anchor{r0, n, k, side->tail, mass, 0} : Anchor{};
+  }
   *total = MassAt(r0) * side->tail;
   return s;
 }
 
+// Carries the kept start to r, n and k where that is cheaper than walking
+// afresh: the animals and cut-offs in step with each other (so that k stays
+// near the middle of the sample's reactors), then the reactors.
+bool PopulationReactors::Carry(int64_t r, int64_t n, int64_t k) const {
+  const Anchor& from = anchor_;
+  if (from.carried < 0) return false;
+  const int64_t animals = std::abs(n - from.n), cutOffs = std::abs(k - from.k), steps = animals + cutOffs + std::abs(r - from.r);
+  const double N = static_cast<double>(population_), p = static_cast<double>(r) / N;
+  const double spread = std::sqrt(static_cast<double>(n) * p * (1.0 - p) * (1.0 - static_cast<double>(n) / N));
+  if (from.carried + steps > kCarriedAtMost || static_cast<double>(steps) > kFreshStartSpreads * spread + kFreshStartTerms)
+    return false;
+  Carried c{N, static_cast<double>(from.r), static_cast<double>(from.n), static_cast<double>(from.k), from.tail, from.mass};
+  const bool moved = StepInProportion(
+      animals, cutOffs, [&] { return n > from.n ? c.SampleUp() : c.SampleDown(); },
+      [&] { return k > from.k ? c.CutOffUp() : c.CutOffDown(); });
+  if (!moved) return false;
+  for (int64_t i = std::abs(r - from.r); i > 0; --i)
+    if (!(r > from.r ? c.ReactorsUp() : c.ReactorsDown())) return false;
+  anchor_ = Anchor{r, n, k, c.tail, c.mass, from.carried + steps};
+  return true;
+}
+
 // Moves the upper side up to r = until, adding each r's mass times its tail.
+// Two steps share one division, and the point mass two steps on is taken
+// from the one before them, so that the loop waits on one multiplication
+// and one addition per two steps rather than on two divisions.
 void PopulationReactors::StepUp(const Sweep& s, Side* up, int64_t until, double* total) const {
-  for (int64_t r = up->r; r < until; ++r) {
+  int64_t r = up->r;
+  for (; r + 2 <= until; r += 2) {
+    const double R = static_cast<double>(r);
+    const double d0 = (R + 1.0 - s.k) * (s.N - 1.0 - R), d1 = (R + 2.0 - s.k) * (s.N - 2.0 - R);
+    if (!(d0 > 0.0 && d1 > 0.0)) break;
+    const double n0 = (R + 1.0) * (s.N - R - s.n + s.k), n1 = (R + 2.0) * (s.N - R - 1.0 - s.n + s.k);
+    const double inverse = 1.0 / (d0 * d1), point1 = up->point * (n0 * d1 * inverse);
+    const double tail1 = up->tail + s.share * up->point, tail2 = up->tail + s.share * (up->point + point1);
+    up->point *= n0 * n1 * inverse;
+    up->tail = tail2;
+    *total += MassAt(r + 1) * std::clamp(tail1, 0.0, 1.0) + MassAt(r + 2) * std::clamp(tail2, 0.0, 1.0);
+  }
+  up->r = r;
+  for (; r < until; ++r) {
     up->tail += s.share * up->point;
     const double R = static_cast<double>(r), denominator = (R + 1.0 - s.k) * (s.N - 1.0 - R);
     up->point = denominator > 0.0 ? up->point * ((R + 1.0) * (s.N - R - s.n + s.k) / denominator) : 0.0;
@@ -118,7 +233,20 @@ void PopulationReactors::StepUp(const Sweep& s, Side* up, int64_t until, double*
 
 // Moves the lower side down to r = until, the same way.
 void PopulationReactors::StepDown(const Sweep& s, Side* down, int64_t until, double* total) const {
-  for (int64_t r = down->r; r > until; --r) {
+  int64_t r = down->r;
+  for (; r - 2 >= until; r -= 2) {
+    const double R = static_cast<double>(r);
+    const double d0 = R * (s.N - R - s.n + s.k + 1.0), d1 = (R - 1.0) * (s.N - R - s.n + s.k + 2.0);
+    if (!(d0 > 0.0 && d1 > 0.0 && R - 1.0 > s.k)) break;
+    const double n0 = (R - s.k) * (s.N - R), n1 = (R - 1.0 - s.k) * (s.N - R + 1.0);
+    const double inverse = 1.0 / (d0 * d1), point1 = down->point * (n0 * d1 * inverse);
+    down->point *= n0 * n1 * inverse;
+    const double tail1 = down->tail - s.share * point1, tail2 = down->tail - s.share * (point1 + down->point);
+    down->tail = tail2;
+    *total += MassAt(r - 1) * std::clamp(tail1, 0.0, 1.0) + MassAt(r - 2) * std::clamp(tail2, 0.0, 1.0);
+  }
+  down->r = r;
+  for (; r > until; --r) {
     const double R = static_cast<double>(r), denominator = R * (s.N - R - s.n + s.k + 1.0);
     down->point = denominator > 0.0 && R > s.k ? down->point * ((R - s.k) * (s.N - R) / denominator) : 0.0;
     down->tail -= s.share * down->point;

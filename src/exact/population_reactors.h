@@ -55,7 +55,19 @@ class PopulationReactors {
   // Terms each side of a sweep takes between two looks at its bounds.
   static constexpr int64_t kStride = 128;
 
+  // The last sweep's start, kept so that the next one, usually a few
+  // animals and cut-offs away, can be carried there by exact ratios rather
+  // than walked afresh: at r, n and k = c - 1, the tail P(Hyp(N, r, n) > k)
+  // and the mass P(Hyp(N, r, n) = k), and the steps it has been carried
+  // since it was last walked (-1: none kept).
+  struct Anchor {
+    int64_t r = 0, n = 0, k = 0;
+    double tail = 0.0, mass = 0.0;
+    int64_t carried = -1;
+  };
+
   Sweep Start(int64_t sample, int64_t positiveAt, Side* side, double* total) const;
+  bool Carry(int64_t r, int64_t n, int64_t k) const;
   void StepUp(const Sweep& s, Side* up, int64_t until, double* total) const;
   void StepDown(const Sweep& s, Side* down, int64_t until, double* total) const;
   double MassAt(int64_t r) const { return mass_[static_cast<size_t>(r - first_)]; }
@@ -65,6 +77,7 @@ class PopulationReactors {
   int64_t first_;              // mass_[k] = P(R = first_ + k)
   std::vector<double> mass_;
   std::vector<double> below_, above_;  // the masses below and above each r, summed
+  mutable Anchor anchor_;
 };
 
 // Roughly the terms PopulationSensitivity (sums.h) takes for a finite

@@ -62,6 +62,18 @@ double PopulationSpecificity(int64_t sample, double sp, int64_t positiveAt);
 // of the sampled diseased units is found when each is found with chance p.
 double AnyFound(int64_t population, int64_t diseased, int64_t sample, double p);
 
+// Takes `first` steps of one kind and `second` of another, interleaved so
+// that each kind keeps to its share of the way; false as soon as a step is.
+template <class First, class Second>
+bool StepInProportion(int64_t first, int64_t second, First stepFirst, Second stepSecond) {
+  for (int64_t a = 0, b = 0; a < first || b < second;) {
+    const bool one = b == second || (a < first && a * second <= b * first);
+    if (!(one ? stepFirst() : stepSecond())) return false;
+    (one ? a : b) += 1;
+  }
+  return true;
+}
+
 // The two-sided normal quantile of a level in percent.
 double NormalQuantile(double level);
 
