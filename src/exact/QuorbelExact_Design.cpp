@@ -32,6 +32,7 @@
 #include <memory>
 
 #include "exact/checks.h"
+#include "exact/nearby_binomial.h"
 #include "exact/population_reactors.h"
 #include "exact/sums.h"
 
@@ -59,7 +60,17 @@ struct Search {
   mutable std::map<int64_t, int64_t> ends = {};  // last(c) by c, as found
 
   double Reported(int64_t n, int64_t c) const { return PopulationSensitivity(population, n, prevalence, se, sp, c); }
-  bool Specific(int64_t n, int64_t c) const { return PopulationSpecificity(n, sp, c) >= target; }
+  mutable NearbyBinomialCdf specificities{1.0 - sp};  // P(Bin(n, 1 - Sp) <= c - 1)
+
+  // Whether n animals at cut-off c keep the specificity target: from a value
+  // carried from the last one asked for, or within kAgreement of the
+  // target from PopulationSpecificity's own.
+  bool Specific(int64_t n, int64_t c) const {
+    bool fresh = false;
+    const double value = specificities.At(n, c - 1, &fresh);
+    if (fresh || std::fabs(value - target) > kAgreement) return value >= target;
+    return PopulationSpecificity(n, sp, c) >= target;
+  }
 
   // The sum over the population's reactors where it is the cheaper sum at
   // n, else null; it is built once what the sums over diseased units have
