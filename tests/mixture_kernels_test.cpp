@@ -1,5 +1,6 @@
-// The Bayesian posteriors' vector loops (internal): every set this machine
-// runs gives the plain loop's bits, at every alignment and length.
+// The Bayesian posteriors' and the reactor counts' vector loops (internal):
+// every set this machine runs gives the plain loop's bits, at every
+// alignment and length.
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -59,6 +60,8 @@ TEST(MixtureKernels, EverySetGivesThePlainLoopsBits) {
     const double plainCarry = plain.raise(in.data(), adding ? add.data() : nullptr, shape.data(), r, carry, start,
                                           last, plainOut.data(), adding ? &plainSum : nullptr);
     plain.scale(f.data(), g.data(), factor, start, last, plainW.data());
+    std::vector<double> plainRow(in);
+    plain.addScaled(f.data(), factor, start, last, plainRow.data());
     if (adding) {
       const double summed = exact::Sum(add.data(), start, last);
       EXPECT_EQ(std::memcmp(&plainSum, &summed, sizeof sum), 0) << "trial " << trial;
@@ -72,6 +75,9 @@ TEST(MixtureKernels, EverySetGivesThePlainLoopsBits) {
       const double moved = set.kernels.raise(in.data(), adding ? add.data() : nullptr, shape.data(), r, carry, start,
                                              last, out.data(), adding ? &sum : nullptr);
       set.kernels.scale(f.data(), g.data(), factor, start, last, w.data());
+      std::vector<double> row(in);
+      set.kernels.addScaled(f.data(), factor, start, last, row.data());
+      EXPECT_EQ(std::memcmp(row.data(), plainRow.data(), kLength * sizeof(double)), 0) << "trial " << trial;
       EXPECT_EQ(std::memcmp(out.data(), plainOut.data(), kLength * sizeof(double)), 0) << "trial " << trial;
       EXPECT_EQ(std::memcmp(w.data(), plainW.data(), kLength * sizeof(double)), 0) << "trial " << trial;
       EXPECT_EQ(std::memcmp(&moved, &plainCarry, sizeof moved), 0) << "trial " << trial;

@@ -1,5 +1,6 @@
-// The Bayesian posteriors' loops: plain, on SSE2's two lanes, and on AVX2's
-// four where the processor has them. See mixture_kernels.h.
+// The Bayesian posteriors' and the reactor counts' loops: plain, on SSE2's
+// two lanes, and on AVX2's four where the processor has them. See
+// mixture_kernels.h.
 #include "exact/mixture_kernels.h"
 
 #include <algorithm>
@@ -55,6 +56,10 @@ void ScalePlain(const double* f, const double* g, double factor, int64_t i, int6
   for (; i <= last; ++i) w[i] = f[i] * g[i] * factor;
 }
 
+void AddScaledPlain(const double* in, double factor, int64_t i, int64_t last, double* out) {
+  for (; i <= last; ++i) out[i] += factor * in[i];
+}
+
 #if defined(__SSE2__)
 // Two components from k: the weights (plus add's) b, the parts moved up q;
 // `before` holds q[k - 1] in its high lane and receives q[k], q[k + 1].
@@ -93,6 +98,14 @@ void ScaleSse2(const double* f, const double* g, double factor, int64_t first, i
   for (; i < last; i += 2)
     _mm_storeu_pd(w + i, _mm_mul_pd(_mm_mul_pd(_mm_loadu_pd(f + i), _mm_loadu_pd(g + i)), by));
   ScalePlain(f, g, factor, i, last, w);
+}
+
+void AddScaledSse2(const double* in, double factor, int64_t first, int64_t last, double* out) {
+  const __m128d by = _mm_set1_pd(factor);
+  int64_t i = first;
+  for (; i < last; i += 2)
+    _mm_storeu_pd(out + i, _mm_add_pd(_mm_loadu_pd(out + i), _mm_mul_pd(by, _mm_loadu_pd(in + i))));
+  AddScaledPlain(in, factor, i, last, out);
 }
 #endif
 
@@ -137,15 +150,25 @@ __attribute__((target("avx2"))) void ScaleAvx2(const double* f, const double* g,
   _mm256_zeroupper();
   ScalePlain(f, g, factor, i, last, w);
 }
+
+__attribute__((target("avx2"))) void AddScaledAvx2(const double* in, double factor, int64_t first, int64_t last,
+                                                   double* out) {
+  const __m256d by = _mm256_set1_pd(factor);
+  int64_t i = first;
+  for (; i + 3 <= last; i += 4)
+    _mm256_storeu_pd(out + i, _mm256_add_pd(_mm256_loadu_pd(out + i), _mm256_mul_pd(by, _mm256_loadu_pd(in + i))));
+  _mm256_zeroupper();
+  AddScaledPlain(in, factor, i, last, out);
+}
 #endif
 
 std::vector<NamedKernels> Available() {
-  std::vector<NamedKernels> sets{{"plain", {RaisePlain, ScalePlain}}};
+  std::vector<NamedKernels> sets{{"plain", {RaisePlain, ScalePlain, AddScaledPlain}}};
 #if defined(__SSE2__)
-  sets.push_back({"sse2", {RaiseSse2, ScaleSse2}});
+  sets.push_back({"sse2", {RaiseSse2, ScaleSse2, AddScaledSse2}});
 #endif
 #ifdef QUORBEL_EXACT_HAS_AVX2_KERNELS
-  if (__builtin_cpu_supports("avx2")) sets.push_back({"avx2", {RaiseAvx2, ScaleAvx2}});
+  if (__builtin_cpu_supports("avx2")) sets.push_back({"avx2", {RaiseAvx2, ScaleAvx2, AddScaledAvx2}});
 #endif
   return sets;
 }

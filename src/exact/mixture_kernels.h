@@ -1,4 +1,5 @@
-// The two loops that the Bayesian posteriors spend their time in, written
+// The loops that the Bayesian posteriors and the population's reactor
+// counts spend their time in, written
 // for the widest vectors the processor has. Every lane computes its element
 // by the same operations, in the same order, as the plain loop would, so
 // the answers are the same bits on every processor.
@@ -29,9 +30,13 @@ using RaiseKernel = double (*)(const double* in, const double* add, const double
 // w[i] = f[i] g[i] factor, i = first .. last.
 using ScaleKernel = void (*)(const double* f, const double* g, double factor, int64_t first, int64_t last, double* w);
 
+// out[i] += factor in[i], i = first .. last: one row of a convolution.
+using AddScaledKernel = void (*)(const double* in, double factor, int64_t first, int64_t last, double* out);
+
 struct MixtureKernels {
   RaiseKernel raise;
   ScaleKernel scale;
+  AddScaledKernel addScaled;
 };
 
 // The kernels of the widest vectors this processor has, chosen once.

@@ -48,6 +48,13 @@ struct Carried {
     n += 1.0;
     return true;
   }
+  bool Trials(int64_t steps) {
+    for (; steps > 0; --steps)
+      if (!TrialsUp()) return false;
+    for (; steps < 0; ++steps)
+      if (!TrialsDown()) return false;
+    return true;
+  }
   bool TrialsDown() {
     if (!(n - 1.0 > k) || !Moved((n - k) / (n * (1.0 - p)))) return false;
     n -= 1.0;
@@ -79,7 +86,7 @@ bool NearbyBinomialCdf::Carry(int64_t n, int64_t k) {
   if (trials + counts > kCarryAtMost || carried_ + trials + counts > kCarriedAtMost) return false;
   Carried c{p_, static_cast<double>(n_), static_cast<double>(k_), cdf_, mass_};
   const bool carried = StepInProportion(
-      trials, counts, [&] { return n > n_ ? c.TrialsUp() : c.TrialsDown(); },
+      trials, counts, [&](int64_t steps) { return c.Trials(n > n_ ? steps : -steps); },
       [&] { return k > k_ ? c.CountUp() : c.CountDown(); });
   if (!carried) {
     carried_ = -1;

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "exact/mixture_kernels.h"
 #include "exact/sums.h"
 
 namespace quorbel::exact {
@@ -91,30 +92,58 @@ struct Carried {
     k -= 1.0;
     return true;
   }
+  // More animals go two at a time, over one division: with Q = n + 1 - k,
+  // P = N - n and A = N - r - n + k the tail gains
+  //   mass (r - k)(Q + 1)(Q (P - 1) + A (n + 1)) / (Q P (Q + 1)(P - 1))
+  // and the mass takes A (n + 1)(A - 1)(n + 2) / (Q P (Q + 1)(P - 1)).
+  // Negative counts of steps are fewer animals.
+  bool Samples(int64_t steps) {
+    for (; steps >= 2; steps -= 2) {
+      const double q = n + 1.0 - k, p = N - n, a = N - r - n + k;
+      if (!(p - 1.0 > 0.0 && q > 0.0 && a - 1.0 > 0.0)) break;
+      const double inverse = 1.0 / ((q * p) * ((q + 1.0) * (p - 1.0)));
+      tail += mass * ((r - k) * (q + 1.0) * (q * (p - 1.0) + a * (n + 1.0)) * inverse);
+      mass *= (a * (n + 1.0)) * ((a - 1.0) * (n + 2.0)) * inverse;
+      n += 2.0;
+    }
+    for (; steps > 0; --steps)
+      if (!SampleUp()) return false;
+    for (; steps < 0; ++steps)
+      if (!SampleDown()) return false;
+    return mass > kSmallestCarried;
+  }
+  // The other steps take one division each, their two fractions over one
+  // denominator.
   bool SampleUp() {
     if (n >= N) return false;
-    tail += mass * (r - k) / (N - n);
-    if (!Moved((N - r - n + k) * (n + 1.0) / ((n + 1.0 - k) * (N - n)))) return false;
+    const double inverse = 1.0 / ((n + 1.0 - k) * (N - n));
+    tail += mass * ((r - k) * (n + 1.0 - k) * inverse);
+    if (!Moved((N - r - n + k) * (n + 1.0) * inverse)) return false;
     n += 1.0;
     return true;
   }
   bool SampleDown() {
-    if (n <= 1.0 || !Moved((n - k) * (N - n + 1.0) / ((N - r - n + 1.0 + k) * n))) return false;
+    if (n <= 1.0) return false;
+    const double inverse = 1.0 / ((N - r - n + 1.0 + k) * n);
+    tail -= mass * ((n - k) * (r - k) * inverse);
+    if (!Moved((n - k) * (N - n + 1.0) * inverse)) return false;
     n -= 1.0;
-    tail -= mass * (r - k) / (N - n);
     return true;
   }
   bool ReactorsUp() {
     if (r >= N) return false;
-    tail += mass * (n - k) / (N - r);
-    if (!Moved((r + 1.0) * (N - r - n + k) / ((r + 1.0 - k) * (N - r)))) return false;
+    const double inverse = 1.0 / ((r + 1.0 - k) * (N - r));
+    tail += mass * ((n - k) * (r + 1.0 - k) * inverse);
+    if (!Moved((r + 1.0) * (N - r - n + k) * inverse)) return false;
     r += 1.0;
     return true;
   }
   bool ReactorsDown() {
-    if (r <= 0.0 || !Moved((r - k) * (N - r + 1.0) / (r * (N - r - n + k + 1.0)))) return false;
+    if (r <= 0.0) return false;
+    const double inverse = 1.0 / (r * (N - r - n + k + 1.0));
+    tail -= mass * ((r - k) * (n - k) * inverse);
+    if (!Moved((r - k) * (N - r + 1.0) * inverse)) return false;
     r -= 1.0;
-    tail -= mass * (n - k) / (N - r);
     return true;
   }
   // A mass this small has left the support or is about to underflow.
@@ -137,11 +166,9 @@ PopulationReactors::PopulationReactors(int64_t population, int64_t diseased, dou
   mass_.assign(sick.mass.size() + healthy.mass.size() - 1, 0.0);
   // The convolution, one diseased count at a time: each row adds the
   // healthy units' masses, shifted, to the total's.
-  for (size_t a = 0; a < sick.mass.size(); ++a) {
-    const double w = sick.mass[a];
-    double* out = mass_.data() + a;
-    for (size_t m = 0; m < healthy.mass.size(); ++m) out[m] += w * healthy.mass[m];
-  }
+  const int64_t last = static_cast<int64_t>(healthy.mass.size()) - 1;
+  const AddScaledKernel addRow = Kernels().addScaled;
+  for (size_t a = 0; a < sick.mass.size(); ++a) addRow(healthy.mass.data(), sick.mass[a], 0, last, mass_.data() + a);
   below_.assign(mass_.size(), 0.0);
   above_.assign(mass_.size(), 0.0);
   for (size_t i = 1; i < mass_.size(); ++i) below_[i] = below_[i - 1] + mass_[i - 1];
@@ -195,7 +222,7 @@ bool PopulationReactors::Carry(int64_t r, int64_t n, int64_t k) const {
     return false;
   Carried c{N, static_cast<double>(from.r), static_cast<double>(from.n), static_cast<double>(from.k), from.tail, from.mass};
   const bool moved = StepInProportion(
-      animals, cutOffs, [&] { return n > from.n ? c.SampleUp() : c.SampleDown(); },
+      animals, cutOffs, [&](int64_t steps) { return c.Samples(n > from.n ? steps : -steps); },
       [&] { return k > from.k ? c.CutOffUp() : c.CutOffDown(); });
   if (!moved) return false;
   for (int64_t i = std::abs(r - from.r); i > 0; --i)
@@ -207,20 +234,30 @@ bool PopulationReactors::Carry(int64_t r, int64_t n, int64_t k) const {
 // Moves the upper side up to r = until, adding each r's mass times its tail.
 // Two steps share one division, and the point mass two steps on is taken
 // from the one before them, so that the loop waits on one multiplication
-// and one addition per two steps rather than on two divisions.
+// and one addition per two steps rather than on two divisions. The tails
+// are not clamped to [0, 1] here: rounding can take them past it by about
+// 1e-16, which moves the sum by no more.
 void PopulationReactors::StepUp(const Sweep& s, Side* up, int64_t until, double* total) const {
+  // The factors of the ratios at r and r + 1, whole numbers held exactly:
+  // h(r + 1) / h(r) = x y / (u v), h(r + 2) / h(r + 1) = (x + 1)(y - 1) / ((u + 1)(v - 1)).
   int64_t r = up->r;
-  for (; r + 2 <= until; r += 2) {
-    const double R = static_cast<double>(r);
-    const double d0 = (R + 1.0 - s.k) * (s.N - 1.0 - R), d1 = (R + 2.0 - s.k) * (s.N - 2.0 - R);
+  const double R = static_cast<double>(r);
+  double u = R + 1.0 - s.k, v = s.N - 1.0 - R, x = R + 1.0, y = s.N - R - s.n + s.k;
+  double tail = up->tail, point = up->point, sum = 0.0;  // kept in registers, not behind the pointers
+  const double* mass = mass_.data() + (r - first_);
+  for (; r + 2 <= until; r += 2, mass += 2, u += 2.0, v -= 2.0, x += 2.0, y -= 2.0) {
+    const double d0 = u * v, d1 = (u + 1.0) * (v - 1.0);
     if (!(d0 > 0.0 && d1 > 0.0)) break;
-    const double n0 = (R + 1.0) * (s.N - R - s.n + s.k), n1 = (R + 2.0) * (s.N - R - 1.0 - s.n + s.k);
-    const double inverse = 1.0 / (d0 * d1), point1 = up->point * (n0 * d1 * inverse);
-    const double tail1 = up->tail + s.share * up->point, tail2 = up->tail + s.share * (up->point + point1);
-    up->point *= n0 * n1 * inverse;
-    up->tail = tail2;
-    *total += MassAt(r + 1) * std::clamp(tail1, 0.0, 1.0) + MassAt(r + 2) * std::clamp(tail2, 0.0, 1.0);
+    const double n0 = x * y, n1 = (x + 1.0) * (y - 1.0);
+    const double inverse = 1.0 / (d0 * d1), point1 = point * (n0 * d1 * inverse);
+    const double tail1 = tail + s.share * point, tail2 = tail + s.share * (point + point1);
+    point *= n0 * n1 * inverse;
+    tail = tail2;
+    sum += mass[1] * tail1 + mass[2] * tail2;
   }
+  up->tail = tail;
+  up->point = point;
+  *total += sum;
   up->r = r;
   for (; r < until; ++r) {
     up->tail += s.share * up->point;
@@ -233,18 +270,24 @@ void PopulationReactors::StepUp(const Sweep& s, Side* up, int64_t until, double*
 
 // Moves the lower side down to r = until, the same way.
 void PopulationReactors::StepDown(const Sweep& s, Side* down, int64_t until, double* total) const {
+  // h(r - 1) / h(r) = g h / (R e), h(r - 2) / h(r - 1) = (g - 1)(h + 1) / ((R - 1)(e + 1)).
   int64_t r = down->r;
-  for (; r - 2 >= until; r -= 2) {
-    const double R = static_cast<double>(r);
-    const double d0 = R * (s.N - R - s.n + s.k + 1.0), d1 = (R - 1.0) * (s.N - R - s.n + s.k + 2.0);
-    if (!(d0 > 0.0 && d1 > 0.0 && R - 1.0 > s.k)) break;
-    const double n0 = (R - s.k) * (s.N - R), n1 = (R - 1.0 - s.k) * (s.N - R + 1.0);
-    const double inverse = 1.0 / (d0 * d1), point1 = down->point * (n0 * d1 * inverse);
-    down->point *= n0 * n1 * inverse;
-    const double tail1 = down->tail - s.share * point1, tail2 = down->tail - s.share * (point1 + down->point);
-    down->tail = tail2;
-    *total += MassAt(r - 1) * std::clamp(tail1, 0.0, 1.0) + MassAt(r - 2) * std::clamp(tail2, 0.0, 1.0);
+  double R = static_cast<double>(r), e = s.N - R - s.n + s.k + 1.0, g = R - s.k, h = s.N - R;
+  double tail = down->tail, point = down->point, sum = 0.0;
+  const double* mass = mass_.data() + (r - first_);
+  for (; r - 2 >= until; r -= 2, mass -= 2, R -= 2.0, e += 2.0, g -= 2.0, h += 2.0) {
+    const double d0 = R * e, d1 = (R - 1.0) * (e + 1.0);
+    if (!(d0 > 0.0 && d1 > 0.0 && g - 1.0 > 0.0)) break;
+    const double n0 = g * h, n1 = (g - 1.0) * (h + 1.0);
+    const double inverse = 1.0 / (d0 * d1), point1 = point * (n0 * d1 * inverse);
+    point *= n0 * n1 * inverse;
+    const double tail1 = tail - s.share * point1, tail2 = tail - s.share * (point1 + point);
+    tail = tail2;
+    sum += mass[-1] * tail1 + mass[-2] * tail2;
   }
+  down->tail = tail;
+  down->point = point;
+  *total += sum;
   down->r = r;
   for (; r > until; --r) {
     const double R = static_cast<double>(r), denominator = R * (s.N - R - s.n + s.k + 1.0);

@@ -6,6 +6,7 @@
 #ifndef QUORBEL_EXACT_SUMS_H
 #define QUORBEL_EXACT_SUMS_H
 
+#include <algorithm>
 #include <cstdint>
 
 namespace quorbel::exact {
@@ -63,13 +64,17 @@ double PopulationSpecificity(int64_t sample, double sp, int64_t positiveAt);
 double AnyFound(int64_t population, int64_t diseased, int64_t sample, double p);
 
 // Takes `first` steps of one kind and `second` of another, interleaved so
-// that each kind keeps to its share of the way; false as soon as a step is.
-template <class First, class Second>
-bool StepInProportion(int64_t first, int64_t second, First stepFirst, Second stepSecond) {
-  for (int64_t a = 0, b = 0; a < first || b < second;) {
-    const bool one = b == second || (a < first && a * second <= b * first);
-    if (!(one ? stepFirst() : stepSecond())) return false;
-    (one ? a : b) += 1;
+// that each kind keeps to its share of the way: moveFirst(count) takes
+// `count` steps of the first kind at once, stepSecond() one of the second.
+// False as soon as a move is.
+template <class MoveFirst, class StepSecond>
+bool StepInProportion(int64_t first, int64_t second, MoveFirst moveFirst, StepSecond stepSecond) {
+  for (int64_t a = 0, b = 0; a < first || b < second; ++b) {
+    // The first kind moves while it is no further than its share of b steps.
+    const int64_t share = b == second ? first : std::min(first, b * first / second + 1);
+    if (share > a && !moveFirst(share - a)) return false;
+    a = std::max(a, share);
+    if (b < second && !stepSecond()) return false;
   }
   return true;
 }
