@@ -3,34 +3,14 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
-#include "exact/mixture_kernels.h"
+#include "exact/reactor_counts.h"
 #include "exact/sums.h"
 
 namespace quorbel::exact {
 
 namespace {
-
-// Bin(n, p)'s non-negligible masses, from the count `first` on.
-struct Window {
-  int64_t first = 0;
-  std::vector<double> mass;
-};
-
-Window BinomialWindow(int64_t n, double p) {
-  if (n == 0 || p <= 0.0) return {0, {1.0}};
-  if (p >= 1.0) return {n, {1.0}};
-  int64_t lo = n, hi = 0;
-  std::vector<std::pair<int64_t, double>> visited;
-  ForBinomial(n, p, [&](int64_t x, double weight) {
-    visited.emplace_back(x, weight);
-    lo = std::min(lo, x);
-    hi = std::max(hi, x);
-  });
-  Window window{lo, std::vector<double>(static_cast<size_t>(hi - lo + 1), 0.0)};
-  for (const auto& [x, weight] : visited) window.mass[static_cast<size_t>(x - lo)] = weight;
-  return window;
-}
 
 // P(Hyp(N, r, n) >= c): the masses of the side of c away from the mode,
 // walked from c outward by exact ratios until they are negligible (the
@@ -161,14 +141,9 @@ constexpr int64_t kCarriedAtMost = int64_t{1} << 15;
 
 PopulationReactors::PopulationReactors(int64_t population, int64_t diseased, double se, double q)
     : population_(population) {
-  const Window sick = BinomialWindow(diseased, se), healthy = BinomialWindow(population - diseased, q);
-  first_ = sick.first + healthy.first;
-  mass_.assign(sick.mass.size() + healthy.mass.size() - 1, 0.0);
-  // The convolution, one diseased count at a time: each row adds the
-  // healthy units' masses, shifted, to the total's.
-  const int64_t last = static_cast<int64_t>(healthy.mass.size()) - 1;
-  const AddScaledKernel addRow = Kernels().addScaled;
-  for (size_t a = 0; a < sick.mass.size(); ++a) addRow(healthy.mass.data(), sick.mass[a], 0, last, mass_.data() + a);
+  ReactorCounts counts = CountReactors(population, diseased, se, q);
+  first_ = counts.first;
+  mass_ = std::move(counts.mass);
   below_.assign(mass_.size(), 0.0);
   above_.assign(mass_.size(), 0.0);
   for (size_t i = 1; i < mass_.size(); ++i) below_[i] = below_[i - 1] + mass_[i - 1];
@@ -358,7 +333,11 @@ double DiseasedUnitsCost(int64_t population, int64_t diseased, int64_t sample, d
 
 double ReactorsBuildCost(int64_t population, int64_t diseased, double se, double q) {
   const double D = static_cast<double>(diseased), healthy = static_cast<double>(population - diseased);
-  return (20.0 * std::sqrt(D * se * (1.0 - se)) + 1.0) * (20.0 * std::sqrt(healthy * q * (1.0 - q)) + 1.0);
+  const double sickTerms = 20.0 * std::sqrt(D * se * (1.0 - se)) + 1.0;
+  const double healthyTerms = 20.0 * std::sqrt(healthy * q * (1.0 - q)) + 1.0;
+  // The recurrence walks both windows and its own, and takes a few masses
+  // of the convolution; the convolution itself takes every pair.
+  return std::min(sickTerms * healthyTerms, 3.0 * (sickTerms + healthyTerms) + 5.0 * std::min(sickTerms, healthyTerms));
 }
 
 }  // namespace quorbel::exact

@@ -85,8 +85,8 @@ class PopulationReactors {
 // and a binomial tail started for each count of diseased units.
 double DiseasedUnitsCost(int64_t population, int64_t diseased, int64_t sample, double se);
 
-// Roughly the terms of building PopulationReactors: the diseased units'
-// reactor counts times the healthy units'.
+// Roughly the terms of building PopulationReactors: the recurrence of the
+// reactor counts where both binomials are spread, else their convolution.
 double ReactorsBuildCost(int64_t population, int64_t diseased, double se, double q);
 
 }  // namespace quorbel::exact
