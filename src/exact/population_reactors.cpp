@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <utility>
 
 #include "exact/reactor_counts.h"
@@ -11,6 +12,16 @@
 namespace quorbel::exact {
 
 namespace {
+
+// Two doubles side by side, for the sweep's pairs of steps: each lane's
+// arithmetic is the plain code's, on SSE2's two lanes where there are any.
+using Two = double __attribute__((vector_size(16)));
+
+Two LoadTwo(const double* p) {
+  Two pair;
+  std::memcpy(&pair, p, sizeof pair);
+  return pair;
+}
 
 // P(Hyp(N, r, n) >= c): the masses of the side of c away from the mode,
 // walked from c outward by exact ratios until they are negligible (the
@@ -217,19 +228,23 @@ void PopulationReactors::StepUp(const Sweep& s, Side* up, int64_t until, double*
   // h(r + 1) / h(r) = x y / (u v), h(r + 2) / h(r + 1) = (x + 1)(y - 1) / ((u + 1)(v - 1)).
   int64_t r = up->r;
   const double R = static_cast<double>(r);
-  double u = R + 1.0 - s.k, v = s.N - 1.0 - R, x = R + 1.0, y = s.N - R - s.n + s.k;
-  double tail = up->tail, point = up->point, sum = 0.0;  // kept in registers, not behind the pointers
+  const double u = R + 1.0 - s.k, v = s.N - 1.0 - R, x = R + 1.0, y = s.N - R - s.n + s.k;
+  Two us = {u, u + 1.0}, vs = {v, v - 1.0}, xs = {x, x + 1.0}, ys = {y, y - 1.0}, sums = {0.0, 0.0};
+  const Two two = {2.0, 2.0};
+  double tail = up->tail, point = up->point;  // kept in registers, not behind the pointers
   const double* mass = mass_.data() + (r - first_);
-  for (; r + 2 <= until; r += 2, mass += 2, u += 2.0, v -= 2.0, x += 2.0, y -= 2.0) {
-    const double d0 = u * v, d1 = (u + 1.0) * (v - 1.0);
-    if (!(d0 > 0.0 && d1 > 0.0)) break;
-    const double n0 = x * y, n1 = (x + 1.0) * (y - 1.0);
-    const double inverse = 1.0 / (d0 * d1), point1 = point * (n0 * d1 * inverse);
-    const double tail1 = tail + s.share * point, tail2 = tail + s.share * (point + point1);
-    point *= n0 * n1 * inverse;
-    tail = tail2;
-    sum += mass[1] * tail1 + mass[2] * tail2;
+  // u only grows and v - 1 stays above 0 up to r + 2 = N - 1: the pairs'
+  // denominators stay positive.
+  const int64_t pairsUntil = u > 0.0 ? std::min(until, population_ - 1) : r;
+  for (; r + 2 <= pairsUntil; r += 2, mass += 2, us += two, vs -= two, xs += two, ys -= two) {
+    const Two d = us * vs, n = xs * ys;
+    const double inverse = 1.0 / (d[0] * d[1]), point1 = point * (n[0] * d[1] * inverse);
+    const Two tails = {tail + s.share * point, tail + s.share * (point + point1)};
+    point *= n[0] * n[1] * inverse;
+    tail = tails[1];
+    sums += LoadTwo(mass + 1) * tails;
   }
+  const double sum = sums[0] + sums[1];
   up->tail = tail;
   up->point = point;
   *total += sum;
@@ -247,19 +262,23 @@ void PopulationReactors::StepUp(const Sweep& s, Side* up, int64_t until, double*
 void PopulationReactors::StepDown(const Sweep& s, Side* down, int64_t until, double* total) const {
   // h(r - 1) / h(r) = g h / (R e), h(r - 2) / h(r - 1) = (g - 1)(h + 1) / ((R - 1)(e + 1)).
   int64_t r = down->r;
-  double R = static_cast<double>(r), e = s.N - R - s.n + s.k + 1.0, g = R - s.k, h = s.N - R;
-  double tail = down->tail, point = down->point, sum = 0.0;
+  const double R = static_cast<double>(r), e = s.N - R - s.n + s.k + 1.0, g = R - s.k, h = s.N - R;
+  Two rs = {R, R - 1.0}, es = {e, e + 1.0}, gs = {g, g - 1.0}, hs = {h, h + 1.0}, sums = {0.0, 0.0};
+  const Two two = {2.0, 2.0};
+  double tail = down->tail, point = down->point;
   const double* mass = mass_.data() + (r - first_);
-  for (; r - 2 >= until; r -= 2, mass -= 2, R -= 2.0, e += 2.0, g -= 2.0, h += 2.0) {
-    const double d0 = R * e, d1 = (R - 1.0) * (e + 1.0);
-    if (!(d0 > 0.0 && d1 > 0.0 && g - 1.0 > 0.0)) break;
-    const double n0 = g * h, n1 = (g - 1.0) * (h + 1.0);
-    const double inverse = 1.0 / (d0 * d1), point1 = point * (n0 * d1 * inverse);
-    point *= n0 * n1 * inverse;
-    const double tail1 = tail - s.share * point1, tail2 = tail - s.share * (point1 + point);
-    tail = tail2;
-    sum += mass[-1] * tail1 + mass[-2] * tail2;
+  // e only grows and R - 1 stays above k down to r - 2 = k: the pairs'
+  // denominators and numerators stay positive.
+  const int64_t pairsUntil = e > 0.0 ? std::max(until, static_cast<int64_t>(s.k)) : r;
+  for (; r - 2 >= pairsUntil; r -= 2, mass -= 2, rs -= two, es += two, gs -= two, hs += two) {
+    const Two d = rs * es, n = gs * hs;
+    const double inverse = 1.0 / (d[0] * d[1]), point1 = point * (n[0] * d[1] * inverse);
+    point *= n[0] * n[1] * inverse;
+    const Two tails = {tail - s.share * point1, tail - s.share * (point1 + point)};
+    tail = tails[1];
+    sums += LoadTwo(mass - 2) * Two{tails[1], tails[0]};
   }
+  const double sum = sums[0] + sums[1];
   down->tail = tail;
   down->point = point;
   *total += sum;
