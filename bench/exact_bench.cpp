@@ -53,8 +53,10 @@ void BM_Exact_Design(benchmark::State& state) {
 // positive at 1,473 (P 0.001, Se 0.9, Sp 0.99) and by 61,964 positive at
 // 6,320 (P 0.01, Se 0.5, Sp 0.9: the sensitivity at the runs' ends rises
 // slowly, so many blocks of cut-offs are summed); the slowest case known,
-// 6,095,090 positive at 610,728 (P 0.001, Se 0.5, Sp 0.9), and 10^7
-// unreachable at P 0.0001 (best 0.110).
+// 6,095,090 positive at 610,728 (P 0.001, Se 0.5, Sp 0.9), the slowest of
+// a grid of designs of 10^7 (P 10^-5 to 0.03, Se 0.3 to 0.95, Sp 0.85 to
+// 0.99): 6,821,302 positive at 1,024,730 (P 0.003, Se 0.3, Sp 0.85), and
+// 10^7 unreachable at P 0.0001 (best 0.110).
 BENCHMARK(BM_Exact_Design)
     ->Args({1000, 500, 980, 950})
     ->Args({1000, 100, 980, 950})
@@ -63,6 +65,7 @@ BENCHMARK(BM_Exact_Design)
     ->Args({10000000, 10, 990, 900})
     ->Args({10000000, 100, 900, 500})
     ->Args({10000000, 10, 900, 500})
+    ->Args({10000000, 30, 850, 300})
     ->Args({10000000, 1, 900, 500})
     ->Unit(benchmark::kMillisecond);
 

@@ -11,7 +11,8 @@
 // (the extra reactor is in the sample, and the others hold c - 1), and that
 // mass by exact ratios. Where the sample is a large part of a large
 // population this takes far fewer terms than the sum over the sample's
-// diseased units (sums.h), whose value it equals to about 1e-11.
+// diseased units (sums.h), whose value it equals to about 3e-10 at 10^7
+// animals (and far closer in smaller populations).
 #ifndef QUORBEL_EXACT_POPULATION_REACTORS_H
 #define QUORBEL_EXACT_POPULATION_REACTORS_H
 
