@@ -218,36 +218,41 @@ bool PopulationReactors::Carry(int64_t r, int64_t n, int64_t k) const {
 }
 
 // Moves the upper side up to r = until, adding each r's mass times its tail.
-// Two steps share one division, and the point mass two steps on is taken
-// from the one before them, so that the loop waits on one multiplication
-// and one addition per two steps rather than on two divisions. The tails
-// are not clamped to [0, 1] here: rounding can take them past it by about
-// 1e-16, which moves the sum by no more.
+// The tails are not taken one by one: the tail at r is the side's tail plus
+// n / N times the point masses below r, so the masses swept take the side's
+// tail times their sum, and n / N times each point mass h(j) times the sum
+// of the masses above j (above_, less what lies beyond the sweep). Two steps
+// share one division, and the point mass two steps on is taken from the one
+// before them, so that the loop waits on one multiplication per two steps.
 void PopulationReactors::StepUp(const Sweep& s, Side* up, int64_t until, double* total) const {
   // The factors of the ratios at r and r + 1, whole numbers held exactly:
   // h(r + 1) / h(r) = x y / (u v), h(r + 2) / h(r + 1) = (x + 1)(y - 1) / ((u + 1)(v - 1)).
   int64_t r = up->r;
   const double R = static_cast<double>(r);
   const double u = R + 1.0 - s.k, v = s.N - 1.0 - R, x = R + 1.0, y = s.N - R - s.n + s.k;
-  Two us = {u, u + 1.0}, vs = {v, v - 1.0}, xs = {x, x + 1.0}, ys = {y, y - 1.0}, sums = {0.0, 0.0};
+  Two us = {u, u + 1.0}, vs = {v, v - 1.0}, xs = {x, x + 1.0}, ys = {y, y - 1.0};
+  Two points = {0.0, 0.0}, weighted = {0.0, 0.0};
   const Two two = {2.0, 2.0};
-  double tail = up->tail, point = up->point;  // kept in registers, not behind the pointers
-  const double* mass = mass_.data() + (r - first_);
+  const size_t from = static_cast<size_t>(r - first_);
+  const double* above = above_.data() + from;
+  double point = up->point;  // kept in a register, not behind the pointer
   // u only grows and v - 1 stays above 0 up to r + 2 = N - 1: the pairs'
   // denominators stay positive.
   const int64_t pairsUntil = u > 0.0 ? std::min(until, population_ - 1) : r;
-  for (; r + 2 <= pairsUntil; r += 2, mass += 2, us += two, vs -= two, xs += two, ys -= two) {
+  for (; r + 2 <= pairsUntil; r += 2, above += 2, us += two, vs -= two, xs += two, ys -= two) {
     const Two d = us * vs, n = xs * ys;
-    const double inverse = 1.0 / (d[0] * d[1]), point1 = point * (n[0] * d[1] * inverse);
-    const Two tails = {tail + s.share * point, tail + s.share * (point + point1)};
-    point *= n[0] * n[1] * inverse;
-    tail = tails[1];
-    sums += LoadTwo(mass + 1) * tails;
+    const double inverse = 1.0 / (d[0] * d[1]);
+    const Two here = {point, point * (n[0] * d[1] * inverse)};  // h(r), h(r + 1)
+    points += here;
+    weighted += here * LoadTwo(above);
+    point *= n[0] * n[1] * inverse;  // h(r + 2), the one product the next pair waits on
   }
-  const double sum = sums[0] + sums[1];
-  up->tail = tail;
+  // h(j) raises the tail at every r above j: the masses from + 1 .. r gain
+  // n / N h(j) times their sum above j, above_[j] - above_[r].
+  const double sum = points[0] + points[1], aboveEnd = above_[static_cast<size_t>(r - first_)];
+  *total += up->tail * (above_[from] - aboveEnd) + s.share * ((weighted[0] + weighted[1]) - aboveEnd * sum);
+  up->tail += s.share * sum;
   up->point = point;
-  *total += sum;
   up->r = r;
   for (; r < until; ++r) {
     up->tail += s.share * up->point;
@@ -263,25 +268,30 @@ void PopulationReactors::StepDown(const Sweep& s, Side* down, int64_t until, dou
   // h(r - 1) / h(r) = g h / (R e), h(r - 2) / h(r - 1) = (g - 1)(h + 1) / ((R - 1)(e + 1)).
   int64_t r = down->r;
   const double R = static_cast<double>(r), e = s.N - R - s.n + s.k + 1.0, g = R - s.k, h = s.N - R;
-  Two rs = {R, R - 1.0}, es = {e, e + 1.0}, gs = {g, g - 1.0}, hs = {h, h + 1.0}, sums = {0.0, 0.0};
+  Two rs = {R, R - 1.0}, es = {e, e + 1.0}, gs = {g, g - 1.0}, hs = {h, h + 1.0};
+  Two points = {0.0, 0.0}, weighted = {0.0, 0.0};
   const Two two = {2.0, 2.0};
-  double tail = down->tail, point = down->point;
-  const double* mass = mass_.data() + (r - first_);
+  const size_t from = static_cast<size_t>(r - first_);
+  const double* below = below_.data() + from;
+  double point = down->point;
   // e only grows and R - 1 stays above k down to r - 2 = k: the pairs'
   // denominators and numerators stay positive.
   const int64_t pairsUntil = e > 0.0 ? std::max(until, static_cast<int64_t>(s.k)) : r;
-  for (; r - 2 >= pairsUntil; r -= 2, mass -= 2, rs -= two, es += two, gs -= two, hs += two) {
+  for (; r - 2 >= pairsUntil; r -= 2, below -= 2, rs -= two, es += two, gs -= two, hs += two) {
     const Two d = rs * es, n = gs * hs;
-    const double inverse = 1.0 / (d[0] * d[1]), point1 = point * (n[0] * d[1] * inverse);
-    point *= n[0] * n[1] * inverse;
-    const Two tails = {tail - s.share * point1, tail - s.share * (point1 + point)};
-    tail = tails[1];
-    sums += LoadTwo(mass - 2) * Two{tails[1], tails[0]};
+    const double inverse = 1.0 / (d[0] * d[1]);
+    const double point1 = point * (n[0] * d[1] * inverse);  // h(r - 1)
+    point *= n[0] * n[1] * inverse;                         // h(r - 2)
+    const Two here = {point, point1};
+    points += here;
+    weighted += here * LoadTwo(below - 1);  // below_[r - 1], below_[r]
   }
-  const double sum = sums[0] + sums[1];
-  down->tail = tail;
+  // h(j) lowers the tail at every r from j down: the masses r .. from - 1
+  // lose n / N h(j) times their sum up to j, below_[j + 1] - below_[r].
+  const double sum = points[0] + points[1], belowEnd = below_[static_cast<size_t>(r - first_)];
+  *total += down->tail * (below_[from] - belowEnd) - s.share * ((weighted[0] + weighted[1]) - belowEnd * sum);
+  down->tail -= s.share * sum;
   down->point = point;
-  *total += sum;
   down->r = r;
   for (; r > until; --r) {
     const double R = static_cast<double>(r), denominator = R * (s.N - R - s.n + s.k + 1.0);
