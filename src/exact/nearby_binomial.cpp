@@ -25,20 +25,21 @@ constexpr double kSmallestCarried = 1e-280;
 // and each step back undoes its step forward.
 struct Carried {
   double p, n, k, cdf, mass;
+  double odds = p / (1.0 - p), inverseOdds = (1.0 - p) / p;
 
   bool Moved(double factor) {
     mass *= factor;
     return factor > 0.0 && mass > kSmallestCarried;
   }
   bool CountUp() {
-    if (!Moved((n - k) / (k + 1.0) * (p / (1.0 - p)))) return false;
+    if (!Moved((n - k) / (k + 1.0) * odds)) return false;
     k += 1.0;
     cdf += mass;
     return true;
   }
   bool CountDown() {
     cdf -= mass;
-    if (!Moved(k / (n - k + 1.0) * ((1.0 - p) / p))) return false;
+    if (!Moved(k / (n - k + 1.0) * inverseOdds)) return false;
     k -= 1.0;
     return true;
   }
