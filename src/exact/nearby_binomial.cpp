@@ -54,9 +54,9 @@ struct Carried {
   // f (1 - p)(n + 2) / (a + 1); c loses p m (1 + f).
   bool Trials(int64_t steps) {
     for (; steps >= 2; steps -= 2) {
-      const double a = n + 1.0 - k, inverse = 1.0 / (a * (a + 1.0));
+      const double a = n + 1.0 - k;
       if (!(a > 0.0)) return false;
-      const double first = (1.0 - p) * (n + 1.0) * (a + 1.0) * inverse;
+      const double inverse = 1.0 / (a * (a + 1.0)), first = (1.0 - p) * (n + 1.0) * (a + 1.0) * inverse;
       cdf -= p * mass * (1.0 + first);
       mass *= ((1.0 - p) * (n + 1.0)) * ((1.0 - p) * (n + 2.0)) * inverse;
       n += 2.0;
@@ -79,10 +79,12 @@ struct Carried {
 }  // namespace
 
 double NearbyBinomialCdf::At(int64_t n, int64_t k, bool* fresh) {
-  *fresh = !(k >= 0 && k < n && p_ > 0.0 && p_ < 1.0 && Carry(n, k));
+  // Only values strictly between 0 and 1 are carried or kept.
+  const bool inside = k >= 0 && k < n && p_ > 0.0 && p_ < 1.0;
+  *fresh = !(inside && Carry(n, k));
   if (!*fresh) return cdf_;
   const double cdf = BinomialCdf(n, p_, k);
-  if (k >= 0 && k < n && p_ > 0.0 && p_ < 1.0) {
+  if (inside) {
     const boost::math::binomial_distribution<double> dist(static_cast<double>(n), p_);
     mass_ = boost::math::pdf(dist, static_cast<double>(k));
     n_ = n;

@@ -13,8 +13,9 @@ namespace quorbel::exact {
 
 namespace {
 
-// Two doubles side by side, for the sweep's pairs of steps: each lane's
-// arithmetic is the plain code's, on SSE2's two lanes where there are any.
+// Two doubles side by side, for the sweep's pairs of steps: SSE2's two lanes
+// where there are any; elsewhere the compiler takes the lanes one by one, by
+// the same operations, so every build gives the same bits.
 using Two = double __attribute__((vector_size(16)));
 
 Two LoadTwo(const double* p) {
@@ -218,7 +219,7 @@ bool PopulationReactors::Carry(int64_t r, int64_t n, int64_t k) const {
 }
 
 // Moves the upper side up to r = until, adding each r's mass times its tail.
-// The tails are not taken one by one: the tail at r is the side's tail plus
+// The tails are not taken one by one, though: the tail at r is the side's tail plus
 // n / N times the point masses below r, so the masses swept take the side's
 // tail times their sum, and n / N times each point mass h(j) times the sum
 // of the masses above j (above_, less what lies beyond the sweep). Two steps

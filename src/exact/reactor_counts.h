@@ -17,8 +17,8 @@ struct ReactorCounts {
 
 // By the three-term recurrence of R's masses where both binomials are
 // spread and the recurrence keeps to the convolution (within 1e-12 of the
-// largest mass, at one mass checked on each side of where the recurrence
-// turns), else by the convolution.
+// mass at the mean, at one mass checked on each side of where the
+// recurrence turns), else by the convolution.
 ReactorCounts CountReactors(int64_t population, int64_t diseased, double se, double q);
 
 // By the convolution of the two binomials' masses alone.
