@@ -42,14 +42,14 @@ using namespace quorbel::exact;
 namespace {
 
 // Bounds are compared with this margin so that rounding in the sums never
-// passes over a run that qualifies; it can only cost an extra halving.
+// passes over a run that qualifies; it can only cost a narrower block.
 constexpr double kBoundMargin = 1e-12;
 constexpr double kAgreement = 1e-9;
 // How a block's width follows the widest that passes (FirstQualifying).
 constexpr double kShrink = 0.85, kCreep = 1.0 / 1024.0, kCreepPasses = 32.0;
 // A term of the sum over diseased units (a binomial tail kept up to date)
 // costs about as much as 3 terms of the sweep over reactors and 20 of the
-// convolution that builds their distribution.
+// steps that build their distribution (ReactorsBuildCost's terms).
 constexpr double kSweepTermsPerTerm = 3.0, kBuildTermsPerTerm = 20.0;
 
 struct Search {

@@ -1,8 +1,8 @@
 // The loops that the Bayesian posteriors and the population's reactor
-// counts spend their time in, written
-// for the widest vectors the processor has. Every lane computes its element
-// by the same operations, in the same order, as the plain loop would, so
-// the answers are the same bits on every processor.
+// counts spend their time in, written for the widest vectors the processor
+// has. Every lane computes its element by the same operations, in the same
+// order, as the plain loop would, so the answers are the same bits on every
+// processor.
 #ifndef QUORBEL_EXACT_MIXTURE_KERNELS_H
 #define QUORBEL_EXACT_MIXTURE_KERNELS_H
 
